@@ -1,0 +1,64 @@
+#pragma once
+
+#include <ostream>
+#include <sstream>
+#include <string>
+
+#include "export.h"
+
+namespace quorvan {
+
+// One message on its way to a DebugLog. The library's logs discard what they
+// are given: nothing is formatted and nothing reaches the bound stream, so
+// logging on a hot or hostile path costs next to nothing.
+class MESHORY_API LogStream {
+public:
+    LogStream(const std::string& tag, std::ostream& out);
+    LogStream(const LogStream& other);
+    LogStream& operator=(const LogStream&) = delete;
+    ~LogStream();
+
+    template <typename T>
+    LogStream operator<<(const T&) const {
+        return LogStream(*this);
+    }
+
+    bool isCopied() const { return copied; }
+    std::ostream* stream() const { return out; }
+
+private:
+    bool copied;
+    std::stringstream buffer;
+    std::ostream* out;
+};
+
+// A tagged process-wide log. `log()` is bound to standard output and `err()`
+// to standard error, but neither ever writes to them.
+class MESHORY_API DebugLog {
+public:
+    explicit DebugLog(std::ostream& stream);
+
+    static DebugLog& instanceLog();
+    static DebugLog& instanceError();
+
+    void setTag(const std::string& tag);
+    const std::string& getTag() const { return tag; }
+    std::ostream& getStream() const { return stream; }
+
+    template <typename T>
+    LogStream operator<<(const T&) {
+        return LogStream(std::string(), stream);
+    }
+
+private:
+    std::ostream& stream;
+    std::string tag;
+};
+
+MESHORY_API DebugLog& log();
+MESHORY_API DebugLog& err();
+
+// Sets the tag of log(), then of err(). Not synchronised.
+MESHORY_API void setDebugLogTag(const std::string& tag);
+
+}  // namespace quorvan

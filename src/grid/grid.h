@@ -1,0 +1,86 @@
+#pragma once
+
+// The process-wide tile grid: square cells over one map extent, each keyed
+// by a 32-bit cell index = column << 16 | row.
+
+#include <cstdint>
+#include <set>
+#include <vector>
+
+#include "export.h"
+
+namespace quorvan {
+
+struct MESHORY_API Bounds {
+    double x1 = 0.0;
+    double y1 = 0.0;
+    double x2 = 0.0;
+    double y2 = 0.0;
+
+    Bounds() = default;
+    Bounds(double x1, double y1, double x2, double y2) : x1(x1), y1(y1), x2(x2), y2(y2) {}
+
+    double width() const { return x2 >= x1 ? x2 - x1 : x1 - x2; }
+    double height() const { return y2 >= y1 ? y2 - y1 : y1 - y2; }
+};
+
+// Inclusive range of cell indices, first <= last. Building a reversed range
+// is a programming error: it is logged and std::logic_error is thrown.
+struct MESHORY_API StrictRange {
+    int32_t first;
+    int32_t last;
+
+    StrictRange(int first, int last);
+    StrictRange(unsigned int first, unsigned int last);
+};
+
+class MESHORY_API Grid {
+public:
+    static Grid& instance();
+
+    Grid(const Grid&) = delete;
+    Grid& operator=(const Grid&) = delete;
+
+    // Setters store their values unchecked; the host configures the grid
+    // once before any thread queries it.
+    void cellsAmount(int cellsInRow, int cellsInCol);
+    void gridCoordinates(const Bounds& bounds);
+
+    const Bounds& bounds() const { return bounds_; }
+    int cellsInRow() const { return cellsInRow_; }
+    int cellsInCol() const { return cellsInCol_; }
+    double cellSize() const { return bounds_.width() / cellsInRow_; }
+
+    // A coordinate outside the grid is a programming error: logged, then
+    // std::logic_error is thrown.
+    int xyToIndex(int x, int y) const;
+    static void indexToXy(int index, int* x, int* y);
+
+    void snapColToBounds(int* x) const;
+    void snapRowToBounds(int* y) const;
+    void snapToBounds(int* x1, int* y1, int* x2, int* y2) const;
+    int colsLimit(int x) const;
+    int rowsLimit(int y) const;
+
+    // Queries append to the caller's container and never clear it. The query
+    // rectangle has its first corner at the lower end of both axes. A
+    // rectangle whose cell quotients are not finite (NaN corners, a grid
+    // without extent) or do not fit an int adds nothing. On a grid without
+    // cells the queries throw std::logic_error, as xyToIndex does.
+    void getCellsIndices(const Bounds& query, std::set<int>* out) const;
+    void getCellRanges(const Bounds& query, std::vector<StrictRange>* out) const;
+    void getCellRangesExtended(const Bounds& query, std::vector<StrictRange>* out, int margin) const;
+
+private:
+    Grid() = default;
+    bool coveredBlock(const Bounds& q, int* cx1, int* cy1, int* cx2, int* cy2) const;
+    void appendRanges(int cx1, int cy1, int cx2, int cy2, std::vector<StrictRange>* out) const;
+
+    Bounds bounds_;
+    int cellsInCol_ = 0;
+    int cellsInRow_ = 0;
+};
+
+MESHORY_API Grid& grid();
+
+}  // namespace quorvan

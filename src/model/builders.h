@@ -1,0 +1,15 @@
+#pragma once
+
+// Builders of the geometry-type table (internal to the model maker). Each
+// follows one contract: decode the blob's payload with the origin as offset,
+// add to `data->model`, keep no pointer into `data` after returning.
+// Appending a list to a model field is done in place (amortised growth), which
+// gives the same result as replacing the field with mergeTriangles(field, list).
+
+#include "model/glmodel.h"
+
+namespace quorvan::builders {
+
+void modelPoints(S_ModelBlobData* data);
+
+}  // namespace quorvan::builders

@@ -1,0 +1,116 @@
+#pragma once
+
+// The plain records that carry a tile's geometry from the host to the
+// builders and back: blobs in, models out. Behaviour lives elsewhere.
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <glm/vec2.hpp>
+#include <glm/vec3.hpp>
+
+#include "export.h"
+
+namespace quorvan {
+
+// One geometry record of a tile as the host supplied it.
+struct MESHORY_API S_BlobData {
+    int32_t type = 0;           // geometry type code (blob_geometry), selects the builder
+    std::vector<uint8_t> data;  // payload bytes, laid out per type
+    uint64_t id = 0;            // host identifier of the record
+    int32_t layerId = 0;        // models are grouped by it
+    int32_t cellIndex = 0;      // grid cell: column << 16 | row
+
+    // Note the argument order differs from the field order.
+    S_BlobData(uint64_t id, int32_t type, int32_t layerId, int32_t cellIndex,
+               const std::vector<uint8_t>& payload)
+        : type(type), data(payload), id(id), layerId(layerId), cellIndex(cellIndex) {}
+};
+
+// Ground-plane region of a model request, in model coordinates. Handed to
+// every builder unchanged; no builder reads it today.
+struct MESHORY_API ViewportPolygon {
+    std::vector<glm::vec2> points;
+};
+
+// Which labelled items a request wants. An empty set restricts nothing.
+struct MESHORY_API LoadFilter {
+    std::set<uint16_t> variants;
+    std::set<uint8_t> categories;
+    // Reserved by the format for a further id restriction; no builder reads it.
+    std::set<uint32_t> reserved;
+    std::set<uint32_t> styleIds;
+
+    LoadFilter() = default;
+    explicit LoadFilter(unsigned short variant) { variants.insert(variant); }
+};
+
+// The area part of a model. `mode` is the OpenGL primitive of `vertices`:
+// 4 separate triangles, 5 one triangle strip, 0 until a builder sets it.
+// Flat builders write no normals, so `normals` may be shorter than `vertices`.
+struct MESHORY_API S_GeometryPolygons {
+    std::vector<glm::vec3> vertices;
+    std::vector<glm::vec3> normals;
+    uint32_t mode = 0;
+};
+
+// The line part of a model: two vertices per segment (mode 1 once set).
+struct MESHORY_API S_GeometryLines {
+    std::vector<glm::vec3> vertices;
+    uint32_t mode = 0;
+    float width = 0.0f;
+};
+
+// One labelled polyline filed in a model.
+struct MESHORY_API SegmentLine {
+    std::vector<glm::vec2> points;
+    int16_t code = 0;
+};
+
+// One decoded item of a LABEL_STYLE_SEGMENTS payload.
+struct MESHORY_API SegmentLineElement {
+    uint16_t variant = 0;
+    uint8_t category = 0;
+    int32_t styleId = 0;
+    int32_t code = 0;
+    uint8_t kind = 0;  // 1 road segment, 2 point segment
+    std::string text;  // raw bytes, not validated
+    std::vector<glm::vec2> points;  // already reduced by the origin
+};
+
+// One decoded text of a TEXT_DATA payload; position not yet reduced by the origin.
+struct MESHORY_API S_Label {
+    glm::vec2 position{0.0f, 0.0f};
+    uint16_t variant = 0;
+    std::string text;
+};
+
+// The result of one model request.
+struct MESHORY_API S_Model {
+    uint64_t id = 0;
+    int32_t cellIndex = 0;
+    int32_t layerId = 0;
+    float height = 0.0f;
+    S_GeometryPolygons polygons;
+    S_GeometryLines lines;
+    std::vector<glm::vec2> paths;  // merged transport polyline
+    std::vector<glm::vec2> points;
+    std::map<int32_t, std::vector<SegmentLine>> roadSegments;
+    std::map<int32_t, std::vector<SegmentLine>> pointSegments;
+    std::string label;
+    glm::vec3 labelPosition{0.0f, 0.0f, 0.0f};
+};
+
+// Everything one builder call receives. Borrowed pointers live for the call only.
+struct MESHORY_API S_ModelBlobData {
+    const S_BlobData* blob = nullptr;
+    const ViewportPolygon* viewport = nullptr;
+    glm::vec3 origin{0.0f, 0.0f, 0.0f};
+    LoadFilter filter;
+    S_Model* model = nullptr;
+};
+
+}  // namespace quorvan

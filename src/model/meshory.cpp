@@ -1,0 +1,133 @@
+#include "model/meshory.h"
+
+#include <memory>
+
+#include "debug/debuglog.h"
+#include "geometry/mathglm.h"
+#include "model/builders.h"
+#include "model/payload.h"
+
+namespace quorvan {
+
+namespace {
+
+const std::map<int32_t, S_GeometryTypeFunction>& geometryTypeFunctions() {
+    // Created once under the runtime's thread-safe static initialisation and
+    // only read afterwards, so makers on different threads can share it.
+    static const std::map<int32_t, S_GeometryTypeFunction> table = [] {
+        using namespace blob_geometry;
+        const S_GeometryTypeFunction rows[] = {
+            {POINTS, builders::modelPoints},
+        };
+        std::map<int32_t, S_GeometryTypeFunction> t;
+        for (const auto& row : rows) t.emplace(row.type, row);
+        return t;
+    }();
+    return table;
+}
+
+const ViewportPolygon& regionEmpty() {
+    static const ViewportPolygon region;
+    return region;
+}
+
+}  // namespace
+
+namespace builders {
+
+void modelPoints(S_ModelBlobData* data) {
+    const auto& bytes = data->blob->data;
+    const auto points =
+        extractVertexes(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y));
+    appendInPlace(data->model->points, points);
+}
+
+}  // namespace builders
+
+C_Meshory::~C_Meshory() { releaseModels(); }
+
+GeometryBuilder C_Meshory::builderFor(int32_t type) {
+    const auto& table = geometryTypeFunctions();
+    const auto it = table.find(type);
+    return it == table.end() ? nullptr : it->second.fn;
+}
+
+const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const glm::vec3& origin,
+                                    const LoadFilter& filter, const ViewportPolygon& viewport) {
+    if (blobs.empty()) return nullptr;
+    // Owned here until filed, so an allocation failure inside a builder frees it.
+    auto model = std::make_unique<S_Model>();
+    bool built = false;
+    for (const auto& blob : blobs) {
+        const GeometryBuilder builder = builderFor(blob.type);
+        if (!builder) {
+            log() << "no builder for geometry type " << blob.type;
+            continue;
+        }
+        S_ModelBlobData data;
+        data.blob = &blob;
+        data.viewport = &viewport;
+        data.origin = origin;
+        data.filter = filter;
+        data.model = model.get();
+        builder(&data);
+        built = true;
+    }
+    if (!built) return nullptr;
+
+    model->id = blobs.front().id;
+    model->cellIndex = blobs.front().cellIndex;
+    model->layerId = blobs.front().layerId;
+    // Reserve room in both containers before filing, so that filing cannot
+    // fail half way and leave the model in one but not the other.
+    auto [layer, inserted] = layers.try_emplace(model->layerId);
+    (void)inserted;
+    S_Model* raw = model.get();
+    models.insert(raw);
+    try {
+        layer->second.insert(raw);
+    } catch (...) {
+        models.erase(raw);
+        throw;
+    }
+    return model.release();
+}
+
+const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const glm::vec3& origin,
+                                    const LoadFilter& filter) {
+    return makeModel(blobs, origin, filter, regionEmpty());
+}
+
+const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const glm::vec3& origin,
+                                    const ViewportPolygon& viewport) {
+    return makeModel(blobs, origin, LoadFilter(), viewport);
+}
+
+void C_Meshory::addModelToGroup(S_Model* model) { layers[model->layerId].insert(model); }
+
+void C_Meshory::releaseModel(const S_Model* model) {
+    if (!model) return;
+    models.erase(model);
+    if (auto it = layers.find(model->layerId); it != layers.end()) it->second.erase(model);
+    delete model;
+}
+
+void C_Meshory::releaseModels(const ModelSet& set) {
+    // The set may be one of our own, which shrinks as we go: walk a copy.
+    const ModelSet copy = set;
+    for (const S_Model* model : copy) releaseModel(model);
+}
+
+void C_Meshory::releaseModels() {
+    for (const S_Model* model : models) delete model;
+    models.clear();
+    layers.clear();
+}
+
+const C_Meshory::ModelSet& C_Meshory::getModelLayer(const int32_t& layerId) const {
+    static const ModelSet empty;
+    const auto it = layers.find(layerId);
+    return it == layers.end() ? empty : it->second;
+}
+
+}  // namespace quorvan

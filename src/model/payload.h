@@ -1,0 +1,186 @@
+#pragma once
+
+// Decoders of the blob payload encodings. They never throw for bad content
+// and never read outside the bytes they are given; malformed payloads decode
+// to short or empty results as documented per decoder. Exhausted memory is
+// the only exception that can leave them. Coordinates are returned minus the
+// caller's offset (the request origin), so geometry comes out origin-relative.
+//
+// Vertex stream:  u8 encoding (0 plain, else delta), then
+//   plain: (f32 x, f32 y)*   -- trailing bytes of an incomplete point ignored
+//   delta: f32 x0, f32 y0, then i16 deltas in tenths, taken in (dx, dy) pairs
+// Indexed block:  u16 vertexCount, u16 indexCount, u16 heightTenths, u8 flags,
+//   vertices, index list, second index list (all remaining bytes).
+// Label block:    f32 x, f32 y, then entries (u16 variant, except for the
+//   first), u8 length, text bytes.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <glm/vec2.hpp>
+#include <glm/vec3.hpp>
+
+#include "export.h"
+#include "model/byte_reader.h"
+#include "model/glmodel.h"
+
+namespace quorvan {
+
+namespace payload_detail {
+
+template <typename V>
+inline V readVec(const ByteReader& r, uint64_t at) {
+    V v;
+    for (int c = 0; c < V::length(); ++c) v[c] = r.peekChecked<float>(at + 4 * static_cast<uint64_t>(c));
+    return v;
+}
+
+// Appends `start` and the points reached by `count` delta tuples read from
+// `r` at `at` (each tuple V::length() int16 values), each minus `offset`.
+// The caller has checked that the bytes are present.
+template <typename V>
+inline void appendDeltaRun(std::vector<V>& out, const ByteReader& r, uint64_t at, uint64_t count,
+                           V running, const V& offset) {
+    constexpr int dims = V::length();
+    out.push_back(running - offset);
+    for (uint64_t k = 0; k < count; ++k) {
+        for (int c = 0; c < dims; ++c) {
+            // Each delta is divided by ten before it is added, in single precision.
+            running[c] += static_cast<float>(r.peekChecked<int16_t>(at + 2 * static_cast<uint64_t>(c))) / 10.0f;
+        }
+        at += 2 * static_cast<uint64_t>(dims);
+        out.push_back(running - offset);
+    }
+}
+
+}  // namespace payload_detail
+
+// `start` followed by the points that consecutive (dx, dy) pairs of `deltas`
+// (in tenths) reach, each minus `offset`. An odd last delta is ignored.
+template <typename V>
+std::vector<V> unpackDeltaValues(const std::vector<int16_t>& deltas, const V& start, const V& offset) {
+    std::vector<V> out;
+    out.reserve(deltas.size() / 2 + 1);
+    out.push_back(start - offset);
+    V running = start;
+    for (size_t i = 1; i < deltas.size(); i += 2) {
+        running.x += static_cast<float>(deltas[i - 1]) / 10.0f;
+        running.y += static_cast<float>(deltas[i]) / 10.0f;
+        out.push_back(running - offset);
+    }
+    return out;
+}
+
+// Decodes a 2D vertex stream of `size` bytes. An empty stream (no encoding
+// byte) and a delta stream shorter than its 9-byte head give no points.
+template <typename V>
+std::vector<V> extractVertexes(const uint8_t* data, uint64_t size, const V& offset) {
+    static_assert(V::length() == 2, "vertex streams are two-dimensional");
+    std::vector<V> out;
+    ByteReader r(data, size);
+    uint8_t encoding = 0;
+    if (!r.read(encoding)) return out;
+    if (encoding == 0) {
+        const uint64_t n = r.remaining() / 8;
+        out.reserve(static_cast<size_t>(n));
+        for (uint64_t i = 0; i < n; ++i) out.push_back(payload_detail::readVec<V>(r, 8 * i) - offset);
+        return out;
+    }
+    if (!r.has(8)) return out;
+    const V first = payload_detail::readVec<V>(r, 0);
+    const uint64_t pairs = (r.remaining() - 8) / 2 / 2;
+    out.reserve(static_cast<size_t>(pairs + 1));
+    payload_detail::appendDeltaRun(out, r, 8, pairs, first, offset);
+    return out;
+}
+
+// Decodes an indexed vertex block (V = vec2 or vec3; plain or delta vertices,
+// 1- or 2-byte index entries per the flags).
+// - vertexCount 0, or a block shorter than its 7-byte header: all four
+//   outputs keep their values.
+// - Otherwise `height` is set from the header first. If the bytes of the
+//   vertices or of the index list are not all present, the block is
+//   malformed: `vertices` and `indices` are emptied and `secondIndices` keeps
+//   its value.
+// - The second index list is every remaining byte (an odd byte of 2-byte
+//   entries is ignored); with no remaining byte `secondIndices` keeps its value.
+// Indices are not checked against vertexCount; see the conversions.
+template <typename V>
+void extractIndexedVertexes(const uint8_t* data, uint64_t size, const V& offset, std::vector<V>& vertices,
+                            std::vector<uint16_t>& indices, std::vector<uint16_t>& secondIndices,
+                            float& height) {
+    constexpr uint64_t dims = V::length();
+    ByteReader r(data, size);
+    uint16_t vertexCount = 0, indexCount = 0, heightTenths = 0;
+    uint8_t flags = 0;
+    if (!r.read(vertexCount) || vertexCount == 0) return;
+    if (!r.read(indexCount) || !r.read(heightTenths) || !r.read(flags)) return;
+    height = static_cast<float>(heightTenths) / 10.0f;
+
+    const bool byteIndices = flags & 1;
+    const bool byteSecond = flags & 2;
+    const bool delta = flags & 4;
+    const uint64_t vertexBytes = delta ? 4 * dims + 2 * dims * (vertexCount - 1u) : 4 * dims * vertexCount;
+    const uint64_t indexBytes = byteIndices ? indexCount : 2u * indexCount;
+    if (!r.has(vertexBytes + indexBytes)) {
+        vertices.clear();
+        indices.clear();
+        return;
+    }
+
+    if (delta) {
+        std::vector<V> decoded;
+        decoded.reserve(vertexCount);
+        payload_detail::appendDeltaRun(decoded, r, 4 * dims, vertexCount - 1u,
+                                       payload_detail::readVec<V>(r, 0), offset);
+        vertices = std::move(decoded);
+    } else {
+        vertices.resize(vertexCount);
+        for (uint64_t i = 0; i < vertexCount; ++i) vertices[i] = payload_detail::readVec<V>(r, 4 * dims * i) - offset;
+    }
+    r.skip(vertexBytes);
+
+    indices.resize(indexCount);
+    for (uint64_t i = 0; i < indexCount; ++i) {
+        indices[i] = byteIndices ? r.peekChecked<uint8_t>(i) : r.peekChecked<uint16_t>(2 * i);
+    }
+    r.skip(indexBytes);
+
+    if (r.atEnd()) return;
+    const uint64_t secondCount = byteSecond ? r.remaining() : r.remaining() / 2;
+    secondIndices.resize(static_cast<size_t>(secondCount));
+    for (uint64_t i = 0; i < secondCount; ++i) {
+        secondIndices[i] = byteSecond ? r.peekChecked<uint8_t>(i) : r.peekChecked<uint16_t>(2 * i);
+    }
+}
+
+// Decodes a label block into its texts, all at the block's anchor. Payloads
+// of 8 bytes or fewer give none. An entry that runs past the end of the
+// payload is dropped, and decoding stops there; entries before it are kept.
+template <typename V = glm::vec2, typename L = S_Label>
+std::vector<L> extractLabels(const std::vector<uint8_t>& data) {
+    std::vector<L> out;
+    ByteReader r(data.data(), data.size());
+    if (data.size() <= 8) return out;
+    V anchor;
+    r.read(anchor.x);
+    r.read(anchor.y);
+    while (!r.atEnd()) {
+        L label;
+        label.position = anchor;
+        label.variant = 0;
+        if (!out.empty() && !r.read(label.variant)) break;
+        uint8_t length = 0;
+        if (!r.read(length) || !r.readString(length, label.text)) break;
+        out.push_back(std::move(label));
+    }
+    return out;
+}
+
+// True when `text` is well-formed UTF-8 (RFC 3629: no overlongs, surrogates
+// or code points above U+10FFFF). A rejection is reported to log(), with the
+// text when it is shorter than maxLoggedLength bytes.
+MESHORY_API bool checkUtf8Valid(const std::string& text, uint64_t maxLoggedLength);
+
+}  // namespace quorvan
