@@ -1,0 +1,62 @@
+package quorvan._native;
+
+import cpp.geometry.NativeLoader;
+
+/**
+ * The orbit camera as the host sees it, laid out as a Scala {@code object Camera} compiles: the
+ * natives are methods of the singleton {@link #MODULE$}. A camera travels as a handle (its native
+ * address in a {@code long}); 0 stands for no camera. Points come back as float arrays of x, y, z.
+ *
+ * <p>A camera cannot be changed after creation: to move or resize the view, destroy it and create
+ * a new one. Invalid settings (a zero viewport, equal planes, a zero scale) are not refused; such
+ * a camera answers with non-finite values.
+ *
+ * <p>Every query on handle 0 throws {@link IllegalArgumentException}.
+ */
+public final class Camera$ {
+    public static final Camera$ MODULE$;
+
+    static {
+        NativeLoader.load();
+        MODULE$ = new Camera$();
+    }
+
+    private Camera$() {}
+
+    /**
+     * Creates a camera with the centred orthographic projection (one unit per pixel, second axis
+     * up). Parameters in this order: the two integers first ({@code width}, {@code height} of the
+     * viewport in pixels), then the clipping planes {@code minPlane}, {@code maxPlane}, the
+     * {@code target} x, y, z and per-axis {@code scale} x, y, z (narrowed to float), then {@code
+     * yaw} (degrees around the vertical axis), {@code pitch} (degrees above the horizontal plane,
+     * taken as given), {@code distance} from target to eye and {@code fov} (degrees, kept for the
+     * perspective kind). The scale maps the model space of {@link #getLineToPlane} into world
+     * space; give (1, 1, 1) when they coincide.
+     *
+     * @return the handle of the new camera, to be passed to {@link #destroyCameraHandle} once
+     * @throws OutOfMemoryError when the camera cannot be allocated
+     */
+    public native long createCameraHandle(int width, int height, float minPlane, float maxPlane,
+            double targetX, double targetY, double targetZ,
+            double scaleX, double scaleY, double scaleZ,
+            float yaw, float pitch, float distance, float fov);
+
+    /** Destroys a camera. 0 does nothing. */
+    public native void destroyCameraHandle(long camera);
+
+    /** World point to window point: x from the left, y from the bottom, depth 0 (near) to 1 (far). */
+    public native float[] project(long camera, float x, float y, float z);
+
+    /** Window point with depth back to the world point. */
+    public native float[] unproject(long camera, float x, float y, float z);
+
+    /**
+     * The pick ray through a screen point (y from the top) onto the horizontal plane at model
+     * height {@code z}: six floats, the ray's point on the near plane, then its point on the plane
+     * (its far point when the plane is not between its near and far points).
+     */
+    public native float[] getLineToPlane(long camera, float x, float y, float z);
+
+    /** The eye position. */
+    public native float[] getEye(long camera);
+}

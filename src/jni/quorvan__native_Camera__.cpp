@@ -1,0 +1,128 @@
+// Natives of quorvan._native.Camera$: create, query and destroy cameras.
+
+#include "jni/quorvan__native_Camera__.h"
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include <glm/vec2.hpp>
+
+#include "camera/glcamera.h"
+#include "jni/jni_guard.h"
+#include "quorvan__native_Camera_.h"
+
+namespace quorvan {
+
+namespace {
+
+// Narrowing a double outside float's range is undefined in C++; such a
+// setting is kept as the infinity it would round to, so the camera answers
+// with non-finite values like any other invalid setting.
+float narrow(jdouble d) {
+    constexpr double kMax = std::numeric_limits<float>::max();
+    if (d > kMax) return std::numeric_limits<float>::infinity();
+    if (d < -kMax) return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(d);
+}
+
+// The live camera of a handle, or null with IllegalArgumentException pending
+// for handle 0 (a host that queries a camera it never made or already let go).
+const C_GLCamera* liveCamera(JNIEnv* env, jlong handle) {
+    const C_GLCamera* camera = jni::fromHandle<C_GLCamera>(handle);
+    if (!camera) jni::throwJava(env, "java/lang/IllegalArgumentException", "camera handle 0");
+    return camera;
+}
+
+jfloatArray floatArray(JNIEnv* env, const float* values, jsize count) {
+    jfloatArray array = env->NewFloatArray(count);
+    if (array) env->SetFloatArrayRegion(array, 0, count, values);
+    return array;
+}
+
+}  // namespace
+
+extern "C" jfloatArray vec3ToArray(JNIEnv* env, const glm::vec3& v) {
+    const float values[3] = {v.x, v.y, v.z};
+    return floatArray(env, values, 3);
+}
+
+}  // namespace quorvan
+
+using quorvan::C_GLCamera;
+using quorvan::jni::guarded;
+
+extern "C" {
+
+JNIEXPORT jlong JNICALL Java_quorvan__1native_Camera_00024_createCameraHandle(
+    JNIEnv* env, jobject, jint width, jint height, jfloat minPlane, jfloat maxPlane,
+    jdouble targetX, jdouble targetY, jdouble targetZ, jdouble scaleX, jdouble scaleY,
+    jdouble scaleZ, jfloat yaw, jfloat pitch, jfloat distance, jfloat fov) {
+    return guarded(env, jlong{0}, [&] {
+        using quorvan::narrow;
+        quorvan::S_CameraOptions options;
+        options.width = width;
+        options.height = height;
+        options.minPlane = minPlane;
+        options.maxPlane = maxPlane;
+        options.target = glm::vec3(narrow(targetX), narrow(targetY), narrow(targetZ));
+        options.scale = glm::vec3(narrow(scaleX), narrow(scaleY), narrow(scaleZ));
+        options.yaw = yaw;
+        options.pitch = pitch;
+        options.distance = distance;
+        options.fov = fov;
+        options.projection = quorvan::camera_projection::CENTERED_ORTHOGRAPHIC;
+        // A failed allocation throws std::bad_alloc, which the guard turns
+        // into OutOfMemoryError and handle 0.
+        return quorvan::jni::toHandle(new C_GLCamera(options));
+    });
+}
+
+JNIEXPORT void JNICALL Java_quorvan__1native_Camera_00024_destroyCameraHandle(JNIEnv* env,
+                                                                                jobject,
+                                                                                jlong handle) {
+    quorvan::jni::guardedVoid(env, [&] { delete quorvan::jni::fromHandle<C_GLCamera>(handle); });
+}
+
+JNIEXPORT jfloatArray JNICALL Java_quorvan__1native_Camera_00024_project(JNIEnv* env, jobject,
+                                                                         jlong handle, jfloat x,
+                                                                         jfloat y, jfloat z) {
+    return guarded(env, jfloatArray{nullptr}, [&]() -> jfloatArray {
+        const C_GLCamera* camera = quorvan::liveCamera(env, handle);
+        if (!camera) return nullptr;
+        return quorvan::vec3ToArray(env, camera->project(glm::vec3(x, y, z)));
+    });
+}
+
+JNIEXPORT jfloatArray JNICALL Java_quorvan__1native_Camera_00024_unproject(JNIEnv* env, jobject,
+                                                                           jlong handle, jfloat x,
+                                                                           jfloat y, jfloat z) {
+    return guarded(env, jfloatArray{nullptr}, [&]() -> jfloatArray {
+        const C_GLCamera* camera = quorvan::liveCamera(env, handle);
+        if (!camera) return nullptr;
+        return quorvan::vec3ToArray(env, camera->unProject(glm::vec3(x, y, z)));
+    });
+}
+
+JNIEXPORT jfloatArray JNICALL Java_quorvan__1native_Camera_00024_getLineToPlane(
+    JNIEnv* env, jobject, jlong handle, jfloat x, jfloat y, jfloat z) {
+    return guarded(env, jfloatArray{nullptr}, [&]() -> jfloatArray {
+        const C_GLCamera* camera = quorvan::liveCamera(env, handle);
+        if (!camera) return nullptr;
+        const std::vector<glm::vec3> points = camera->getLineToPlane(glm::vec2(x, y), z);
+        const float values[6] = {points[0].x, points[0].y, points[0].z,
+                                 points[1].x, points[1].y, points[1].z};
+        return quorvan::floatArray(env, values, 6);
+    });
+}
+
+JNIEXPORT jfloatArray JNICALL Java_quorvan__1native_Camera_00024_getEye(JNIEnv* env, jobject,
+                                                                        jlong handle) {
+    return guarded(env, jfloatArray{nullptr}, [&]() -> jfloatArray {
+        const C_GLCamera* camera = quorvan::liveCamera(env, handle);
+        if (!camera) return nullptr;
+        return quorvan::vec3ToArray(env, camera->getEye());
+    });
+}
+
+}  // extern "C"
