@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-
 #include <glm/geometric.hpp>
 #include <glm/matrix.hpp>
 
@@ -22,8 +21,7 @@ constexpr float kMaxPitch = 90.0f;
 
 bool isKnownKind(int32_t kind) {
     return kind == camera_projection::CENTERED_ORTHOGRAPHIC ||
-           kind == camera_projection::PERSPECTIVE ||
-           kind == camera_projection::SCREEN_ORTHOGRAPHIC;
+           kind == camera_projection::PERSPECTIVE || kind == camera_projection::SCREEN_ORTHOGRAPHIC;
 }
 
 // glm's orthographic convention with left 0, right w, bottom h, top 0: pixel
@@ -69,7 +67,9 @@ glm::vec3 unprojectThrough(const glm::mat4& inverse, const glm::vec3& window, fl
 
 C_GLCamera::C_GLCamera() = default;
 
-C_GLCamera::C_GLCamera(const S_CameraOptions& options) { initialize(options); }
+C_GLCamera::C_GLCamera(const S_CameraOptions& options) {
+    initialize(options);
+}
 
 void C_GLCamera::initialize(const S_CameraOptions& options) {
     up_ = glm::vec3(0.0f, 0.0f, 1.0f);
@@ -143,8 +143,8 @@ void C_GLCamera::setFov(float fov) {
 }
 
 void C_GLCamera::setProjectionOffset(const glm::vec2& offset) {
-    projection_[3] += offsetFactors_.x * offset.x * projection_[0] +
-                      offsetFactors_.y * offset.y * projection_[1];
+    projection_[3] +=
+        offsetFactors_.x * offset.x * projection_[0] + offsetFactors_.y * offset.y * projection_[1];
 }
 
 glm::vec4 C_GLCamera::getViewport() const {
@@ -175,7 +175,9 @@ void C_GLCamera::makeViewMatrix() {
     makeCompleteMatrix();
 }
 
-void C_GLCamera::makeNormalMatrix() { normal_ = glm::transpose(glm::inverse(glm::mat3(view_))); }
+void C_GLCamera::makeNormalMatrix() {
+    normal_ = glm::transpose(glm::inverse(glm::mat3(view_)));
+}
 
 void C_GLCamera::makeProjectionMatrix() {
     const float n = options_.minPlane;
@@ -216,7 +218,9 @@ void C_GLCamera::makeScaleMatrix() {
     makeCompleteMatrix();
 }
 
-void C_GLCamera::makeCompleteMatrix() { camera_ = projection_ * view_ * scale_; }
+void C_GLCamera::makeCompleteMatrix() {
+    camera_ = projection_ * view_ * scale_;
+}
 
 void C_GLCamera::moveForward(float d) {
     const float y = options_.yaw * kDegToRad;
@@ -250,7 +254,9 @@ void C_GLCamera::moveCamera(const glm::vec3& v) {
     makeViewMatrix();
 }
 
-glm::vec3 C_GLCamera::adjustCoords(const glm::vec3& v) const { return v * coordsFactors_; }
+glm::vec3 C_GLCamera::adjustCoords(const glm::vec3& v) const {
+    return v * coordsFactors_;
+}
 
 glm::vec3 C_GLCamera::project(const glm::vec3& world) const {
     const glm::vec4 c = projection_ * (view_ * glm::vec4(world, 1.0f));
@@ -292,8 +298,7 @@ std::vector<glm::vec3> C_GLCamera::getViewportProjection(float z) const {
     std::vector<glm::vec3> out;
     out.reserve(4);
     for (const glm::vec2& c : corners) {
-        const std::vector<glm::vec3> line =
-            unprojectLine(glm::vec3(c, 0.0f), glm::vec3(c, 1.0f));
+        const std::vector<glm::vec3> line = unprojectLine(glm::vec3(c, 0.0f), glm::vec3(c, 1.0f));
         out.push_back(getPointOnPlane(planePoint, line[0], line[1]));
     }
     return out;

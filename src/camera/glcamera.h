@@ -13,13 +13,12 @@
 // changes it.
 
 #include <cstdint>
-#include <vector>
-
 #include <glm/mat3x3.hpp>
 #include <glm/mat4x4.hpp>
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 #include <glm/vec4.hpp>
+#include <vector>
 
 #include "export.h"
 

@@ -3,10 +3,9 @@
 #include "jni/quorvan__native_Camera__.h"
 
 #include <cmath>
+#include <glm/vec2.hpp>
 #include <limits>
 #include <vector>
-
-#include <glm/vec2.hpp>
 
 #include "camera/glcamera.h"
 #include "jni/jni_guard.h"
@@ -78,9 +77,8 @@ JNIEXPORT jlong JNICALL Java_quorvan__1native_Camera_00024_createCameraHandle(
     });
 }
 
-JNIEXPORT void JNICALL Java_quorvan__1native_Camera_00024_destroyCameraHandle(JNIEnv* env,
-                                                                                jobject,
-                                                                                jlong handle) {
+JNIEXPORT void JNICALL Java_quorvan__1native_Camera_00024_destroyCameraHandle(JNIEnv* env, jobject,
+                                                                              jlong handle) {
     quorvan::jni::guardedVoid(env, [&] { delete quorvan::jni::fromHandle<C_GLCamera>(handle); });
 }
 
