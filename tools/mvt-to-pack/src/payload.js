@@ -2,9 +2,12 @@
 // label block and the label segments, with the per-type prefixes.
 //
 // Coordinates are rounded to tenths of a unit before they are written. Delta
-// values are in tenths, so rounded coordinates give exact integer deltas and
-// the library rebuilds each point with float rounding only, never drift from
-// quantisation. Delta encoding is used whenever every step fits an int16.
+// values are in tenths, so rounded coordinates give exact integer deltas.
+// The library adds them up in single precision, whose rounding can drift
+// along a long chain (a unit after some ten thousand steps near 3000), so
+// delta encoding is used only when every step fits an int16 and that running
+// sum, replayed here, stays within MAX_DRIFT of every point; otherwise the
+// points are written as plain floats.
 
 import {ByteWriter} from './bytes.js';
 
@@ -44,13 +47,20 @@ export function tenths(v) {
 
 export const quantise = (v) => tenths(v) / 10;
 
-// Per-component steps in tenths, or null when one does not fit an int16.
+export const MAX_DRIFT = 0.01;
+const f32 = Math.fround;
+
+// Per-component steps in tenths, or null when delta encoding would not
+// reproduce the points (see above).
 function deltas(points) {
     const out = [];
+    const running = [f32(quantise(points[0][0])), f32(quantise(points[0][1]))];
     for (let i = 1; i < points.length; ++i) {
         for (let c = 0; c < 2; ++c) {
             const d = tenths(points[i][c]) - tenths(points[i - 1][c]);
             if (d < -0x8000 || d > 0x7fff) return null;
+            running[c] = f32(running[c] + f32(d / 10));
+            if (Math.abs(running[c] - quantise(points[i][c])) > MAX_DRIFT) return null;
             out.push(d);
         }
     }

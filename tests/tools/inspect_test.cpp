@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include <glm/geometric.hpp>
+#include <tiny_gltf.h>
+
+#include "geometry/mathglm.h"
+#include "inspect/gltf_writer.h"
+#include "inspect/inspect.h"
+#include "inspect/svg_writer.h"
+#include "model/meshory.h"
+#include "support/payload_writer.h"
+
+namespace quorvan::inspect {
+namespace {
+
+using namespace meshory_test;
+using namespace blob_geometry;
+using glm::vec2;
+
+enum : int32_t { kCell = 1, kRoad = 20, kBridge = 23, kBuilding = 30, kPoi = 40, kRoadName = 50, kPlace = 51 };
+
+// A small tile at (1000.3, 2000) in a 2 x 2 grid of 100-unit cells, with one
+// request per kind of geometry the converter writes, and two requests that
+// give no model.
+pack::BlobPack tilePack() {
+    pack::BlobPack p;
+    p.grid = {2, 2, Bounds(1000.0, 2000.0, 1200.0, 2200.0)};
+    p.layerNames = {{kCell, "cell"}, {kRoad, "road"}, {kBridge, "bridge"}, {kBuilding, "building"},
+                    {kPoi, "poi"}, {kRoadName, "road-name"}, {kPlace, "place"}};
+    const int cell = 1 << 16;
+    auto request = [&](std::vector<S_BlobData> blobs) {
+        p.requests.push_back({1000.3, 2000.0, std::move(blobs)});
+    };
+    request({S_BlobData(1, CELL_POLYGON, kCell, cell, {})});
+    request({S_BlobData(2, ROAD_PATH, kRoad, cell, withU8Prefix(6, plainStream({{1010, 2010}, {1050, 2010}})))});
+    request({S_BlobData(3, BRIDGE, kBridge, cell, withU8Prefix(2, plainStream({{1010, 2020}, {1050, 2020}})))});
+    // Buildings as fans around a centre: a square 2.5 high (4 roof triangles,
+    // the last closing the open ring, and 4 walls of 2) and a triangle 12 high.
+    request({S_BlobData(4, TRIANGLE_FAN, kBuilding, cell,
+                        withU16Prefix(25, plainStream({{1030, 2050}, {1020, 2040}, {1040, 2040}, {1040, 2060},
+                                                       {1020, 2060}})))});
+    request({S_BlobData(5, TRIANGLE_FAN, kBuilding, cell,
+                        withU16Prefix(120, plainStream({{1080, 2050}, {1070, 2040}, {1090, 2040}, {1080, 2060}})))});
+    request({S_BlobData(6, POINTS, kPoi, cell, plainStream({{1001.3f, 2001}, {1002.3f, 2002}}))});
+    request({S_BlobData(7, TEXT_DATA, kPlace, cell,
+                        labelBlock({1050, 2050}, {{0, "Mission"}, {1, "La Misión"}}))});
+    SegmentSpec segment;
+    segment.kind = 1;
+    segment.text = "Market St";
+    segment.points = {{1000.3f, 2000}, {1010.3f, 2010}, {1020.3f, 2020}};
+    request({S_BlobData(8, LABEL_STYLE_SEGMENTS, kRoadName, cell, labelSegments({{segment}}))});
+    request({S_BlobData(9, 19, kRoad, cell, {1, 2, 3})});  // no builder for 19
+    request({});
+    return p;
+}
+
+class InspectTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        pack = tilePack();
+        inspection = inspectPack(pack, [&](size_t done, size_t total) {
+            EXPECT_EQ(total, pack.requests.size());
+            EXPECT_EQ(done, ++calls);
+        });
+        dir = ::testing::TempDir() + "/inspect_test";
+        std::filesystem::create_directories(dir);
+    }
+
+    const LayerStats& layer(int32_t id) { return inspection.layers.at(id); }
+
+    pack::BlobPack pack;
+    Inspection inspection;
+    size_t calls = 0;
+    std::string dir;
+};
+
+TEST_F(InspectTest, CountsWhatTheHostWouldReadBack) {
+    EXPECT_EQ(calls, pack.requests.size());
+    EXPECT_EQ(inspection.models.size(), 8u);
+
+    EXPECT_EQ(layer(kCell).triangles, 2u);  // a 4-vertex strip
+    const LayerStats& buildings = layer(kBuilding);
+    EXPECT_EQ(buildings.models, 2u);
+    EXPECT_EQ(buildings.triangles, 4u + 8u + 3u + 6u);  // roofs and walls
+    EXPECT_EQ(buildings.segments, 4u * 3 + 3u * 3);     // edge, vertical, ground per outline edge
+    EXPECT_FLOAT_EQ(buildings.minHeight, 2.5f);
+    EXPECT_FLOAT_EQ(buildings.maxHeight, 12.0f);
+    EXPECT_EQ(layer(kRoad).segments, 1u);
+    EXPECT_EQ(layer(kRoad).skipped, 1u);
+    EXPECT_EQ(layer(kPoi).points, 2u);
+    EXPECT_EQ(layer(kPlace).labels, 1u);
+    EXPECT_EQ(layer(kRoadName).labels, 1u);
+    EXPECT_EQ(inspection.layers.at(0).skipped, 1u);  // the request without blobs
+
+    // The bridge's filter wants variant 0, and the origin is narrowed to float.
+    for (const BuiltModel& m : inspection.models) {
+        if (m.model->layerId == kPlace) {
+            EXPECT_EQ(m.model->label, "Mission");
+        }
+        if (m.model->layerId == kPoi) {
+            EXPECT_EQ(m.origin, vec2(1000.3f, 2000.0f));
+            EXPECT_EQ(m.model->points[0], vec2(1001.3f - 1000.3f, 1.0f));
+        }
+    }
+}
+
+TEST_F(InspectTest, TablesNameEveryLayerAndStayStable) {
+    const std::string table = formatTable(inspection);
+    for (const char* name : {"cell", "road", "bridge", "building", "poi", "road-name", "place", "total", "layer 0"}) {
+        EXPECT_NE(table.find(name), std::string::npos) << name;
+    }
+    EXPECT_NE(table.find("2.5 .. 12.0"), std::string::npos) << table;
+    EXPECT_EQ(formatCounts(inspection), formatCounts(inspectPack(pack)));
+}
+
+TEST_F(InspectTest, BridgeBandsAreWidenedForDrawing) {
+    for (const BuiltModel& m : inspection.models) {
+        const bool band = isOffsetBand(*m.model);
+        EXPECT_EQ(band, m.model->layerId == kBridge);
+        if (!band) continue;
+        auto area = [](const std::vector<glm::vec3>& t) {
+            float sum = 0;
+            for (size_t i = 0; i + 2 < t.size(); i += 3) sum += glm::length(glm::cross(t[i + 1] - t[i], t[i + 2] - t[i])) / 2;
+            return sum;
+        };
+        EXPECT_EQ(area(geometryPolygonsToTriangles(m.model->polygons)), 0.0f);
+        // Two rails, each 2 units wide (half the line width each way) and
+        // about 40 long, plus their caps.
+        EXPECT_GT(area(drawableTriangles(*m.model)), 2 * 2 * 40.0f);
+    }
+}
+
+TEST_F(InspectTest, RoadLabelsSitOnTheirLine) {
+    for (const BuiltModel& m : inspection.models) {
+        if (m.model->layerId != kRoadName) continue;
+        LabelPlacement at;
+        ASSERT_TRUE(placeLabel(*m.model, at));
+        EXPECT_NEAR(at.at.x, 10.0f, 1e-3f);
+        EXPECT_NEAR(at.at.y, 10.0f, 1e-3f);
+        EXPECT_NEAR(at.angle, 45.0f, 1e-3f);
+    }
+}
+
+TEST_F(InspectTest, GltfLoadsBackWithEveryModel) {
+    GltfSummary summary;
+    std::string error;
+    const std::string path = dir + "/tile.gltf";
+    ASSERT_TRUE(writeGltf(inspection, path, summary, error)) << error;
+
+    tinygltf::Model model;
+    tinygltf::TinyGLTF loader;
+    std::string warning;
+    ASSERT_TRUE(loader.LoadASCIIFromFile(&model, &error, &warning, path)) << error;
+    EXPECT_EQ(model.meshes.size(), summary.meshes);
+    EXPECT_EQ(summary.meshes, 6u);  // cell, road, bridge, two buildings, poi
+    EXPECT_EQ(summary.points, 2u);
+    EXPECT_GT(summary.droppedTriangles, 0u);  // the bridge strip's joins
+
+    size_t triangles = 0;
+    for (const auto& mesh : model.meshes) {
+        for (const auto& primitive : mesh.primitives) {
+            const auto& positions = model.accessors.at(primitive.attributes.at("POSITION"));
+            ASSERT_EQ(positions.minValues.size(), 3u);
+            for (double v : positions.minValues) EXPECT_TRUE(std::isfinite(v));
+            if (primitive.mode != TINYGLTF_MODE_TRIANGLES) continue;
+            triangles += positions.count / 3;
+            const auto& normals = model.accessors.at(primitive.attributes.at("NORMAL"));
+            const auto& view = model.bufferViews.at(normals.bufferView);
+            const auto* n = reinterpret_cast<const float*>(model.buffers[0].data.data() + view.byteOffset +
+                                                           normals.byteOffset);
+            for (size_t i = 0; i < normals.count; ++i) {
+                EXPECT_NEAR(std::hypot(n[3 * i], n[3 * i + 1], n[3 * i + 2]), 1.0, 1e-5);
+            }
+        }
+    }
+    EXPECT_EQ(triangles, summary.triangles);
+
+    // Labels without geometry become named nodes.
+    bool found = false;
+    for (const auto& node : model.nodes) found |= node.name == "Mission" && node.mesh < 0;
+    EXPECT_TRUE(found);
+}
+
+TEST_F(InspectTest, SvgDrawsEveryLayerAndLabel) {
+    std::string error;
+    const std::string path = dir + "/tile.svg";
+    ASSERT_TRUE(writeSvg(inspection, pack.grid, path, {800}, error)) << error;
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string svg = text.str();
+
+    auto count = [&](const std::string& what) {
+        size_t n = 0;
+        for (size_t at = svg.find(what); at != std::string::npos; at = svg.find(what, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("<svg"), 1u);
+    EXPECT_EQ(count("<g"), count("</g>"));
+    EXPECT_EQ(count("<g id=\"layer-"), 7u);
+    EXPECT_NE(svg.find(">Mission</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">Market St</text>"), std::string::npos);
+    EXPECT_NE(svg.find("rotate("), std::string::npos);
+    EXPECT_EQ(count("<circle"), 2u);
+    // No non-finite number was written ("dominant-baseline" is a word).
+    EXPECT_FALSE(std::regex_search(svg, std::regex("[^a-z](nan|inf)", std::regex::icase)));
+}
+
+TEST(Inspect, WritersReportUnwritablePaths) {
+    pack::BlobPack pack = tilePack();
+    const Inspection inspection = inspectPack(pack);
+    std::string error;
+    GltfSummary summary;
+    EXPECT_FALSE(writeGltf(inspection, "/nonexistent-dir/x.gltf", summary, error));
+    EXPECT_FALSE(error.empty());
+    error.clear();
+    EXPECT_FALSE(writeSvg(inspection, pack.grid, "/nonexistent-dir/x.svg", {}, error));
+    EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
+}  // namespace quorvan::inspect
