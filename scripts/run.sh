@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Sets up, builds the optimised library and runs the main job.
+# The main job: sets up, builds the optimised library and the inspector, and
+# inspects the San Francisco sample: prints what each layer produced and
+# writes out/sanfrancisco.gltf (+ .bin) and out/sanfrancisco.svg. Extra
+# arguments go to meshory-inspect (e.g. another pack: see --help).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 cmake --preset release
-cmake --build --preset release -j "$(nproc)" --target meshory-demo
-./build/release/tools/meshory-demo "$@"
+cmake --build --preset release -j "$(nproc)" --target meshory-inspect
+if [ "$#" -eq 0 ]; then
+    set -- --out out examples/sanfrancisco.mpk
+fi
+./build/release/tools/meshory-inspect "$@"

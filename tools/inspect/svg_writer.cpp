@@ -115,6 +115,11 @@ void appendLines(std::string& d, const BuiltModel& built, const View& view) {
     }
 }
 
+size_t codePoints(const std::string& text) {
+    return static_cast<size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xc0) != 0x80; }));
+}
+
 std::string number(double v) {
     char text[32];
     std::snprintf(text, sizeof(text), "%.2f", v);
@@ -205,8 +210,15 @@ bool writeSvg(const Inspection& inspection, const pack::PackGrid& grid, const st
         if (!placeLabel(*m.model, label)) continue;
         const glm::vec2 world = m.origin + label.at;
         if (!finite(world)) continue;
-        const glm::dvec2 px = view.toPx(world);
+        glm::dvec2 px = view.toPx(world);
         const bool road = !m.model->roadSegments.empty();
+        if (!road) {
+            // Keep place names whole at the picture's edges; DejaVu Sans Bold
+            // averages about 0.65 em per character.
+            const double half = 0.65 * 15 * codePoints(m.model->label) / 2 + 4;
+            const double width = view.scale * (view.maxX - view.minX);
+            px.x = std::clamp(px.x, std::min(half, width / 2), std::max(width - half, width / 2));
+        }
         svg += "<text x=\"" + number(px.x) + "\" y=\"" + number(px.y) + "\" font-size=\"" + (road ? "10" : "15") +
                "\"" + (road ? "" : " font-weight=\"bold\"");
         // SVG turns clockwise with y down, the model counter-clockwise with y up.
