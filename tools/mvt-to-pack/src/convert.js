@@ -240,7 +240,7 @@ export function areaBlobs(type, {outer, holes}, height) {
     const {vertices, triangles} = triangulate(outer, holes);
     const blobs = [];
     const strip = stripFromTriangles(triangles);
-    if (vertices.length <= MAX_U16 && strip.length <= MAX_U16 && outer.length < MAX_U16) {
+    if (vertices.length <= MAX_U16 && strip.length <= MAX_U16) {
         blobs.push([type, indexedBlock({vertices, strip, outline: closedRing(outer.length), height})]);
     } else {
         for (const chunk of chunkTriangles(vertices, triangles)) blobs.push([type, indexedBlock({...chunk, height})]);
