@@ -50,12 +50,14 @@ JNIEXPORT void JNICALL Java_quorvan__1native_SldStyles_00024_destroyHandle(JNIEn
     guardedVoid(env, [&] { delete fromHandle<C_GeoStylesList>(handle); });
 }
 
-JNIEXPORT jintArray JNICALL Java_quorvan__1native_SldStyles_00024_visibleLayerIds(JNIEnv* env, jobject,
+JNIEXPORT jintArray JNICALL Java_quorvan__1native_SldStyles_00024_visibleLayerIds(JNIEnv* env,
+                                                                                  jobject,
                                                                                   jlong handle,
                                                                                   jfloat height) {
     return guarded(env, jintArray{nullptr}, [&] {
         const C_GeoStylesList* list = fromHandle<C_GeoStylesList>(handle);
-        return layerIds(env, list ? list->getStyleByHeight(height) : std::vector<const C_GeoStyle*>());
+        return layerIds(env,
+                        list ? list->getStyleByHeight(height) : std::vector<const C_GeoStyle*>());
     });
 }
 

@@ -81,7 +81,8 @@ pugi::xml_node cssParameter(const pugi::xml_node& parent, const char* value) {
 // match. All matches sit at the same depth, so a depth-first walk meets them
 // in document order. The depth is bounded by the path, not by the document.
 template <size_t N>
-pugi::xml_node firstByPath(const pugi::xml_node& node, const char* const (&steps)[N], size_t from = 0) {
+pugi::xml_node firstByPath(const pugi::xml_node& node, const char* const (&steps)[N],
+                           size_t from = 0) {
     if (from == N) return node;
     for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
         if (!isElement(c, steps[from])) continue;
@@ -91,7 +92,9 @@ pugi::xml_node firstByPath(const pugi::xml_node& node, const char* const (&steps
     return pugi::xml_node();
 }
 
-std::string text(const pugi::xml_node& node) { return node.text().get(); }
+std::string text(const pugi::xml_node& node) {
+    return node.text().get();
+}
 
 }  // namespace
 
@@ -99,7 +102,9 @@ glm::vec4 setColorToVec4(const std::string& hex, float alpha) {
     return glm::vec4(hexToRGB(hex), alpha);
 }
 
-C_GeoStyle::C_GeoStyle() { reset(); }
+C_GeoStyle::C_GeoStyle() {
+    reset();
+}
 
 void C_GeoStyle::reset() {
     name.clear();
@@ -131,7 +136,8 @@ void C_GeoStyle::reset() {
 
 void C_GeoStyle::setProperties(const pugi::xml_node& layer) {
     static constexpr const char* rulePath[] = {"UserStyle", "FeatureTypeStyle", "Rule"};
-    static constexpr const char* textPath[] = {"UserStyle", "FeatureTypeStyle", "Rule", "TextSymbolizer"};
+    static constexpr const char* textPath[] = {"UserStyle", "FeatureTypeStyle", "Rule",
+                                               "TextSymbolizer"};
     static constexpr const char* polygonPath[] = {"UserStyle", "FeatureTypeStyle", "Rule",
                                                   "PolygonSymbolizer"};
     static constexpr const char* styleNamePath[] = {"UserStyle", "Name"};

@@ -11,17 +11,23 @@ namespace quorvan {
 
 namespace {
 
-bool styleSortIncrease(const C_GeoStyle* a, const C_GeoStyle* b) { return a->getZOrder() < b->getZOrder(); }
+bool styleSortIncrease(const C_GeoStyle* a, const C_GeoStyle* b) {
+    return a->getZOrder() < b->getZOrder();
+}
 
 // Negative denominators take no part. NaN heights compare false everywhere
 // and so hide nothing.
 bool isStyleVisibleForHeight(const C_GeoStyle& style, float height) {
     const auto limit = [](int denominator) { return static_cast<float>(denominator); };
-    if (style.getMinScaleDenominator() >= 0 && height > limit(style.getMinScaleDenominator())) return false;
-    if (style.getMaxScaleDenominator() >= 0 && height < limit(style.getMaxScaleDenominator())) return false;
-    if (style.getMinLabelScaleDenominator() >= 0 && height > limit(style.getMinLabelScaleDenominator()))
+    if (style.getMinScaleDenominator() >= 0 && height > limit(style.getMinScaleDenominator()))
         return false;
-    if (style.getMaxLabelScaleDenominator() >= 0 && height < limit(style.getMaxLabelScaleDenominator()))
+    if (style.getMaxScaleDenominator() >= 0 && height < limit(style.getMaxScaleDenominator()))
+        return false;
+    if (style.getMinLabelScaleDenominator() >= 0 &&
+        height > limit(style.getMinLabelScaleDenominator()))
+        return false;
+    if (style.getMaxLabelScaleDenominator() >= 0 &&
+        height < limit(style.getMaxLabelScaleDenominator()))
         return false;
     return true;
 }
@@ -41,7 +47,9 @@ pugi::xml_parse_status checkRegularFile(const std::string& path) {
 
 }  // namespace
 
-C_GeoStylesList::~C_GeoStylesList() { clear(); }
+C_GeoStylesList::~C_GeoStylesList() {
+    clear();
+}
 
 void C_GeoStylesList::clear() {
     for (const C_GeoStyle* style : styles) delete style;
@@ -49,7 +57,8 @@ void C_GeoStylesList::clear() {
 }
 
 int C_GeoStylesList::loadFromFile(const std::string& path) {
-    if (const pugi::xml_parse_status status = checkRegularFile(path); status != pugi::status_ok) return status;
+    if (const pugi::xml_parse_status status = checkRegularFile(path); status != pugi::status_ok)
+        return status;
 
     pugi::xml_document document;
     const pugi::xml_parse_result result = document.load_file(path.c_str());
@@ -57,8 +66,9 @@ int C_GeoStylesList::loadFromFile(const std::string& path) {
 
     // A missing root gives an empty node: defaults, no styles.
     const pugi::xml_node root = document.child("StyledLayerDescriptor");
-    const glm::vec4 background = setColorToVec4(root.attribute("background-color").value(),
-                                                 root.attribute("background-opacity").as_float(0.0f));
+    const glm::vec4 background =
+        setColorToVec4(root.attribute("background-color").value(),
+                       root.attribute("background-opacity").as_float(0.0f));
 
     // Built aside so that an allocation failure part way leaves the list as
     // it was, with nothing leaked.

@@ -20,14 +20,17 @@ inline std::filesystem::path styleDataDir() {
     return dir;
 }
 
-inline std::string styleData(const char* name) { return (styleDataDir() / name).string(); }
+inline std::string styleData(const char* name) {
+    return (styleDataDir() / name).string();
+}
 
 // A file in a fresh directory under the system temporary directory, removed
 // with its directory at scope exit.
 class TempFile {
 public:
     explicit TempFile(const std::string& name, const std::string& content = std::string()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "meshory-styles-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "meshory-styles-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
         dir = pattern;
         file = dir / name;
@@ -49,7 +52,8 @@ private:
 };
 
 // A minimal document around layer elements.
-inline std::string sld(const std::string& layers, const std::string& rootAttributes = std::string()) {
+inline std::string sld(const std::string& layers,
+                       const std::string& rootAttributes = std::string()) {
     return "<?xml version=\"1.0\"?>\n<StyledLayerDescriptor version=\"1.0.0\" "
            "xmlns=\"http://www.opengis.net/sld\"" +
            rootAttributes + ">" + layers + "</StyledLayerDescriptor>";

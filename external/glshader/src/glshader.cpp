@@ -23,7 +23,8 @@ bool compileStage(const std::string& source, const char* stage, std::string& log
 int C_GLShader::createAuto(const char* vertex, unsigned vertexLength, const char* fragment,
                            unsigned fragmentLength) {
     vertexSource.assign(vertex != nullptr ? vertex : "", vertex != nullptr ? vertexLength : 0);
-    fragmentSource.assign(fragment != nullptr ? fragment : "", fragment != nullptr ? fragmentLength : 0);
+    fragmentSource.assign(fragment != nullptr ? fragment : "",
+                          fragment != nullptr ? fragmentLength : 0);
     int result = 0;
     if (!compileStage(vertexSource, "vertex", logVertex)) result |= VERTEX_FAILED;
     if (!compileStage(fragmentSource, "fragment", logFragment)) result |= FRAGMENT_FAILED;

@@ -14,11 +14,13 @@ const C_GeoStyle* styleOf(const C_GeoStyleType* holder) {
 
 }  // namespace
 
-std::vector<std::string> getShaderFiles(const std::vector<std::string>& files, const std::string& name) {
+std::vector<std::string> getShaderFiles(const std::vector<std::string>& files,
+                                        const std::string& name) {
     std::vector<std::string> found;
     for (const char* suffix : {".vertex", ".fragment"}) {
         std::string file = name + suffix;
-        if (std::find(files.begin(), files.end(), file) != files.end()) found.push_back(std::move(file));
+        if (std::find(files.begin(), files.end(), file) != files.end())
+            found.push_back(std::move(file));
     }
     return found;
 }
@@ -30,11 +32,11 @@ bool shaderExists(const std::string& path, const std::map<std::string, C_GLShade
     return shaders.count(extractFileName(path.substr(0, path.size() - cut))) != 0;
 }
 
-C_GLShader createShader(const std::string& vertex, const std::string& fragment, const std::string& name,
-                        std::string& log) {
+C_GLShader createShader(const std::string& vertex, const std::string& fragment,
+                        const std::string& name, std::string& log) {
     C_GLShader shader;
-    const int result = shader.createAuto(vertex.data(), static_cast<unsigned>(vertex.size()), fragment.data(),
-                                         static_cast<unsigned>(fragment.size()));
+    const int result = shader.createAuto(vertex.data(), static_cast<unsigned>(vertex.size()),
+                                         fragment.data(), static_cast<unsigned>(fragment.size()));
     if (result == 0) {
         shader.setName(name);
         return shader;

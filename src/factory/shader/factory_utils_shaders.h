@@ -20,7 +20,8 @@ MESHORY_API std::vector<std::string> getShaderFiles(const std::vector<std::strin
 
 // True when `shaders` has a key equal to the file name of `path` without
 // its extension (as extractFileName and extractFileExt see them).
-MESHORY_API bool shaderExists(const std::string& path, const std::map<std::string, C_GLShader>& shaders);
+MESHORY_API bool shaderExists(const std::string& path,
+                              const std::map<std::string, C_GLShader>& shaders);
 
 // Builds a shader from the two sources. On success it is named `name` and
 // `log` is untouched; on failure it stays unnamed and `log` is replaced by a

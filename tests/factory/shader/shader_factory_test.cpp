@@ -16,9 +16,10 @@ const std::string vertexSource = "void main() { gl_Position = vec4(0.0); }";
 const std::string fragmentSource = "void main() { gl_FragColor = vec4(1.0); }";
 
 TEST(ShaderFactory, PairsFilesByExactName) {
-    const std::vector<std::string> files = {"water.fragment", "roads.vertex", "water.vertex", "roads.vertex.bak",
-                                            "land.fragment"};
-    EXPECT_EQ(getShaderFiles(files, "water"), (std::vector<std::string>{"water.vertex", "water.fragment"}));
+    const std::vector<std::string> files = {"water.fragment", "roads.vertex", "water.vertex",
+                                            "roads.vertex.bak", "land.fragment"};
+    EXPECT_EQ(getShaderFiles(files, "water"),
+              (std::vector<std::string>{"water.vertex", "water.fragment"}));
     EXPECT_EQ(getShaderFiles(files, "roads"), (std::vector<std::string>{"roads.vertex"}));
     EXPECT_EQ(getShaderFiles(files, "land"), (std::vector<std::string>{"land.fragment"}));
     EXPECT_TRUE(getShaderFiles(files, "wat").empty());
@@ -82,7 +83,8 @@ TEST(ShaderFactory, StyleHoldersSortByZOrder) {
     EXPECT_FALSE(styleSortIncrease(&holdMiddle, &holdMiddle));
 
     // Null holders and holders without a style sort first instead of crashing.
-    std::vector<const C_GeoStyleType*> holders = {&holdHigh, nullptr, &holdMiddle, &holdNone, &holdLow};
+    std::vector<const C_GeoStyleType*> holders = {&holdHigh, nullptr, &holdMiddle, &holdNone,
+                                                  &holdLow};
     std::sort(holders.begin(), holders.end(), styleSortIncrease);
     EXPECT_EQ(holders[2], &holdLow);
     EXPECT_EQ(holders[3], &holdMiddle);

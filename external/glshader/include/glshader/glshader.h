@@ -19,7 +19,8 @@ public:
     // Builds from the two sources (bytes and length each, not zero-ended).
     // 0 on success; otherwise VERTEX_FAILED | FRAGMENT_FAILED as they apply,
     // with all three logs filled.
-    int createAuto(const char* vertex, unsigned vertexLength, const char* fragment, unsigned fragmentLength);
+    int createAuto(const char* vertex, unsigned vertexLength, const char* fragment,
+                   unsigned fragmentLength);
 
     void setName(const std::string& value) { name = value; }
     const std::string& getName() const { return name; }

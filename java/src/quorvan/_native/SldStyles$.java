@@ -3,21 +3,21 @@ package quorvan._native;
 import cpp.geometry.NativeLoader;
 
 /**
- * SLD style lists as the host sees them, shaped as a Scala {@code object}: the natives are
- * instance methods of the singleton {@link #MODULE$}, so Scala code calls them as
- * {@code SldStyles.handleFromFile(path)} and Java code as
- * {@code SldStyles$.MODULE$.handleFromFile(path)}.
+ * SLD style lists as the host sees them. The class has the shape scalac gives an
+ * {@code object SldStyles}: the natives are instance methods of the singleton {@link #MODULE$}
+ * (called as {@code SldStyles$.MODULE$.allLayers(handle)}), so the library binds the same
+ * native names whether the host declares them in Scala or uses this class.
  *
  * <p>A list travels as a handle (its native address in a {@code long}); 0 stands for no list.
  * Queries on handle 0 return an empty array, and destroying 0 does nothing. Layer ids come in
  * drawing order (ascending z-order) and are not de-duplicated.
  */
 public final class SldStyles$ {
-    public static final SldStyles$ MODULE$ = new SldStyles$();
-
     static {
         NativeLoader.load();
     }
+
+    public static final SldStyles$ MODULE$ = new SldStyles$();
 
     private SldStyles$() {}
 
