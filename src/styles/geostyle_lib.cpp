@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include <glm/vec3.hpp>
+
 namespace quorvan {
 
 namespace {

@@ -13,7 +13,6 @@
 
 #include <string>
 
-#include <glm/vec3.hpp>
 #include <glm/vec4.hpp>
 #include <pugixml.hpp>
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <glm/vec3.hpp>
+
 #include "style_files.h"
 
 namespace quorvan {
