@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the whole test suite: the C++ and Java tests of the
-# dev build, then the C++ suite again under AddressSanitizer + UBSan.
+# dev build, a fuzz smoke pass, then the C++ suite again under
+# AddressSanitizer + UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,10 @@ jobs=$(nproc)
 cmake --preset dev
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev -j "$jobs"
+
+# A short fuzz smoke pass so that CI catches a regression; long runs use
+# scripts/fuzz.sh with more seconds.
+bash scripts/fuzz.sh 10
 
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"

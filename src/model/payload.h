@@ -83,8 +83,9 @@ std::vector<V> extractVertexes(const uint8_t* data, uint64_t size, const V& offs
     if (!r.read(encoding)) return out;
     if (encoding == 0) {
         const uint64_t n = r.remaining() / 8;
-        out.reserve(static_cast<size_t>(n));
-        for (uint64_t i = 0; i < n; ++i) out.push_back(payload_detail::readVec<V>(r, 8 * i) - offset);
+        out.resize(static_cast<size_t>(n));
+        V* dst = out.data();
+        for (uint64_t i = 0; i < n; ++i) dst[i] = payload_detail::readVec<V>(r, 8 * i) - offset;
         return out;
     }
     if (!r.has(8)) return out;
