@@ -93,12 +93,5 @@ TEST(JniGuard, KeepsTheExceptionAlreadyPending) {
     EXPECT_EQ(FakeJvm::thrownMessage, "");
 }
 
-TEST(JniGuard, HandlesRoundTripAndZeroIsNull) {
-    int object = 0;
-    EXPECT_EQ(fromHandle<int>(toHandle(&object)), &object);
-    EXPECT_EQ(fromHandle<int>(0), nullptr);
-    EXPECT_EQ(toHandle<int>(nullptr), 0);
-}
-
 }  // namespace
 }  // namespace quorvan::jni

@@ -149,41 +149,6 @@ class MeshoryRoundTripTest {
     }
 
     @Test
-    void joinedFlatStripsComeBackAsATriangleList() {
-        long a = blob(FLAT_TRIANGLE_STRIP, 2, 0, plainStream(0, 0, 1, 0, 0, 1, 1, 1));
-        long b = blob(FLAT_TRIANGLE_STRIP, 2, 0, plainStream(5, 0, 6, 0, 5, 1));
-        long model = Meshory.makeModel(maker, new long[] {a, b}, 0, 0);
-        disposeBlobsNow();
-        float[] t = Meshory.modelTriangles(model);
-        // 4 + 2 join + 3 = 9 strip vertices, 7 triangles; only 3 of them have area.
-        assertEquals(7 * 9, t.length);
-        assertArrayEquals(new float[] {0, 0, 0, 1, 0, 0, 0, 1, 0}, java.util.Arrays.copyOfRange(t, 0, 9), EPS);
-        assertEquals(3, trianglesWithArea(t));
-        for (int i = 2; i < t.length; i += 3) {
-            assertEquals(0.0f, t[i], "flat");
-        }
-    }
-
-    @Test
-    void anExtrudedFanHasItsHeightRoofWallsAndOutline() {
-        byte[] fan = withU16Prefix(25, plainStream(0, 0, 10, 0, 0, 10, -10, -10));
-        long model = Meshory.makeModel(maker, new long[] {blob(TRIANGLE_FAN, 5, 0, fan)}, 0, 0);
-        disposeBlobsNow();
-        assertEquals(2.5f, Meshory.modelHeight(model), EPS);
-        float[] t = Meshory.modelTriangles(model);
-        assertEquals((3 + 3 * 2) * 9, t.length, "3 roof triangles, then 2 per wall");
-        for (int i = 2; i < 27; i += 3) {
-            assertEquals(2.5f, t[i], EPS, "roof at the height");
-        }
-        for (int i = 2; i < t.length; i += 3) {
-            assertTrue(t[i] == 0.0f || Math.abs(t[i] - 2.5f) < EPS, "walls stand between ground and roof");
-        }
-        assertEquals(9, trianglesWithArea(t));
-        assertEquals(18 * 3, Meshory.modelLines(model).length, "6 outline vertices per edge");
-        assertEquals(5, Meshory.modelLayerId(model));
-    }
-
-    @Test
     void theCellPolygonFollowsTheGridTheHostSetUp() {
         Meshory.initializeGrid(4, 3, 0, 0, 400, 300);
         long cell = blob(CELL_POLYGON, 1, 2 * 65536 + 1, new byte[0]);
@@ -263,25 +228,13 @@ class MeshoryRoundTripTest {
         assertEquals(2 * 9, Meshory.modelTriangles(models[1]).length);
         assertEquals((2 + 4) * 3, Meshory.modelLines(models[2]).length);
         assertEquals(12.0f, Meshory.modelHeight(models[3]), EPS);
+        assertEquals((3 + 3 * 2) * 9, Meshory.modelTriangles(models[3]).length, "roof, then two per wall");
         assertArrayEquals(new float[] {1, 1, 0, 2, 2, 0}, Meshory.modelPoints(models[4]), EPS);
         assertEquals("Markt", Meshory.modelLabel(models[4]), "the segment came after the text");
 
         Meshory.disposeModel(maker, models[1]);
         Meshory.disposeModel(maker, models[3]);
         // The other three go with the maker.
-    }
-
-    private static int trianglesWithArea(float[] t) {
-        int count = 0;
-        for (int i = 0; i + 8 < t.length; i += 9) {
-            double ux = t[i + 3] - t[i], uy = t[i + 4] - t[i + 1], uz = t[i + 5] - t[i + 2];
-            double vx = t[i + 6] - t[i], vy = t[i + 7] - t[i + 1], vz = t[i + 8] - t[i + 2];
-            double cx = uy * vz - uz * vy, cy = uz * vx - ux * vz, cz = ux * vy - uy * vx;
-            if (cx * cx + cy * cy + cz * cz > 1e-12) {
-                count++;
-            }
-        }
-        return count;
     }
 
     static void assertAllFinite(float[] values) {
