@@ -12,4 +12,26 @@ namespace quorvan::builders {
 
 void modelPoints(S_ModelBlobData* data);
 
+// Lines (builders_lines.cpp).
+void modelLines(S_ModelBlobData* data);
+void modelIndexedLines(S_ModelBlobData* data);
+void modelFlatLineStrip(S_ModelBlobData* data);
+
+// Flat areas (builders_areas.cpp).
+void modelTriangleStrips(S_ModelBlobData* data);
+void modelFlatTriangleStrip(S_ModelBlobData* data);
+void modelIndexedFlatTriangleStrip(S_ModelBlobData* data);
+void modelFlatTriangleFan(S_ModelBlobData* data);
+void modelOnPolygonFlatTriangleFan(S_ModelBlobData* data);
+void modelCellPolygon(S_ModelBlobData* data);
+
+// Extruded areas (builders_extruded.cpp).
+void modelIndexedTriangleStrips(S_ModelBlobData* data);
+void modelTriangleFan(S_ModelBlobData* data);
+void modelOnPolygonTriangleFan(S_ModelBlobData* data);
+
+// Labels and text (builders_labels.cpp).
+void modelText(S_ModelBlobData* data);
+void modelLabelSegments(S_ModelBlobData* data);
+
 }  // namespace quorvan::builders

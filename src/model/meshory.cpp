@@ -17,7 +17,21 @@ const std::map<int32_t, S_GeometryTypeFunction>& geometryTypeFunctions() {
     static const std::map<int32_t, S_GeometryTypeFunction> table = [] {
         using namespace blob_geometry;
         const S_GeometryTypeFunction rows[] = {
+            {TRIANGLE_STRIPS, builders::modelTriangleStrips},
+            {INDEXED_TRIANGLE_STRIPS, builders::modelIndexedTriangleStrips},
+            {FLAT_TRIANGLE_STRIP, builders::modelFlatTriangleStrip},
+            {INDEXED_FLAT_TRIANGLE_STRIPS, builders::modelIndexedFlatTriangleStrip},
+            {FLAT_LINE_STRIP, builders::modelFlatLineStrip},
+            {LINES, builders::modelLines},
+            {INDEXED_LINES, builders::modelIndexedLines},
             {POINTS, builders::modelPoints},
+            {TEXT_DATA, builders::modelText},
+            {FLAT_TRIANGLE_FAN, builders::modelFlatTriangleFan},
+            {TRIANGLE_FAN, builders::modelTriangleFan},
+            {ON_POLYGON_FLAT_TRIANGLE_FAN, builders::modelOnPolygonFlatTriangleFan},
+            {ON_POLYGON_TRIANGLE_FAN, builders::modelOnPolygonTriangleFan},
+            {CELL_POLYGON, builders::modelCellPolygon},
+            {LABEL_STYLE_SEGMENTS, builders::modelLabelSegments},
         };
         std::map<int32_t, S_GeometryTypeFunction> t;
         for (const auto& row : rows) t.emplace(row.type, row);

@@ -1,0 +1,155 @@
+// Extruded area builders (INDEXED_TRIANGLE_STRIPS, TRIANGLE_FAN,
+// ON_POLYGON_TRIANGLE_FAN) and the wall function. The roof stands at the
+// blob's height h (the model's `height`, last blob wins); walls join the
+// outline to the ground only when h > 0. Output is a triangle list with flat
+// normals (a strip already in the model is converted first and its normals
+// recomputed) and the outline as lines, with vertical and ground edges above
+// the ground.
+//
+// Malformed input:
+// - A fan payload shorter than its 2-byte height changes nothing: no height
+//   was read, so height, modes and lists stay as they were. A payload of the
+//   height alone sets height and modes and adds no geometry.
+// - An indexed block whose roof index list leaves its vertices adds no roof;
+//   one whose outline list leaves them adds no walls and no outline. The
+//   height and modes are still set.
+
+#include "model/outlines.h"
+
+#include <span>
+
+#include "geometry/mathglm.h"
+#include "model/builders.h"
+#include "model/byte_reader.h"
+#include "model/payload.h"
+
+namespace quorvan {
+
+namespace {
+
+constexpr uint32_t kLineList = 1;
+constexpr uint32_t kTriangleList = 4;
+constexpr uint32_t kTriangleStrip = 5;
+
+// Exact componentwise equality; a NaN never equals anything.
+bool sameVertex(const glm::vec3& a, const glm::vec3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+
+glm::vec3 ground(const glm::vec3& v) { return {v.x, v.y, 0.0f}; }
+
+std::vector<glm::vec3> liftTo(const std::vector<glm::vec2>& points, float z) {
+    std::vector<glm::vec3> out;
+    out.reserve(points.size());
+    for (const auto& p : points) out.emplace_back(p, z);
+    return out;
+}
+
+// A strip left by earlier blobs becomes a triangle list with fresh normals,
+// so that vertices and normals stay parallel.
+void ensureTriangleList(S_GeometryPolygons& polygons) {
+    if (polygons.mode != kTriangleStrip) return;
+    polygons.vertices = triangleStripToTriangles(polygons.vertices);
+    polygons.normals = calculateTriangleNormals(polygons.vertices);
+}
+
+void appendTriangles(S_GeometryPolygons& polygons, const std::vector<glm::vec3>& triangles) {
+    appendInPlace(polygons.normals, calculateTriangleNormals(triangles));
+    appendInPlace(polygons.vertices, triangles);
+    polygons.mode = kTriangleList;
+}
+
+void addExtrudedFan(S_ModelBlobData* data, bool hasCentre) {
+    const auto& bytes = data->blob->data;
+    ByteReader reader(bytes.data(), bytes.size());
+    uint16_t heightTenths = 0;
+    if (!reader.read(heightTenths)) return;
+    S_Model* model = data->model;
+    const float h = static_cast<float>(heightTenths) / 10.0f;
+    model->height = h;
+    const auto stream = std::span<const uint8_t>(bytes).subspan(reader.position());
+    const auto fan = liftTo(extractVertexes(stream.data(), stream.size(), glm::vec2(data->origin.x, data->origin.y)), h);
+
+    ensureTriangleList(model->polygons);
+    auto triangles = triangleFanToTriangles(fan);  // roof first, then walls
+    if (h > 0.0f) appendInPlace(triangles, getWallsTrianglesFromTriangleFan(fan, hasCentre));
+    appendTriangles(model->polygons, triangles);
+
+    appendInPlace(model->lines.vertices, makeStrokeLinesFromTrianglesFan(fan, hasCentre));
+    model->lines.mode = kLineList;
+}
+
+}  // namespace
+
+std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(const std::vector<glm::vec3>& fan, bool hasCentre) {
+    std::vector<glm::vec3> out;
+    const size_t n = fan.size();
+    const size_t first = hasCentre ? 1 : 0;
+    if (n <= first) return out;
+    //  p------c     roof edge, from the previous outline vertex p to c
+    //  |   /  |     (c, p, gp) and (c, gp, gc)
+    //  gp-----gc    on the ground
+    const auto wall = [&out](const glm::vec3& c, const glm::vec3& p) {
+        const glm::vec3 gp = ground(p);
+        out.insert(out.end(), {c, p, gp, c, gp, ground(c)});
+    };
+    out.reserve(6 * (n - first));
+    if (!sameVertex(fan[first], fan[n - 1])) wall(fan[first], fan[n - 1]);
+    for (size_t i = first + 1; i < n; ++i) wall(fan[i], fan[i - 1]);
+    return out;
+}
+
+namespace builders {
+
+void modelTriangleFan(S_ModelBlobData* data) { addExtrudedFan(data, true); }
+
+void modelOnPolygonTriangleFan(S_ModelBlobData* data) { addExtrudedFan(data, false); }
+
+void modelIndexedTriangleStrips(S_ModelBlobData* data) {
+    const auto& bytes = data->blob->data;
+    S_Model* model = data->model;
+    model->height = 0.0f;
+    ensureTriangleList(model->polygons);
+
+    std::vector<glm::vec2> decoded;
+    std::vector<uint16_t> roof;
+    std::vector<uint16_t> outline;
+    extractIndexedVertexes(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y), decoded, roof,
+                           outline, model->height);
+    const float h = model->height;
+    const auto v = liftTo(decoded, h);
+    // The outline is read by index below; a list that leaves the vertices is
+    // dropped as a whole, like every other index list.
+    const bool hasOutline = !v.empty() && !outline.empty() && indicesInRange(outline, v.size());
+    const size_t m = outline.size();
+    const auto at = [&](size_t j) -> const glm::vec3& { return v[outline[j]]; };
+    const bool ringOpen = hasOutline && !sameVertex(at(0), at(m - 1));
+
+    auto triangles = triangleStripToTriangles(v, roof);
+    if (h > 0.0f && hasOutline) {
+        // Wall strip: roof and ground point of each outline vertex in turn.
+        std::vector<glm::vec3> wall;
+        wall.reserve(2 * m + 2);
+        for (size_t j = 0; j < m; ++j) {
+            wall.push_back(at(j));
+            wall.push_back(ground(at(j)));
+        }
+        if (ringOpen) {
+            wall.push_back(at(0));
+            wall.push_back(ground(at(0)));
+        }
+        appendInPlace(triangles, triangleStripToTriangles(wall));
+    }
+    appendTriangles(model->polygons, triangles);
+
+    if (hasOutline) {
+        std::vector<glm::vec3> lines;
+        lines.reserve(6 * m);
+        if (ringOpen) makeStrokeFromLine(lines, at(m - 1), at(0));
+        for (size_t j = 1; j < m; ++j) makeStrokeFromLine(lines, at(j - 1), at(j));
+        appendInPlace(model->lines.vertices, lines);
+    }
+    model->lines.mode = kLineList;
+}
+
+}  // namespace builders
+
+}  // namespace quorvan

@@ -1,0 +1,139 @@
+// Label builders: TEXT_DATA picks one text of a label block for the model's
+// label; LABEL_STYLE_SEGMENTS files the label segments that pass the filter
+// by style. Also the segment decoder and its handlers.
+
+#include "model/labels.h"
+
+#include <map>
+
+#include "debug/debuglog.h"
+#include "model/builders.h"
+#include "model/byte_reader.h"
+#include "model/payload.h"
+
+namespace quorvan {
+
+namespace {
+
+// Longest label text that a UTF-8 rejection hands to the log.
+constexpr uint64_t kMaxLoggedText = 1000;
+
+// Reads one element at the cursor. False when the element is not wholly
+// present; `e` and the cursor are then of no further use.
+bool readSegmentElement(ByteReader& r, const glm::vec2& offset, SegmentLineElement& e) {
+    uint32_t skipped = 0;
+    // 4n values and one more u32 are read past; 4n + 4 cannot overflow 64 bits.
+    if (!r.read(skipped) || !r.skip(4 * static_cast<uint64_t>(skipped) + 4)) return false;
+    uint16_t textLength = 0;
+    uint16_t pointCount = 0;
+    if (!r.read(e.variant) || !r.read(e.category) || !r.read(e.styleId) || !r.read(e.code) || !r.read(e.kind) ||
+        !r.read(textLength) || !r.read(pointCount)) {
+        return false;
+    }
+    // Text and points are checked together before anything is allocated.
+    const uint64_t pointBytes = 8 * static_cast<uint64_t>(pointCount);
+    if (!r.has(textLength + pointBytes)) return false;
+    r.readString(textLength, e.text);
+    e.points.reserve(pointCount);
+    for (uint16_t i = 0; i < pointCount; ++i) {
+        float x = 0.0f;
+        float y = 0.0f;
+        r.read(x);
+        r.read(y);
+        e.points.emplace_back(x - offset.x, y - offset.y);
+    }
+    return true;
+}
+
+bool passesFilter(const LoadFilter& filter, const SegmentLineElement& e) {
+    if (!filter.styleIds.empty() && !filter.styleIds.count(static_cast<uint32_t>(e.styleId))) return false;
+    if (!filter.variants.empty() && !filter.variants.count(e.variant)) return false;
+    if (!filter.categories.empty() && !filter.categories.count(e.category)) return false;
+    return true;
+}
+
+}  // namespace
+
+std::vector<SegmentLineElement> extractLabelSegments(const uint8_t* data, uint64_t size, const glm::vec2& offset) {
+    std::vector<SegmentLineElement> out;
+    ByteReader r(data, size);
+    while (!r.atEnd()) {
+        uint16_t count = 0;
+        if (!r.read(count)) break;
+        // No reservation from `count`: elements are at least 24 bytes, and
+        // the payload may hold far fewer than it claims.
+        for (uint16_t k = 0; k < count; ++k) {
+            SegmentLineElement element;
+            if (!readSegmentElement(r, offset, element)) return out;
+            out.push_back(std::move(element));
+        }
+    }
+    return out;
+}
+
+void addSegment(std::map<int, std::vector<SegmentLine>>* map, const SegmentLineElement& element) {
+    SegmentLine line;
+    line.points = element.points;
+    line.code = static_cast<int16_t>(element.code);
+    (*map)[element.styleId].push_back(std::move(line));
+}
+
+void addRoadSegmentToModel(S_Model* model, const SegmentLineElement& element) {
+    addSegment(&model->roadSegments, element);
+    model->label = element.text;
+}
+
+void addPointSegmentToModel(S_Model* model, const SegmentLineElement& element) {
+    addSegment(&model->pointSegments, element);
+    model->label = element.text;
+    if (!element.points.empty()) model->labelPosition = glm::vec3(element.points.front(), 0.0f);
+}
+
+namespace builders {
+
+void modelText(S_ModelBlobData* data) {
+    const auto labels = extractLabels(data->blob->data);
+    const auto& wanted = data->filter.variants;
+    const S_Label* chosen = nullptr;
+    for (const auto& label : labels) {
+        if (wanted.count(label.variant)) {
+            chosen = &label;
+            break;
+        }
+    }
+    // Fallback: the last default text (variant 0).
+    for (auto it = labels.rbegin(); !chosen && it != labels.rend(); ++it) {
+        if (it->variant == 0) chosen = &*it;
+    }
+    if (!chosen || !checkUtf8Valid(chosen->text, kMaxLoggedText)) return;
+    S_Model* model = data->model;
+    const glm::vec3& origin = data->origin;
+    model->labelPosition = {chosen->position.x - origin.x, chosen->position.y - origin.y, 0.0f - origin.z};
+    model->label = chosen->text;
+}
+
+void modelLabelSegments(S_ModelBlobData* data) {
+    using Handler = void (*)(S_Model*, const SegmentLineElement&);
+    static const std::map<uint8_t, Handler> segmentToModel = {
+        {1, addRoadSegmentToModel},
+        {2, addPointSegmentToModel},
+    };
+    const auto& bytes = data->blob->data;
+    if (bytes.empty()) return;
+    // The whole payload is decoded before anything is filed.
+    const auto elements =
+        extractLabelSegments(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y));
+    for (const auto& element : elements) {
+        if (!passesFilter(data->filter, element)) continue;
+        const auto handler = segmentToModel.find(element.kind);
+        if (handler == segmentToModel.end()) {
+            log() << "label segment of unknown kind " << static_cast<int>(element.kind);
+            continue;
+        }
+        handler->second(data->model, element);
+    }
+}
+
+}  // namespace builders
+
+}  // namespace quorvan
