@@ -7,18 +7,19 @@
 // a triangle list (4), which converts it once; after that everything appends
 // triangles. Only TRIANGLE_STRIPS writes normals (and recomputes them for a
 // converted strip); the flat builders write none, so `normals` may end up
-// shorter than `vertices`. Vertices of 2D streams are lifted to z = 0.
+// shorter than `vertices`. CELL_POLYGON replaces the vertices by the cell's
+// square strip and leaves normals, lines and height as they were. Vertices
+// of 2D streams are lifted to z = 0.
 //
 // Malformed input: an empty or too short stream adds nothing but the modes
 // are still set. An indexed block whose strip (or outline) index list holds
 // an index beyond its vertices adds no triangle (no outline) for that list;
 // the other list is still used.
 
-#include "model/outlines.h"
-
 #include "geometry/mathglm.h"
 #include "grid/grid.h"
 #include "model/builders.h"
+#include "model/outlines.h"
 #include "model/payload.h"
 
 namespace quorvan {
@@ -30,9 +31,13 @@ constexpr uint32_t kTriangleList = 4;
 constexpr uint32_t kTriangleStrip = 5;
 
 // Exact componentwise equality; a NaN never equals anything.
-bool sameVertex(const glm::vec3& a, const glm::vec3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+bool sameVertex(const glm::vec3& a, const glm::vec3& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
 
-glm::vec3 ground(const glm::vec3& v) { return {v.x, v.y, 0.0f}; }
+glm::vec3 ground(const glm::vec3& v) {
+    return {v.x, v.y, 0.0f};
+}
 
 std::vector<glm::vec3> liftToGround(const std::vector<glm::vec2>& points) {
     std::vector<glm::vec3> out;
@@ -44,7 +49,8 @@ std::vector<glm::vec3> liftToGround(const std::vector<glm::vec2>& points) {
 // The whole payload as one vertex stream, at ground level.
 std::vector<glm::vec3> decodeGroundStream(const S_ModelBlobData* data) {
     const auto& bytes = data->blob->data;
-    return liftToGround(extractVertexes(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y)));
+    return liftToGround(
+        extractVertexes(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y)));
 }
 
 // Adds a strip to a polygon record without normals: joined to the strip
@@ -62,7 +68,9 @@ void addFlatFan(S_ModelBlobData* data, bool hasCentre) {
     const auto fan = decodeGroundStream(data);
     auto& polygons = data->model->polygons;
     // Normals stay as they were: this fan adds none of its own either.
-    if (polygons.mode == kTriangleStrip) polygons.vertices = triangleStripToTriangles(polygons.vertices);
+    if (polygons.mode == kTriangleStrip) {
+        polygons.vertices = triangleStripToTriangles(polygons.vertices);
+    }
     appendInPlace(polygons.vertices, triangleFanToTriangles(fan));
     polygons.mode = kTriangleList;
     auto& lines = data->model->lines;
@@ -83,7 +91,8 @@ void makeStrokeFromLine(std::vector<glm::vec3>& out, const glm::vec3& a, const g
     }
 }
 
-std::vector<glm::vec3> makeStrokeLinesFromTrianglesFan(const std::vector<glm::vec3>& fan, bool hasCentre) {
+std::vector<glm::vec3> makeStrokeLinesFromTrianglesFan(const std::vector<glm::vec3>& fan,
+                                                       bool hasCentre) {
     std::vector<glm::vec3> out;
     const size_t n = fan.size();
     const size_t first = hasCentre ? 1 : 0;
@@ -122,8 +131,8 @@ void modelIndexedFlatTriangleStrip(S_ModelBlobData* data) {
     std::vector<uint16_t> strip;
     std::vector<uint16_t> outline;
     // The block's height is kept in the model but not applied: this area is flat.
-    extractIndexedVertexes(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y), decoded,
-                           strip, outline, model->height);
+    extractIndexedVertexes(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y),
+                           decoded, strip, outline, model->height);
     const auto vertices = liftToGround(decoded);
     // Both conversions yield nothing for an index list that leaves the vertices.
     addFlatStrip(model->polygons, triangleStripUnindexed(vertices, strip));
@@ -131,9 +140,13 @@ void modelIndexedFlatTriangleStrip(S_ModelBlobData* data) {
     model->lines.mode = kLineList;
 }
 
-void modelFlatTriangleFan(S_ModelBlobData* data) { addFlatFan(data, true); }
+void modelFlatTriangleFan(S_ModelBlobData* data) {
+    addFlatFan(data, true);
+}
 
-void modelOnPolygonFlatTriangleFan(S_ModelBlobData* data) { addFlatFan(data, false); }
+void modelOnPolygonFlatTriangleFan(S_ModelBlobData* data) {
+    addFlatFan(data, false);
+}
 
 void modelCellPolygon(S_ModelBlobData* data) {
     const Grid& g = grid();
@@ -145,10 +158,12 @@ void modelCellPolygon(S_ModelBlobData* data) {
     // The cell corner is placed in double so that a far-off grid start keeps
     // its precision until the origin is taken off; the square overlaps the
     // cell by 5 units on every side so that neighbouring cells leave no seam.
-    const float cx = static_cast<float>(static_cast<double>(static_cast<float>(x) * size) + g.bounds().x1) -
-                     (origin.x + 5.0f);
-    const float cy = static_cast<float>(static_cast<double>(static_cast<float>(y) * size) + g.bounds().y1) -
-                     (origin.y + 5.0f);
+    const float cx =
+        static_cast<float>(static_cast<double>(static_cast<float>(x) * size) + g.bounds().x1) -
+        (origin.x + 5.0f);
+    const float cy =
+        static_cast<float>(static_cast<double>(static_cast<float>(y) * size) + g.bounds().y1) -
+        (origin.y + 5.0f);
     const float cz = 0.0f - origin.z;
     const float side = size + 10.0f;
     // 2---3   strip 0 1 2, 2 1 3: both triangles counter-clockwise from +z

@@ -14,13 +14,12 @@
 //   one whose outline list leaves them adds no walls and no outline. The
 //   height and modes are still set.
 
-#include "model/outlines.h"
-
 #include <span>
 
 #include "geometry/mathglm.h"
 #include "model/builders.h"
 #include "model/byte_reader.h"
+#include "model/outlines.h"
 #include "model/payload.h"
 
 namespace quorvan {
@@ -32,9 +31,13 @@ constexpr uint32_t kTriangleList = 4;
 constexpr uint32_t kTriangleStrip = 5;
 
 // Exact componentwise equality; a NaN never equals anything.
-bool sameVertex(const glm::vec3& a, const glm::vec3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+bool sameVertex(const glm::vec3& a, const glm::vec3& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
 
-glm::vec3 ground(const glm::vec3& v) { return {v.x, v.y, 0.0f}; }
+glm::vec3 ground(const glm::vec3& v) {
+    return {v.x, v.y, 0.0f};
+}
 
 std::vector<glm::vec3> liftTo(const std::vector<glm::vec2>& points, float z) {
     std::vector<glm::vec3> out;
@@ -66,7 +69,9 @@ void addExtrudedFan(S_ModelBlobData* data, bool hasCentre) {
     const float h = static_cast<float>(heightTenths) / 10.0f;
     model->height = h;
     const auto stream = std::span<const uint8_t>(bytes).subspan(reader.position());
-    const auto fan = liftTo(extractVertexes(stream.data(), stream.size(), glm::vec2(data->origin.x, data->origin.y)), h);
+    const auto fan = liftTo(
+        extractVertexes(stream.data(), stream.size(), glm::vec2(data->origin.x, data->origin.y)),
+        h);
 
     ensureTriangleList(model->polygons);
     auto triangles = triangleFanToTriangles(fan);  // roof first, then walls
@@ -79,7 +84,8 @@ void addExtrudedFan(S_ModelBlobData* data, bool hasCentre) {
 
 }  // namespace
 
-std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(const std::vector<glm::vec3>& fan, bool hasCentre) {
+std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(const std::vector<glm::vec3>& fan,
+                                                        bool hasCentre) {
     std::vector<glm::vec3> out;
     const size_t n = fan.size();
     const size_t first = hasCentre ? 1 : 0;
@@ -99,9 +105,13 @@ std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(const std::vector<glm::v
 
 namespace builders {
 
-void modelTriangleFan(S_ModelBlobData* data) { addExtrudedFan(data, true); }
+void modelTriangleFan(S_ModelBlobData* data) {
+    addExtrudedFan(data, true);
+}
 
-void modelOnPolygonTriangleFan(S_ModelBlobData* data) { addExtrudedFan(data, false); }
+void modelOnPolygonTriangleFan(S_ModelBlobData* data) {
+    addExtrudedFan(data, false);
+}
 
 void modelIndexedTriangleStrips(S_ModelBlobData* data) {
     const auto& bytes = data->blob->data;
@@ -112,8 +122,8 @@ void modelIndexedTriangleStrips(S_ModelBlobData* data) {
     std::vector<glm::vec2> decoded;
     std::vector<uint16_t> roof;
     std::vector<uint16_t> outline;
-    extractIndexedVertexes(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y), decoded, roof,
-                           outline, model->height);
+    extractIndexedVertexes(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y),
+                           decoded, roof, outline, model->height);
     const float h = model->height;
     const auto v = liftTo(decoded, h);
     // The outline is read by index below; a list that leaves the vertices is

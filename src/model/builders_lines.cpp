@@ -24,7 +24,9 @@ namespace {
 
 constexpr uint32_t kLineList = 1;
 
-glm::vec2 groundOffset(const S_ModelBlobData* data) { return {data->origin.x, data->origin.y}; }
+glm::vec2 groundOffset(const S_ModelBlobData* data) {
+    return {data->origin.x, data->origin.y};
+}
 
 }  // namespace
 
@@ -46,7 +48,8 @@ void modelIndexedLines(S_ModelBlobData* data) {
     std::vector<glm::vec3> vertices;
     std::vector<uint16_t> indices;
     std::vector<uint16_t> unused;
-    extractIndexedVertexes(bytes.data(), bytes.size(), data->origin, vertices, indices, unused, model->height);
+    extractIndexedVertexes(bytes.data(), bytes.size(), data->origin, vertices, indices, unused,
+                           model->height);
     auto segments = indexedLinesToLines(vertices, indices);
     if (segments.size() % 2 != 0) segments.pop_back();
     appendInPlace(model->lines.vertices, segments);
