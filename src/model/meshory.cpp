@@ -18,6 +18,10 @@ const std::map<int32_t, S_GeometryTypeFunction>& geometryTypeFunctions() {
         using namespace blob_geometry;
         const S_GeometryTypeFunction rows[] = {
             {POINTS, builders::modelPoints},
+            {RAILROAD_PATH, builders::modelRailroad},
+            {TRAM_PATH, builders::modelTramPath},
+            {ROAD_PATH, builders::modelRoadPath},
+            {BRIDGE, builders::modelBridge},
         };
         std::map<int32_t, S_GeometryTypeFunction> t;
         for (const auto& row : rows) t.emplace(row.type, row);
