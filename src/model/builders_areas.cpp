@@ -24,58 +24,39 @@
 
 namespace quorvan {
 
+using namespace builders;
+
 namespace {
-
-constexpr uint32_t kLineList = 1;
-constexpr uint32_t kTriangleList = 4;
-constexpr uint32_t kTriangleStrip = 5;
-
-// Exact componentwise equality; a NaN never equals anything.
-bool sameVertex(const glm::vec3& a, const glm::vec3& b) {
-    return a.x == b.x && a.y == b.y && a.z == b.z;
-}
-
-glm::vec3 ground(const glm::vec3& v) {
-    return {v.x, v.y, 0.0f};
-}
-
-std::vector<glm::vec3> liftToGround(const std::vector<glm::vec2>& points) {
-    std::vector<glm::vec3> out;
-    out.reserve(points.size());
-    for (const auto& p : points) out.emplace_back(p, 0.0f);
-    return out;
-}
 
 // The whole payload as one vertex stream, at ground level.
 std::vector<glm::vec3> decodeGroundStream(const S_ModelBlobData* data) {
     const auto& bytes = data->blob->data;
-    return liftToGround(
-        extractVertexes(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y)));
+    return builders::liftTo(extractVertexes(bytes.data(), bytes.size(), builders::groundOffset(data)), 0.0f);
 }
 
 // Adds a strip to a polygon record without normals: joined to the strip
 // already there, or as triangles once the record holds a triangle list.
 void addFlatStrip(S_GeometryPolygons& polygons, const std::vector<glm::vec3>& strip) {
-    if (polygons.mode == kTriangleList) {
+    if (polygons.mode == MODE_TRIANGLES) {
         appendInPlace(polygons.vertices, triangleStripToTriangles(strip));
         return;
     }
     mergeTriangleStripsInPlace(polygons.vertices, strip);
-    polygons.mode = kTriangleStrip;
+    polygons.mode = MODE_TRIANGLE_STRIP;
 }
 
 void addFlatFan(S_ModelBlobData* data, bool hasCentre) {
     const auto fan = decodeGroundStream(data);
     auto& polygons = data->model->polygons;
     // Normals stay as they were: this fan adds none of its own either.
-    if (polygons.mode == kTriangleStrip) {
+    if (polygons.mode == MODE_TRIANGLE_STRIP) {
         polygons.vertices = triangleStripToTriangles(polygons.vertices);
     }
     appendInPlace(polygons.vertices, triangleFanToTriangles(fan));
-    polygons.mode = kTriangleList;
+    polygons.mode = MODE_TRIANGLES;
     auto& lines = data->model->lines;
     appendInPlace(lines.vertices, makeStrokeLinesFromTrianglesFan(fan, hasCentre));
-    lines.mode = kLineList;
+    lines.mode = MODE_LINES;
 }
 
 }  // namespace
@@ -99,7 +80,7 @@ std::vector<glm::vec3> makeStrokeLinesFromTrianglesFan(const std::vector<glm::ve
     if (n <= first) return out;
     // At most one edge per outline vertex, six vertices per raised edge.
     out.reserve(6 * (n - first));
-    if (!sameVertex(fan[first], fan[n - 1])) makeStrokeFromLine(out, fan[first], fan[n - 1]);
+    if (!isSameVertex(fan[first], fan[n - 1])) makeStrokeFromLine(out, fan[first], fan[n - 1]);
     for (size_t i = first + 1; i < n; ++i) makeStrokeFromLine(out, fan[i], fan[i - 1]);
     return out;
 }
@@ -109,14 +90,14 @@ namespace builders {
 void modelTriangleStrips(S_ModelBlobData* data) {
     const auto strip = decodeGroundStream(data);
     auto& polygons = data->model->polygons;
-    if (polygons.mode == kTriangleStrip) {
+    if (polygons.mode == MODE_TRIANGLE_STRIP) {
         polygons.vertices = triangleStripToTriangles(polygons.vertices);
         polygons.normals = calculateTriangleNormals(polygons.vertices);
     }
     const auto triangles = triangleStripToTriangles(strip);
     appendInPlace(polygons.vertices, triangles);
     appendInPlace(polygons.normals, calculateTriangleNormals(triangles));
-    polygons.mode = kTriangleList;
+    polygons.mode = MODE_TRIANGLES;
 }
 
 void modelFlatTriangleStrip(S_ModelBlobData* data) {
@@ -131,13 +112,13 @@ void modelIndexedFlatTriangleStrip(S_ModelBlobData* data) {
     std::vector<uint16_t> strip;
     std::vector<uint16_t> outline;
     // The block's height is kept in the model but not applied: this area is flat.
-    extractIndexedVertexes(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y),
+    extractIndexedVertexes(bytes.data(), bytes.size(), builders::groundOffset(data),
                            decoded, strip, outline, model->height);
-    const auto vertices = liftToGround(decoded);
+    const auto vertices = liftTo(decoded, 0.0f);
     // Both conversions yield nothing for an index list that leaves the vertices.
     addFlatStrip(model->polygons, triangleStripUnindexed(vertices, strip));
     appendInPlace(model->lines.vertices, lineStripToLines(vertices, outline));
-    model->lines.mode = kLineList;
+    model->lines.mode = MODE_LINES;
 }
 
 void modelFlatTriangleFan(S_ModelBlobData* data) {
@@ -175,7 +156,7 @@ void modelCellPolygon(S_ModelBlobData* data) {
     polygons.vertices[1] = {cx + side, cy, cz};
     polygons.vertices[2] = {cx, cy + side, cz};
     polygons.vertices[3] = {cx + side, cy + side, cz};
-    polygons.mode = kTriangleStrip;
+    polygons.mode = MODE_TRIANGLE_STRIP;
 }
 
 }  // namespace builders

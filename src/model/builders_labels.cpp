@@ -127,7 +127,7 @@ void modelLabelSegments(S_ModelBlobData* data) {
     if (bytes.empty()) return;
     // The whole payload is decoded before anything is filed.
     const auto elements =
-        extractLabelSegments(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y));
+        extractLabelSegments(bytes.data(), bytes.size(), builders::groundOffset(data));
     for (const auto& element : elements) {
         if (!passesFilter(data->filter, element)) continue;
         const auto handler = segmentToModel.find(element.kind);
