@@ -33,6 +33,8 @@ std::vector<glm::vec3> calculateTriangleNormals(const std::vector<glm::vec3>& t)
     return out;
 }
 
+bool isSameVertex(const glm::vec3& a, const glm::vec3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+
 bool indicesInRange(const std::vector<uint16_t>& indices, size_t count) {
     for (const uint16_t i : indices) {
         if (i >= count) return false;
@@ -90,9 +92,6 @@ std::vector<glm::vec3> triangleStripRule(size_t n, At at) {
     return out;
 }
 
-// Exact componentwise equality; NaN compares unequal.
-bool sameVertex(const glm::vec3& a, const glm::vec3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
-
 }  // namespace
 
 std::vector<glm::vec3> lineStripToLines(const std::vector<glm::vec3>& s) {
@@ -117,7 +116,7 @@ std::vector<glm::vec3> triangleFanToTriangles(const std::vector<glm::vec3>& f) {
     std::vector<glm::vec3> out;
     const size_t n = f.size();
     if (n < 3) return out;
-    const bool close = !sameVertex(f[0], f[n - 1]);
+    const bool close = !isSameVertex(f[0], f[n - 1]);
     out.reserve(3 * (close ? n - 1 : n - 2));
     out.push_back(f[0]);
     out.push_back(f[1]);

@@ -34,6 +34,10 @@ MESHORY_API glm::vec3 getNormalizedNormal(const glm::vec3& p0, const glm::vec3& 
 // trailing remainder of one or two vertices gets no normal.
 MESHORY_API std::vector<glm::vec3> calculateTriangleNormals(const std::vector<glm::vec3>& triangles);
 
+// Exact componentwise equality, as the fan and outline rules need it; a NaN
+// component never compares equal.
+MESHORY_API bool isSameVertex(const glm::vec3& a, const glm::vec3& b);
+
 // True when every index is below `count`.
 MESHORY_API bool indicesInRange(const std::vector<uint16_t>& indices, size_t count);
 

@@ -6,9 +6,34 @@
 // Appending a list to a model field is done in place (amortised growth), which
 // gives the same result as replacing the field with mergeTriangles(field, list).
 
+#include <cstdint>
+#include <vector>
+
+#include <glm/vec2.hpp>
+#include <glm/vec3.hpp>
+
 #include "model/glmodel.h"
 
 namespace quorvan::builders {
+
+// OpenGL primitive codes of the geometry records' `mode`.
+inline constexpr uint32_t MODE_LINES = 1;
+inline constexpr uint32_t MODE_TRIANGLES = 4;
+inline constexpr uint32_t MODE_TRIANGLE_STRIP = 5;
+
+// The decoders' 2D points lifted to height z.
+inline std::vector<glm::vec3> liftTo(const std::vector<glm::vec2>& points, float z) {
+    std::vector<glm::vec3> out;
+    out.reserve(points.size());
+    for (const auto& p : points) out.emplace_back(p, z);
+    return out;
+}
+
+// The point under v on the ground plane.
+inline glm::vec3 ground(const glm::vec3& v) { return {v.x, v.y, 0.0f}; }
+
+// The request origin as the 2D decoders' offset.
+inline glm::vec2 groundOffset(const S_ModelBlobData* data) { return {data->origin.x, data->origin.y}; }
 
 void modelPoints(S_ModelBlobData* data);
 

@@ -7,67 +7,56 @@
 // a triangle list (4), which converts it once; after that everything appends
 // triangles. Only TRIANGLE_STRIPS writes normals (and recomputes them for a
 // converted strip); the flat builders write none, so `normals` may end up
-// shorter than `vertices`. Vertices of 2D streams are lifted to z = 0.
+// shorter than `vertices`. CELL_POLYGON replaces the vertices by the cell's
+// square strip and leaves normals, lines and height as they were. Vertices
+// of 2D streams are lifted to z = 0.
 //
 // Malformed input: an empty or too short stream adds nothing but the modes
 // are still set. An indexed block whose strip (or outline) index list holds
 // an index beyond its vertices adds no triangle (no outline) for that list;
 // the other list is still used.
 
-#include "model/outlines.h"
-
 #include "geometry/mathglm.h"
 #include "grid/grid.h"
 #include "model/builders.h"
+#include "model/outlines.h"
 #include "model/payload.h"
 
 namespace quorvan {
 
+using namespace builders;
+
 namespace {
-
-constexpr uint32_t kLineList = 1;
-constexpr uint32_t kTriangleList = 4;
-constexpr uint32_t kTriangleStrip = 5;
-
-// Exact componentwise equality; a NaN never equals anything.
-bool sameVertex(const glm::vec3& a, const glm::vec3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
-
-glm::vec3 ground(const glm::vec3& v) { return {v.x, v.y, 0.0f}; }
-
-std::vector<glm::vec3> liftToGround(const std::vector<glm::vec2>& points) {
-    std::vector<glm::vec3> out;
-    out.reserve(points.size());
-    for (const auto& p : points) out.emplace_back(p, 0.0f);
-    return out;
-}
 
 // The whole payload as one vertex stream, at ground level.
 std::vector<glm::vec3> decodeGroundStream(const S_ModelBlobData* data) {
     const auto& bytes = data->blob->data;
-    return liftToGround(extractVertexes(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y)));
+    return builders::liftTo(extractVertexes(bytes.data(), bytes.size(), builders::groundOffset(data)), 0.0f);
 }
 
 // Adds a strip to a polygon record without normals: joined to the strip
 // already there, or as triangles once the record holds a triangle list.
 void addFlatStrip(S_GeometryPolygons& polygons, const std::vector<glm::vec3>& strip) {
-    if (polygons.mode == kTriangleList) {
+    if (polygons.mode == MODE_TRIANGLES) {
         appendInPlace(polygons.vertices, triangleStripToTriangles(strip));
         return;
     }
     mergeTriangleStripsInPlace(polygons.vertices, strip);
-    polygons.mode = kTriangleStrip;
+    polygons.mode = MODE_TRIANGLE_STRIP;
 }
 
 void addFlatFan(S_ModelBlobData* data, bool hasCentre) {
     const auto fan = decodeGroundStream(data);
     auto& polygons = data->model->polygons;
     // Normals stay as they were: this fan adds none of its own either.
-    if (polygons.mode == kTriangleStrip) polygons.vertices = triangleStripToTriangles(polygons.vertices);
+    if (polygons.mode == MODE_TRIANGLE_STRIP) {
+        polygons.vertices = triangleStripToTriangles(polygons.vertices);
+    }
     appendInPlace(polygons.vertices, triangleFanToTriangles(fan));
-    polygons.mode = kTriangleList;
+    polygons.mode = MODE_TRIANGLES;
     auto& lines = data->model->lines;
     appendInPlace(lines.vertices, makeStrokeLinesFromTrianglesFan(fan, hasCentre));
-    lines.mode = kLineList;
+    lines.mode = MODE_LINES;
 }
 
 }  // namespace
@@ -83,14 +72,15 @@ void makeStrokeFromLine(std::vector<glm::vec3>& out, const glm::vec3& a, const g
     }
 }
 
-std::vector<glm::vec3> makeStrokeLinesFromTrianglesFan(const std::vector<glm::vec3>& fan, bool hasCentre) {
+std::vector<glm::vec3> makeStrokeLinesFromTrianglesFan(const std::vector<glm::vec3>& fan,
+                                                       bool hasCentre) {
     std::vector<glm::vec3> out;
     const size_t n = fan.size();
     const size_t first = hasCentre ? 1 : 0;
     if (n <= first) return out;
     // At most one edge per outline vertex, six vertices per raised edge.
     out.reserve(6 * (n - first));
-    if (!sameVertex(fan[first], fan[n - 1])) makeStrokeFromLine(out, fan[first], fan[n - 1]);
+    if (!isSameVertex(fan[first], fan[n - 1])) makeStrokeFromLine(out, fan[first], fan[n - 1]);
     for (size_t i = first + 1; i < n; ++i) makeStrokeFromLine(out, fan[i], fan[i - 1]);
     return out;
 }
@@ -100,14 +90,14 @@ namespace builders {
 void modelTriangleStrips(S_ModelBlobData* data) {
     const auto strip = decodeGroundStream(data);
     auto& polygons = data->model->polygons;
-    if (polygons.mode == kTriangleStrip) {
+    if (polygons.mode == MODE_TRIANGLE_STRIP) {
         polygons.vertices = triangleStripToTriangles(polygons.vertices);
         polygons.normals = calculateTriangleNormals(polygons.vertices);
     }
     const auto triangles = triangleStripToTriangles(strip);
     appendInPlace(polygons.vertices, triangles);
     appendInPlace(polygons.normals, calculateTriangleNormals(triangles));
-    polygons.mode = kTriangleList;
+    polygons.mode = MODE_TRIANGLES;
 }
 
 void modelFlatTriangleStrip(S_ModelBlobData* data) {
@@ -122,18 +112,22 @@ void modelIndexedFlatTriangleStrip(S_ModelBlobData* data) {
     std::vector<uint16_t> strip;
     std::vector<uint16_t> outline;
     // The block's height is kept in the model but not applied: this area is flat.
-    extractIndexedVertexes(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y), decoded,
-                           strip, outline, model->height);
-    const auto vertices = liftToGround(decoded);
+    extractIndexedVertexes(bytes.data(), bytes.size(), builders::groundOffset(data),
+                           decoded, strip, outline, model->height);
+    const auto vertices = liftTo(decoded, 0.0f);
     // Both conversions yield nothing for an index list that leaves the vertices.
     addFlatStrip(model->polygons, triangleStripUnindexed(vertices, strip));
     appendInPlace(model->lines.vertices, lineStripToLines(vertices, outline));
-    model->lines.mode = kLineList;
+    model->lines.mode = MODE_LINES;
 }
 
-void modelFlatTriangleFan(S_ModelBlobData* data) { addFlatFan(data, true); }
+void modelFlatTriangleFan(S_ModelBlobData* data) {
+    addFlatFan(data, true);
+}
 
-void modelOnPolygonFlatTriangleFan(S_ModelBlobData* data) { addFlatFan(data, false); }
+void modelOnPolygonFlatTriangleFan(S_ModelBlobData* data) {
+    addFlatFan(data, false);
+}
 
 void modelCellPolygon(S_ModelBlobData* data) {
     const Grid& g = grid();
@@ -145,10 +139,12 @@ void modelCellPolygon(S_ModelBlobData* data) {
     // The cell corner is placed in double so that a far-off grid start keeps
     // its precision until the origin is taken off; the square overlaps the
     // cell by 5 units on every side so that neighbouring cells leave no seam.
-    const float cx = static_cast<float>(static_cast<double>(static_cast<float>(x) * size) + g.bounds().x1) -
-                     (origin.x + 5.0f);
-    const float cy = static_cast<float>(static_cast<double>(static_cast<float>(y) * size) + g.bounds().y1) -
-                     (origin.y + 5.0f);
+    const float cx =
+        static_cast<float>(static_cast<double>(static_cast<float>(x) * size) + g.bounds().x1) -
+        (origin.x + 5.0f);
+    const float cy =
+        static_cast<float>(static_cast<double>(static_cast<float>(y) * size) + g.bounds().y1) -
+        (origin.y + 5.0f);
     const float cz = 0.0f - origin.z;
     const float side = size + 10.0f;
     // 2---3   strip 0 1 2, 2 1 3: both triangles counter-clockwise from +z
@@ -160,7 +156,7 @@ void modelCellPolygon(S_ModelBlobData* data) {
     polygons.vertices[1] = {cx + side, cy, cz};
     polygons.vertices[2] = {cx, cy + side, cz};
     polygons.vertices[3] = {cx + side, cy + side, cz};
-    polygons.mode = kTriangleStrip;
+    polygons.mode = MODE_TRIANGLE_STRIP;
 }
 
 }  // namespace builders

@@ -14,39 +14,24 @@
 //   one whose outline list leaves them adds no walls and no outline. The
 //   height and modes are still set.
 
-#include "model/outlines.h"
-
 #include <span>
 
 #include "geometry/mathglm.h"
 #include "model/builders.h"
 #include "model/byte_reader.h"
+#include "model/outlines.h"
 #include "model/payload.h"
 
 namespace quorvan {
 
+using namespace builders;
+
 namespace {
-
-constexpr uint32_t kLineList = 1;
-constexpr uint32_t kTriangleList = 4;
-constexpr uint32_t kTriangleStrip = 5;
-
-// Exact componentwise equality; a NaN never equals anything.
-bool sameVertex(const glm::vec3& a, const glm::vec3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
-
-glm::vec3 ground(const glm::vec3& v) { return {v.x, v.y, 0.0f}; }
-
-std::vector<glm::vec3> liftTo(const std::vector<glm::vec2>& points, float z) {
-    std::vector<glm::vec3> out;
-    out.reserve(points.size());
-    for (const auto& p : points) out.emplace_back(p, z);
-    return out;
-}
 
 // A strip left by earlier blobs becomes a triangle list with fresh normals,
 // so that vertices and normals stay parallel.
 void ensureTriangleList(S_GeometryPolygons& polygons) {
-    if (polygons.mode != kTriangleStrip) return;
+    if (polygons.mode != MODE_TRIANGLE_STRIP) return;
     polygons.vertices = triangleStripToTriangles(polygons.vertices);
     polygons.normals = calculateTriangleNormals(polygons.vertices);
 }
@@ -54,7 +39,7 @@ void ensureTriangleList(S_GeometryPolygons& polygons) {
 void appendTriangles(S_GeometryPolygons& polygons, const std::vector<glm::vec3>& triangles) {
     appendInPlace(polygons.normals, calculateTriangleNormals(triangles));
     appendInPlace(polygons.vertices, triangles);
-    polygons.mode = kTriangleList;
+    polygons.mode = MODE_TRIANGLES;
 }
 
 void addExtrudedFan(S_ModelBlobData* data, bool hasCentre) {
@@ -66,7 +51,9 @@ void addExtrudedFan(S_ModelBlobData* data, bool hasCentre) {
     const float h = static_cast<float>(heightTenths) / 10.0f;
     model->height = h;
     const auto stream = std::span<const uint8_t>(bytes).subspan(reader.position());
-    const auto fan = liftTo(extractVertexes(stream.data(), stream.size(), glm::vec2(data->origin.x, data->origin.y)), h);
+    const auto fan = liftTo(
+        extractVertexes(stream.data(), stream.size(), builders::groundOffset(data)),
+        h);
 
     ensureTriangleList(model->polygons);
     auto triangles = triangleFanToTriangles(fan);  // roof first, then walls
@@ -74,12 +61,13 @@ void addExtrudedFan(S_ModelBlobData* data, bool hasCentre) {
     appendTriangles(model->polygons, triangles);
 
     appendInPlace(model->lines.vertices, makeStrokeLinesFromTrianglesFan(fan, hasCentre));
-    model->lines.mode = kLineList;
+    model->lines.mode = MODE_LINES;
 }
 
 }  // namespace
 
-std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(const std::vector<glm::vec3>& fan, bool hasCentre) {
+std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(const std::vector<glm::vec3>& fan,
+                                                        bool hasCentre) {
     std::vector<glm::vec3> out;
     const size_t n = fan.size();
     const size_t first = hasCentre ? 1 : 0;
@@ -92,16 +80,20 @@ std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(const std::vector<glm::v
         out.insert(out.end(), {c, p, gp, c, gp, ground(c)});
     };
     out.reserve(6 * (n - first));
-    if (!sameVertex(fan[first], fan[n - 1])) wall(fan[first], fan[n - 1]);
+    if (!isSameVertex(fan[first], fan[n - 1])) wall(fan[first], fan[n - 1]);
     for (size_t i = first + 1; i < n; ++i) wall(fan[i], fan[i - 1]);
     return out;
 }
 
 namespace builders {
 
-void modelTriangleFan(S_ModelBlobData* data) { addExtrudedFan(data, true); }
+void modelTriangleFan(S_ModelBlobData* data) {
+    addExtrudedFan(data, true);
+}
 
-void modelOnPolygonTriangleFan(S_ModelBlobData* data) { addExtrudedFan(data, false); }
+void modelOnPolygonTriangleFan(S_ModelBlobData* data) {
+    addExtrudedFan(data, false);
+}
 
 void modelIndexedTriangleStrips(S_ModelBlobData* data) {
     const auto& bytes = data->blob->data;
@@ -112,8 +104,8 @@ void modelIndexedTriangleStrips(S_ModelBlobData* data) {
     std::vector<glm::vec2> decoded;
     std::vector<uint16_t> roof;
     std::vector<uint16_t> outline;
-    extractIndexedVertexes(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y), decoded, roof,
-                           outline, model->height);
+    extractIndexedVertexes(bytes.data(), bytes.size(), builders::groundOffset(data),
+                           decoded, roof, outline, model->height);
     const float h = model->height;
     const auto v = liftTo(decoded, h);
     // The outline is read by index below; a list that leaves the vertices is
@@ -121,7 +113,7 @@ void modelIndexedTriangleStrips(S_ModelBlobData* data) {
     const bool hasOutline = !v.empty() && !outline.empty() && indicesInRange(outline, v.size());
     const size_t m = outline.size();
     const auto at = [&](size_t j) -> const glm::vec3& { return v[outline[j]]; };
-    const bool ringOpen = hasOutline && !sameVertex(at(0), at(m - 1));
+    const bool ringOpen = hasOutline && !isSameVertex(at(0), at(m - 1));
 
     auto triangles = triangleStripToTriangles(v, roof);
     if (h > 0.0f && hasOutline) {
@@ -147,7 +139,7 @@ void modelIndexedTriangleStrips(S_ModelBlobData* data) {
         for (size_t j = 1; j < m; ++j) makeStrokeFromLine(lines, at(j - 1), at(j));
         appendInPlace(model->lines.vertices, lines);
     }
-    model->lines.mode = kLineList;
+    model->lines.mode = MODE_LINES;
 }
 
 }  // namespace builders

@@ -2,13 +2,12 @@
 // label; LABEL_STYLE_SEGMENTS files the label segments that pass the filter
 // by style. Also the segment decoder and its handlers.
 
-#include "model/labels.h"
-
 #include <map>
 
 #include "debug/debuglog.h"
 #include "model/builders.h"
 #include "model/byte_reader.h"
+#include "model/labels.h"
 #include "model/payload.h"
 
 namespace quorvan {
@@ -26,8 +25,8 @@ bool readSegmentElement(ByteReader& r, const glm::vec2& offset, SegmentLineEleme
     if (!r.read(skipped) || !r.skip(4 * static_cast<uint64_t>(skipped) + 4)) return false;
     uint16_t textLength = 0;
     uint16_t pointCount = 0;
-    if (!r.read(e.variant) || !r.read(e.category) || !r.read(e.styleId) || !r.read(e.code) || !r.read(e.kind) ||
-        !r.read(textLength) || !r.read(pointCount)) {
+    if (!r.read(e.variant) || !r.read(e.category) || !r.read(e.styleId) || !r.read(e.code) ||
+        !r.read(e.kind) || !r.read(textLength) || !r.read(pointCount)) {
         return false;
     }
     // Text and points are checked together before anything is allocated.
@@ -45,16 +44,21 @@ bool readSegmentElement(ByteReader& r, const glm::vec2& offset, SegmentLineEleme
     return true;
 }
 
+// An empty set restricts nothing.
+template <typename Set, typename T>
+bool wanted(const Set& set, T value) {
+    return set.empty() || set.count(value) != 0;
+}
+
 bool passesFilter(const LoadFilter& filter, const SegmentLineElement& e) {
-    if (!filter.styleIds.empty() && !filter.styleIds.count(static_cast<uint32_t>(e.styleId))) return false;
-    if (!filter.variants.empty() && !filter.variants.count(e.variant)) return false;
-    if (!filter.categories.empty() && !filter.categories.count(e.category)) return false;
-    return true;
+    return wanted(filter.styleIds, static_cast<uint32_t>(e.styleId)) &&
+           wanted(filter.variants, e.variant) && wanted(filter.categories, e.category);
 }
 
 }  // namespace
 
-std::vector<SegmentLineElement> extractLabelSegments(const uint8_t* data, uint64_t size, const glm::vec2& offset) {
+std::vector<SegmentLineElement> extractLabelSegments(const uint8_t* data, uint64_t size,
+                                                     const glm::vec2& offset) {
     std::vector<SegmentLineElement> out;
     ByteReader r(data, size);
     while (!r.atEnd()) {
@@ -108,7 +112,8 @@ void modelText(S_ModelBlobData* data) {
     if (!chosen || !checkUtf8Valid(chosen->text, kMaxLoggedText)) return;
     S_Model* model = data->model;
     const glm::vec3& origin = data->origin;
-    model->labelPosition = {chosen->position.x - origin.x, chosen->position.y - origin.y, 0.0f - origin.z};
+    model->labelPosition = {chosen->position.x - origin.x, chosen->position.y - origin.y,
+                            0.0f - origin.z};
     model->label = chosen->text;
 }
 
@@ -122,7 +127,7 @@ void modelLabelSegments(S_ModelBlobData* data) {
     if (bytes.empty()) return;
     // The whole payload is decoded before anything is filed.
     const auto elements =
-        extractLabelSegments(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y));
+        extractLabelSegments(bytes.data(), bytes.size(), builders::groundOffset(data));
     for (const auto& element : elements) {
         if (!passesFilter(data->filter, element)) continue;
         const auto handler = segmentToModel.find(element.kind);

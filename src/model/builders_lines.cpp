@@ -22,10 +22,6 @@ namespace quorvan::builders {
 
 namespace {
 
-constexpr uint32_t kLineList = 1;
-
-glm::vec2 groundOffset(const S_ModelBlobData* data) { return {data->origin.x, data->origin.y}; }
-
 }  // namespace
 
 void modelLines(S_ModelBlobData* data) {
@@ -36,7 +32,7 @@ void modelLines(S_ModelBlobData* data) {
     const size_t count = points.size() - points.size() % 2;
     lines.vertices.reserve(lines.vertices.size() + count);
     for (size_t i = 0; i < count; ++i) lines.vertices.emplace_back(points[i], 0.0f);
-    lines.mode = kLineList;
+    lines.mode = MODE_LINES;
 }
 
 void modelIndexedLines(S_ModelBlobData* data) {
@@ -46,11 +42,12 @@ void modelIndexedLines(S_ModelBlobData* data) {
     std::vector<glm::vec3> vertices;
     std::vector<uint16_t> indices;
     std::vector<uint16_t> unused;
-    extractIndexedVertexes(bytes.data(), bytes.size(), data->origin, vertices, indices, unused, model->height);
+    extractIndexedVertexes(bytes.data(), bytes.size(), data->origin, vertices, indices, unused,
+                           model->height);
     auto segments = indexedLinesToLines(vertices, indices);
     if (segments.size() % 2 != 0) segments.pop_back();
     appendInPlace(model->lines.vertices, segments);
-    model->lines.mode = kLineList;
+    model->lines.mode = MODE_LINES;
 }
 
 void modelFlatLineStrip(S_ModelBlobData* data) {
@@ -65,7 +62,7 @@ void modelFlatLineStrip(S_ModelBlobData* data) {
     for (const auto& p : points) strip.emplace_back(p, 0.0f);
     auto& lines = data->model->lines;
     appendInPlace(lines.vertices, lineStripToLines(strip));
-    lines.mode = kLineList;
+    lines.mode = MODE_LINES;
     lines.width = static_cast<float>(width);
 }
 

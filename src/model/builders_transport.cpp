@@ -32,8 +32,6 @@ constexpr float BRIDGE_LINE_WIDTH = 2.0f;
 constexpr float BRIDGE_TEXTURE_LENGTH = 1.0f;
 constexpr unsigned long BRIDGE_CAP_SEGMENTS = 1;
 
-constexpr uint32_t MODE_LINES = 1;
-constexpr uint32_t MODE_TRIANGLE_STRIP = 5;
 
 // The bytes after a fixed-size prefix; empty when the payload is shorter.
 std::span<const uint8_t> afterPrefix(const std::vector<uint8_t>& bytes, size_t prefix) {
@@ -52,16 +50,9 @@ bool decodeTransport(const S_ModelBlobData& data, uint8_t& prefix, std::vector<g
     return true;
 }
 
-std::vector<glm::vec3> lifted(const std::vector<glm::vec2>& points) {
-    std::vector<glm::vec3> out;
-    out.reserve(points.size());
-    for (const auto& p : points) out.emplace_back(p, 0.0f);
-    return out;
-}
-
 // The line list is regenerated from the whole merged path; whatever the
 // model's lines held before is replaced.
-void rebuildPathLines(S_Model& model) { model.lines.vertices = lineStripToLines(lifted(model.paths)); }
+void rebuildPathLines(S_Model& model) { model.lines.vertices = lineStripToLines(liftTo(model.paths, 0.0f)); }
 
 // Edge polylines of a bridge: the centre line's left and right offsets scaled
 // to `offset`. Where two segments do not share their offsets at a joint, both
@@ -129,7 +120,7 @@ void modelTramPath(S_ModelBlobData* data) {
     std::vector<glm::vec2> line;
     if (!decodeTransport(*data, width, line)) return;
     S_Model& model = *data->model;
-    appendInPlace(model.lines.vertices, lineStripToLines(lifted(line)));
+    appendInPlace(model.lines.vertices, lineStripToLines(liftTo(line, 0.0f)));
     model.lines.mode = MODE_LINES;
     model.lines.width = static_cast<float>(width);
 }

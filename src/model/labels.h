@@ -10,10 +10,9 @@
 // An element occupies 24 + 4n + L + 8P bytes (computed in 64 bits).
 
 #include <cstdint>
+#include <glm/vec2.hpp>
 #include <map>
 #include <vector>
-
-#include <glm/vec2.hpp>
 
 #include "export.h"
 #include "model/glmodel.h"
@@ -30,7 +29,8 @@ MESHORY_API std::vector<SegmentLineElement> extractLabelSegments(const uint8_t* 
 
 // Files one element as a SegmentLine (its points, its code cut to 16 bits)
 // under its styleId, after the lines already filed there. Never merges lines.
-MESHORY_API void addSegment(std::map<int, std::vector<SegmentLine>>* map, const SegmentLineElement& element);
+MESHORY_API void addSegment(std::map<int, std::vector<SegmentLine>>* map,
+                            const SegmentLineElement& element);
 
 // Kind 1: files into roadSegments and sets the model's label to the text.
 MESHORY_API void addRoadSegmentToModel(S_Model* model, const SegmentLineElement& element);

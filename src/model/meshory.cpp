@@ -56,7 +56,7 @@ namespace builders {
 void modelPoints(S_ModelBlobData* data) {
     const auto& bytes = data->blob->data;
     const auto points =
-        extractVertexes(bytes.data(), bytes.size(), glm::vec2(data->origin.x, data->origin.y));
+        extractVertexes(bytes.data(), bytes.size(), groundOffset(data));
     appendInPlace(data->model->points, points);
 }
 

@@ -10,7 +10,7 @@ trap 'rm -f "$out"' EXIT
     -jar "$launcher" --class-path "$classpath" --scan-class-path \
     --disable-banner --details=summary --fail-if-no-tests 2>&1 | tee "$out"
 status=${PIPESTATUS[0]}
-if grep -E -q 'WARNING in native method|JNI warning|FATAL ERROR in native method' "$out"; then
+if grep -E -q 'WARNING in native method|WARNING: JNI|JNI warning|FATAL ERROR in native method' "$out"; then
     echo "run-junit: the JVM reported JNI warnings (see above)" >&2
     exit 1
 fi

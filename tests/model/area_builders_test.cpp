@@ -1,6 +1,5 @@
-#include "model/builder_fixture.h"
-
 #include "grid/grid.h"
+#include "model/builder_fixture.h"
 
 namespace quorvan {
 namespace {
@@ -22,10 +21,18 @@ TEST(AreaBuilders, StripsJoinUntilABlobNeedsATriangleList) {
     } cases[] = {
         {{{FLAT_TRIANGLE_STRIP, kStrip4}, {FLAT_TRIANGLE_STRIP, kStrip3}}, 5, 4 + 2 + 3, 0},
         // The joined strip becomes 7 triangles with fresh normals.
-        {{{FLAT_TRIANGLE_STRIP, kStrip4}, {FLAT_TRIANGLE_STRIP, kStrip3}, {TRIANGLE_STRIPS, kStrip3}}, 4, 21 + 3, 24},
+        {{{FLAT_TRIANGLE_STRIP, kStrip4},
+          {FLAT_TRIANGLE_STRIP, kStrip3},
+          {TRIANGLE_STRIPS, kStrip3}},
+         4,
+         21 + 3,
+         24},
         // Once a list, flat blobs append triangles without normals.
         {{{TRIANGLE_STRIPS, kStrip3}, {FLAT_TRIANGLE_STRIP, kStrip4}}, 4, 3 + 6, 3},
-        {{{FLAT_TRIANGLE_STRIP, kStrip4}, {FLAT_TRIANGLE_FAN, plainStream({kC, kP1, kP2})}}, 4, 6 + 6, 0},
+        {{{FLAT_TRIANGLE_STRIP, kStrip4}, {FLAT_TRIANGLE_FAN, plainStream({kC, kP1, kP2})}},
+         4,
+         6 + 6,
+         0},
     };
     for (const auto& c : cases) {
         C_Meshory maker;
@@ -44,16 +51,18 @@ TEST(AreaBuilders, FlatFansGiveTrianglesAndOutlineClosingEdgeFirst) {
     EXPECT_EQ(centred.lines.vertices, (V3{p1, p3, p2, p1, p3, p2}));
     EXPECT_EQ(centred.lines.mode, 1u);
 
-    const auto& onPolygon = build(maker, {{ON_POLYGON_FLAT_TRIANGLE_FAN, plainStream({kP1, kP2, kP3, kP1})}});
+    const auto& onPolygon =
+        build(maker, {{ON_POLYGON_FLAT_TRIANGLE_FAN, plainStream({kP1, kP2, kP3, kP1})}});
     EXPECT_EQ(onPolygon.polygons.vertices, (V3{p1, p2, p3, p1, p3, p1}));
     EXPECT_EQ(onPolygon.lines.vertices, (V3{p2, p1, p3, p2, p1, p3}));
 }
 
 TEST(AreaBuilders, IndexedFlatStripJoinsGroundVerticesAndOutline) {
     C_Meshory maker;
-    const auto& m = build(maker, {{INDEXED_FLAT_TRIANGLE_STRIPS,
-                                   indexedBlock<vec2>({{1, 1}, {2, 1}, {1, 2}, {2, 2}}, {0, 1, 2, 3}, {0, 1, 3},
-                                                      30, kByteSecond | kDeltaVertices)}},
+    const auto& m = build(maker,
+                          {{INDEXED_FLAT_TRIANGLE_STRIPS,
+                            indexedBlock<vec2>({{1, 1}, {2, 1}, {1, 2}, {2, 2}}, {0, 1, 2, 3},
+                                               {0, 1, 3}, 30, kByteSecond | kDeltaVertices)}},
                           {1, 1, 9});
     EXPECT_EQ(m.polygons.vertices, (V3{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}));
     EXPECT_EQ(m.polygons.mode, 5u);
@@ -69,7 +78,8 @@ TEST(AreaBuilders, CellPolygonReplacesVerticesWithTheCellSquare) {
                                         {2, CELL_POLYGON, 0, grid().xyToIndex(2, 1), {}}};
     const S_Model* m = maker.makeModel(blobs, vec3(0, 0, 2), LoadFilter());
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->polygons.vertices, (V3{{195, 95, -2}, {305, 95, -2}, {195, 205, -2}, {305, 205, -2}}));
+    EXPECT_EQ(m->polygons.vertices,
+              (V3{{195, 95, -2}, {305, 95, -2}, {195, 205, -2}, {305, 205, -2}}));
     EXPECT_EQ(m->polygons.mode, 5u);
 }
 

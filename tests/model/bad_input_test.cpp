@@ -1,5 +1,4 @@
 #include "model/builder_fixture.h"
-
 #include "model/outlines.h"
 
 namespace quorvan {
@@ -21,10 +20,14 @@ TEST(BadInput, IndexListLeavingItsVerticesAddsNothingOfItsOwn) {
         size_t polygons, lines;
     } cases[] = {
         {INDEXED_LINES, indexedBlock<vec3>({{0, 0, 0}, {1, 1, 1}}, {0, 1, 1, 2}, {}, 0, 0), 0, 0},
-        {INDEXED_FLAT_TRIANGLE_STRIPS, indexedBlock<vec2>(kSquare, {0, 1, 2, 4}, {0, 1, 3}, 0, kByteSecond), 0, 4},
-        {INDEXED_FLAT_TRIANGLE_STRIPS, indexedBlock<vec2>(kSquare, {0, 1, 2}, {0, 1, 9}, 0, 0), 3, 0},
-        {INDEXED_TRIANGLE_STRIPS, indexedBlock<vec2>(kSquare, {0, 1, 2, 3}, {0, 1, 4}, 20, 0), 6, 0},  // no walls
-        {INDEXED_TRIANGLE_STRIPS, indexedBlock<vec2>(kSquare, {0, 1, 2, 300}, {0, 1, 3, 2}, 20, 0), 24, 24},
+        {INDEXED_FLAT_TRIANGLE_STRIPS,
+         indexedBlock<vec2>(kSquare, {0, 1, 2, 4}, {0, 1, 3}, 0, kByteSecond), 0, 4},
+        {INDEXED_FLAT_TRIANGLE_STRIPS, indexedBlock<vec2>(kSquare, {0, 1, 2}, {0, 1, 9}, 0, 0), 3,
+         0},
+        {INDEXED_TRIANGLE_STRIPS, indexedBlock<vec2>(kSquare, {0, 1, 2, 3}, {0, 1, 4}, 20, 0), 6,
+         0},  // no walls
+        {INDEXED_TRIANGLE_STRIPS, indexedBlock<vec2>(kSquare, {0, 1, 2, 300}, {0, 1, 3, 2}, 20, 0),
+         24, 24},
     };
     for (const auto& c : cases) {
         C_Meshory maker;
@@ -40,7 +43,8 @@ TEST(BadInput, PrefixLongerThanPayloadChangesNothing) {
     const Blobs seed{{TRIANGLE_FAN, withU16Prefix(25, plainStream({{0, 0}, {1, 0}, {0, 1}}))},
                      {FLAT_LINE_STRIP, withU8Prefix(4, plainStream({{0, 0}, {1, 0}}))}};
     Blobs withBad = seed;
-    withBad.insert(withBad.end(), {{FLAT_LINE_STRIP, {}}, {TRIANGLE_FAN, {9}}, {ON_POLYGON_TRIANGLE_FAN, {}}});
+    withBad.insert(withBad.end(),
+                   {{FLAT_LINE_STRIP, {}}, {TRIANGLE_FAN, {9}}, {ON_POLYGON_TRIANGLE_FAN, {}}});
     C_Meshory maker;
     const auto& expected = build(maker, seed);
     const auto& m = build(maker, withBad);

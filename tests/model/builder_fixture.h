@@ -18,7 +18,8 @@ using V3 = std::vector<glm::vec3>;
 using Blobs = std::vector<std::pair<int32_t, Bytes>>;
 
 // A registered type always builds a model, whatever its bytes.
-inline const quorvan::S_Model& build(quorvan::C_Meshory& maker, const Blobs& blobs, glm::vec3 origin = {},
+inline const quorvan::S_Model& build(quorvan::C_Meshory& maker, const Blobs& blobs,
+                                     glm::vec3 origin = {},
                                      const quorvan::LoadFilter& filter = {}) {
     std::vector<quorvan::S_BlobData> list;
     for (const auto& [type, payload] : blobs) list.emplace_back(7, type, 3, 0, payload);

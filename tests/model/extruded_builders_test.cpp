@@ -1,6 +1,6 @@
-#include "model/builder_fixture.h"
-
 #include <glm/geometric.hpp>
+
+#include "model/builder_fixture.h"
 
 namespace quorvan {
 namespace {
@@ -35,7 +35,8 @@ size_t verticalEdges(const V3& lines) {
 
 TEST(ExtrudedBuilders, RaisedFanHasRoofThenWallsAndAnEdgeUpEveryVertex) {
     C_Meshory maker;
-    const auto& m = build(maker, {{TRIANGLE_FAN, withU16Prefix(25, plainStream({kC, kP1, kP2, kP3}))}});
+    const auto& m =
+        build(maker, {{TRIANGLE_FAN, withU16Prefix(25, plainStream({kC, kP1, kP2, kP3}))}});
     EXPECT_EQ(m.height, 2.5f);
     ASSERT_EQ(m.polygons.vertices.size(), 9u + 18u);
     const vec3 p1{kP1, 2.5f}, p3{kP3, 2.5f};
@@ -48,12 +49,14 @@ TEST(ExtrudedBuilders, RaisedFanHasRoofThenWallsAndAnEdgeUpEveryVertex) {
 
 TEST(ExtrudedBuilders, GroundFanAndClosedRingBuildNoExtraWallsOrEdges) {
     C_Meshory maker;
-    const auto& ground = build(maker, {{TRIANGLE_FAN, withU16Prefix(0, plainStream({kC, kP1, kP2, kP3}))}});
+    const auto& ground =
+        build(maker, {{TRIANGLE_FAN, withU16Prefix(0, plainStream({kC, kP1, kP2, kP3}))}});
     EXPECT_EQ(ground.polygons.normals, V3(9, vec3(0, 0, 1)));
     EXPECT_EQ(ground.lines.vertices.size(), 6u);
     for (const auto& v : ground.lines.vertices) EXPECT_EQ(v.z, 0.0f);
 
-    const auto& closed = build(maker, {{ON_POLYGON_TRIANGLE_FAN, withU16Prefix(10, plainStream({kP1, kP2, kP3, kP1}))}});
+    const auto& closed = build(
+        maker, {{ON_POLYGON_TRIANGLE_FAN, withU16Prefix(10, plainStream({kP1, kP2, kP3, kP1}))}});
     EXPECT_EQ(closed.polygons.vertices.size(), 6u + 3u * 6u);
     EXPECT_EQ(closed.lines.vertices.size(), 3u * 6u);
 }
@@ -61,10 +64,13 @@ TEST(ExtrudedBuilders, GroundFanAndClosedRingBuildNoExtraWallsOrEdges) {
 TEST(ExtrudedBuilders, IndexedStripsBuildOneWallAndEdgeUpPerOutlineVertex) {
     for (const std::vector<uint16_t>& ring : {std::vector<uint16_t>{0, 1, 3, 2}, {0, 1, 3, 2, 0}}) {
         C_Meshory maker;
-        const auto& m =
-            build(maker, {{INDEXED_TRIANGLE_STRIPS, indexedBlock<vec2>(kSquare, {0, 1, 2, 3}, ring, 20, 0)}}, {0, 0, 7});
+        const auto& m = build(
+            maker,
+            {{INDEXED_TRIANGLE_STRIPS, indexedBlock<vec2>(kSquare, {0, 1, 2, 3}, ring, 20, 0)}},
+            {0, 0, 7});
         EXPECT_EQ(m.height, 2.0f);
-        EXPECT_EQ(m.polygons.vertices.size(), 6u + 24u) << ring.size();  // closing pair only when open
+        EXPECT_EQ(m.polygons.vertices.size(), 6u + 24u)
+            << ring.size();  // closing pair only when open
         expectWallsFaceOutward(m.polygons, {0.5f, 0.5f});
         EXPECT_EQ(m.lines.vertices.size(), 4u * 6u);
         EXPECT_EQ(verticalEdges(m.lines.vertices), 4u);
@@ -73,9 +79,11 @@ TEST(ExtrudedBuilders, IndexedStripsBuildOneWallAndEdgeUpPerOutlineVertex) {
 
 TEST(ExtrudedBuilders, LaterBlobsConvertTheStripAndKeepEarlierOutlines) {
     C_Meshory maker;
-    const auto& m = build(maker, {{FLAT_TRIANGLE_STRIP, plainStream({{5, 5}, {6, 5}, {5, 6}, {6, 6}})},
-                                  {TRIANGLE_FAN, withU16Prefix(10, plainStream({kC, kP1, kP2, kP3}))},
-                                  {INDEXED_TRIANGLE_STRIPS, indexedBlock<vec2>(kSquare, {0, 1, 2, 3}, {0, 1, 3, 2}, 0, 0)}});
+    const auto& m = build(
+        maker,
+        {{FLAT_TRIANGLE_STRIP, plainStream({{5, 5}, {6, 5}, {5, 6}, {6, 6}})},
+         {TRIANGLE_FAN, withU16Prefix(10, plainStream({kC, kP1, kP2, kP3}))},
+         {INDEXED_TRIANGLE_STRIPS, indexedBlock<vec2>(kSquare, {0, 1, 2, 3}, {0, 1, 3, 2}, 0, 0)}});
     EXPECT_EQ(m.height, 0.0f);  // last blob wins
     EXPECT_EQ(m.polygons.vertices.size(), 6u + 27u + 6u);
     EXPECT_EQ(m.polygons.normals.size(), m.polygons.vertices.size());

@@ -10,11 +10,13 @@ using glm::vec3;
 
 TEST(LineBuilders, LinesAppendPairsInBlobOrderAndDropADanglingPoint) {
     C_Meshory maker;
-    const auto& m = build(maker,
-                          {{LINES, plainStream({{11, 21}, {12, 22}, {13, 23}, {14, 24}})},
-                           {LINES, deltaStream({{10, 20}, {11, 20}, {12, 20}})}},  // odd: last dropped
-                          {10, 20, 5});
-    EXPECT_EQ(m.lines.vertices, (V3{{1, 1, 0}, {2, 2, 0}, {3, 3, 0}, {4, 4, 0}, {0, 0, 0}, {1, 0, 0}}));
+    const auto& m =
+        build(maker,
+              {{LINES, plainStream({{11, 21}, {12, 22}, {13, 23}, {14, 24}})},
+               {LINES, deltaStream({{10, 20}, {11, 20}, {12, 20}})}},  // odd: last dropped
+              {10, 20, 5});
+    EXPECT_EQ(m.lines.vertices,
+              (V3{{1, 1, 0}, {2, 2, 0}, {3, 3, 0}, {4, 4, 0}, {0, 0, 0}, {1, 0, 0}}));
     EXPECT_EQ(m.lines.mode, 1u);
     EXPECT_EQ(m.lines.width, 0.0f);
 }
@@ -31,8 +33,9 @@ TEST(LineBuilders, FlatLineStripConvertsAndTheLastWidthWins) {
 TEST(LineBuilders, IndexedLinesKeepZReportHeightAndDropADanglingIndex) {
     C_Meshory maker;
     const std::vector<vec3> v{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
-    const auto& m =
-        build(maker, {{INDEXED_LINES, indexedBlock<vec3>(v, {0, 1, 1, 2, 0}, {}, 25, kByteIndices)}}, {1, 1, 1});
+    const auto& m = build(
+        maker, {{INDEXED_LINES, indexedBlock<vec3>(v, {0, 1, 1, 2, 0}, {}, 25, kByteIndices)}},
+        {1, 1, 1});
     EXPECT_EQ(m.lines.vertices, (V3{{0, 1, 2}, {3, 4, 5}, {3, 4, 5}, {6, 7, 8}}));
     EXPECT_EQ(m.height, 2.5f);
 }

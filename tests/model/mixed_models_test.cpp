@@ -1,6 +1,6 @@
-#include "model/builder_fixture.h"
-
 #include <algorithm>
+
+#include "model/builder_fixture.h"
 
 namespace quorvan {
 namespace {
@@ -20,10 +20,12 @@ TEST(MixedModels, EveryOrderKeepsLayoutsWhole) {
         {FLAT_LINE_STRIP, withU8Prefix(2, deltaStream({{0, 0}, {1, 0}, {1, 1}}))},
         {FLAT_TRIANGLE_STRIP, plainStream({{0, 0}, {1, 0}, {0, 1}, {1, 1}, {2, 1}})},
         {TRIANGLE_STRIPS, plainStream({{0, 0}, {1, 0}, {0, 1}, {1, 1}})},
-        {INDEXED_FLAT_TRIANGLE_STRIPS, indexedBlock<vec2>(ring, {0, 1, 3, 2}, {0, 1, 2, 3, 0}, 0, 0)},
+        {INDEXED_FLAT_TRIANGLE_STRIPS,
+         indexedBlock<vec2>(ring, {0, 1, 3, 2}, {0, 1, 2, 3, 0}, 0, 0)},
         {ON_POLYGON_FLAT_TRIANGLE_FAN, plainStream(ring)},
         {TRIANGLE_FAN, withU16Prefix(15, plainStream({{2, 2}, {0, 0}, {4, 0}, {4, 4}}))},
-        {INDEXED_TRIANGLE_STRIPS, indexedBlock<vec2>(ring, {0, 1, 3, 2}, {0, 1, 2, 3}, 30, kDeltaVertices)},
+        {INDEXED_TRIANGLE_STRIPS,
+         indexedBlock<vec2>(ring, {0, 1, 3, 2}, {0, 1, 2, 3}, 30, kDeltaVertices)},
     };
     std::vector<size_t> order(blobs.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -61,12 +63,14 @@ TEST(MixedModels, StripJoinsThenConvertsAndLabelsShareOneText) {
     point.text = "segment";
     point.points = {{7, 8}};
     const auto strip = plainStream({{0, 0}, {1, 0}, {0, 1}});
-    const auto& m = build(maker, {{FLAT_TRIANGLE_STRIP, strip},
-                                  {TEXT_DATA, labelBlock({3, 4}, {{0, "text"}})},
-                                  {FLAT_TRIANGLE_STRIP, strip},
-                                  {LABEL_STYLE_SEGMENTS, labelSegments({{point}})},
-                                  {ON_POLYGON_TRIANGLE_FAN, withU16Prefix(20, plainStream({{0, 0}, {1, 0}, {0, 1}}))}},
-                          {0, 0, 1});
+    const auto& m =
+        build(maker,
+              {{FLAT_TRIANGLE_STRIP, strip},
+               {TEXT_DATA, labelBlock({3, 4}, {{0, "text"}})},
+               {FLAT_TRIANGLE_STRIP, strip},
+               {LABEL_STYLE_SEGMENTS, labelSegments({{point}})},
+               {ON_POLYGON_TRIANGLE_FAN, withU16Prefix(20, plainStream({{0, 0}, {1, 0}, {0, 1}}))}},
+              {0, 0, 1});
     // Joined strip of 3 + 3 vertices and 3 join vertices: 7 triangles; then
     // the open fan: roof 2 triangles, walls 3 x 2.
     EXPECT_EQ(m.polygons.vertices.size(), 21u + 6u + 18u);

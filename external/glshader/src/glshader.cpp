@@ -1,0 +1,53 @@
+#include "glshader/glshader.h"
+
+namespace quorvan {
+
+namespace {
+
+// Fills `log` and returns false when the stage would not compile.
+bool compileStage(const std::string& source, const char* stage, std::string& log) {
+    if (source.empty()) {
+        log = std::string(stage) + ": empty source";
+        return false;
+    }
+    if (source.find("main") == std::string::npos) {
+        log = std::string(stage) + ": no entry point 'main'";
+        return false;
+    }
+    log.clear();
+    return true;
+}
+
+}  // namespace
+
+int C_GLShader::createAuto(const char* vertex, unsigned vertexLength, const char* fragment,
+                           unsigned fragmentLength) {
+    vertexSource.assign(vertex != nullptr ? vertex : "", vertex != nullptr ? vertexLength : 0);
+    fragmentSource.assign(fragment != nullptr ? fragment : "",
+                          fragment != nullptr ? fragmentLength : 0);
+    int result = 0;
+    if (!compileStage(vertexSource, "vertex", logVertex)) result |= VERTEX_FAILED;
+    if (!compileStage(fragmentSource, "fragment", logFragment)) result |= FRAGMENT_FAILED;
+    if (result != 0) {
+        if (logVertex.empty()) logVertex = "vertex: compiled";
+        if (logFragment.empty()) logFragment = "fragment: compiled";
+        logProgram = "link skipped: a stage failed to compile";
+    } else {
+        logProgram.clear();
+    }
+    ready = result == 0;
+    return result;
+}
+
+std::string extractFileName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string extractFileExt(const std::string& path) {
+    const std::string name = extractFileName(path);
+    const size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+}  // namespace quorvan
