@@ -1,17 +1,17 @@
+#include "inspect/inspect.h"
+
 #include <gtest/gtest.h>
+#include <tiny_gltf.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <glm/geometric.hpp>
 #include <regex>
 #include <sstream>
 
-#include <glm/geometric.hpp>
-#include <tiny_gltf.h>
-
 #include "geometry/mathglm.h"
 #include "inspect/gltf_writer.h"
-#include "inspect/inspect.h"
 #include "inspect/svg_writer.h"
 #include "model/meshory.h"
 #include "support/payload_writer.h"
@@ -23,7 +23,15 @@ using namespace meshory_test;
 using namespace blob_geometry;
 using glm::vec2;
 
-enum : int32_t { kCell = 1, kRoad = 20, kBridge = 23, kBuilding = 30, kPoi = 40, kRoadName = 50, kPlace = 51 };
+enum : int32_t {
+    kCell = 1,
+    kRoad = 20,
+    kBridge = 23,
+    kBuilding = 30,
+    kPoi = 40,
+    kRoadName = 50,
+    kPlace = 51
+};
 
 // A small tile at (1000.3, 2000) in a 2 x 2 grid of 100-unit cells, with one
 // request per kind of geometry the converter writes, and two requests that
@@ -31,22 +39,29 @@ enum : int32_t { kCell = 1, kRoad = 20, kBridge = 23, kBuilding = 30, kPoi = 40,
 pack::BlobPack tilePack() {
     pack::BlobPack p;
     p.grid = {2, 2, Bounds(1000.0, 2000.0, 1200.0, 2200.0)};
-    p.layerNames = {{kCell, "cell"}, {kRoad, "road"}, {kBridge, "bridge"}, {kBuilding, "building"},
-                    {kPoi, "poi"}, {kRoadName, "road-name"}, {kPlace, "place"}};
+    p.layerNames = {{kCell, "cell"},         {kRoad, "road"}, {kBridge, "bridge"},
+                    {kBuilding, "building"}, {kPoi, "poi"},   {kRoadName, "road-name"},
+                    {kPlace, "place"}};
     const int cell = 1 << 16;
     auto request = [&](std::vector<S_BlobData> blobs) {
         p.requests.push_back({1000.3, 2000.0, std::move(blobs)});
     };
     request({S_BlobData(1, CELL_POLYGON, kCell, cell, {})});
-    request({S_BlobData(2, ROAD_PATH, kRoad, cell, withU8Prefix(6, plainStream({{1010, 2010}, {1050, 2010}})))});
-    request({S_BlobData(3, BRIDGE, kBridge, cell, withU8Prefix(2, plainStream({{1010, 2020}, {1050, 2020}})))});
+    request({S_BlobData(2, ROAD_PATH, kRoad, cell,
+                        withU8Prefix(6, plainStream({{1010, 2010}, {1050, 2010}})))});
+    request({S_BlobData(3, BRIDGE, kBridge, cell,
+                        withU8Prefix(2, plainStream({{1010, 2020}, {1050, 2020}})))});
     // Buildings as fans around a centre: a square 2.5 high (4 roof triangles,
     // the last closing the open ring, and 4 walls of 2) and a triangle 12 high.
-    request({S_BlobData(4, TRIANGLE_FAN, kBuilding, cell,
-                        withU16Prefix(25, plainStream({{1030, 2050}, {1020, 2040}, {1040, 2040}, {1040, 2060},
-                                                       {1020, 2060}})))});
-    request({S_BlobData(5, TRIANGLE_FAN, kBuilding, cell,
-                        withU16Prefix(120, plainStream({{1080, 2050}, {1070, 2040}, {1090, 2040}, {1080, 2060}})))});
+    request({S_BlobData(
+        4, TRIANGLE_FAN, kBuilding, cell,
+        withU16Prefix(
+            25,
+            plainStream({{1030, 2050}, {1020, 2040}, {1040, 2040}, {1040, 2060}, {1020, 2060}})))});
+    request({S_BlobData(
+        5, TRIANGLE_FAN, kBuilding, cell,
+        withU16Prefix(120,
+                      plainStream({{1080, 2050}, {1070, 2040}, {1090, 2040}, {1080, 2060}})))});
     request({S_BlobData(6, POINTS, kPoi, cell, plainStream({{1001.3f, 2001}, {1002.3f, 2002}}))});
     request({S_BlobData(7, TEXT_DATA, kPlace, cell,
                         labelBlock({1050, 2050}, {{0, "Mission"}, {1, "La Misión"}}))});
@@ -112,7 +127,8 @@ TEST_F(InspectTest, CountsWhatTheHostWouldReadBack) {
 
 TEST_F(InspectTest, TablesNameEveryLayerAndStayStable) {
     const std::string table = formatTable(inspection);
-    for (const char* name : {"cell", "road", "bridge", "building", "poi", "road-name", "place", "total", "layer 0"}) {
+    for (const char* name :
+         {"cell", "road", "bridge", "building", "poi", "road-name", "place", "total", "layer 0"}) {
         EXPECT_NE(table.find(name), std::string::npos) << name;
     }
     EXPECT_NE(table.find("2.5 .. 12.0"), std::string::npos) << table;
@@ -126,7 +142,8 @@ TEST_F(InspectTest, BridgeBandsAreWidenedForDrawing) {
         if (!band) continue;
         auto area = [](const std::vector<glm::vec3>& t) {
             float sum = 0;
-            for (size_t i = 0; i + 2 < t.size(); i += 3) sum += glm::length(glm::cross(t[i + 1] - t[i], t[i + 2] - t[i])) / 2;
+            for (size_t i = 0; i + 2 < t.size(); i += 3)
+                sum += glm::length(glm::cross(t[i + 1] - t[i], t[i + 2] - t[i])) / 2;
             return sum;
         };
         EXPECT_EQ(area(geometryPolygonsToTriangles(m.model->polygons)), 0.0f);
@@ -172,8 +189,8 @@ TEST_F(InspectTest, GltfLoadsBackWithEveryModel) {
             triangles += positions.count / 3;
             const auto& normals = model.accessors.at(primitive.attributes.at("NORMAL"));
             const auto& view = model.bufferViews.at(normals.bufferView);
-            const auto* n = reinterpret_cast<const float*>(model.buffers[0].data.data() + view.byteOffset +
-                                                           normals.byteOffset);
+            const auto* n = reinterpret_cast<const float*>(model.buffers[0].data.data() +
+                                                           view.byteOffset + normals.byteOffset);
             for (size_t i = 0; i < normals.count; ++i) {
                 EXPECT_NEAR(std::hypot(n[3 * i], n[3 * i + 1], n[3 * i + 2]), 1.0, 1e-5);
             }

@@ -27,7 +27,8 @@ BlobPack samplePack() {
     PackRequest a;
     a.x = 1000.25;
     a.y = -2000.5;
-    a.blobs.emplace_back(std::numeric_limits<uint64_t>::max(), 8, 7, 65537, plainStream({{1, 2}, {3, 4}}));
+    a.blobs.emplace_back(std::numeric_limits<uint64_t>::max(), 8, 7, 65537,
+                         plainStream({{1, 2}, {3, 4}}));
     a.blobs.emplace_back(0, -1, -4, -65536, std::vector<uint8_t>{});
     PackRequest empty;
     PackRequest b;
@@ -107,7 +108,8 @@ TEST(BlobPack, EveryTruncationIsRefused) {
         BlobPack out;
         PackError error;
         ASSERT_FALSE(readBlobPack(copy.get(), cut, out, error)) << "cut at " << cut;
-        EXPECT_TRUE(error.kind == PackError::Kind::Truncated || error.kind == PackError::Kind::NotAPack)
+        EXPECT_TRUE(error.kind == PackError::Kind::Truncated ||
+                    error.kind == PackError::Kind::NotAPack)
             << "cut at " << cut << ": " << error.message;
         EXPECT_LE(error.offset, cut);
     }
@@ -156,7 +158,8 @@ TEST(BlobPack, RefusesImpossibleValues) {
     EXPECT_EQ(corrupt(16, int32_t{65537}), PackError::Kind::Corrupt);
     EXPECT_EQ(corrupt(20, std::nan("")), PackError::Kind::Corrupt);
     EXPECT_EQ(corrupt(44, std::numeric_limits<double>::infinity()), PackError::Kind::Corrupt);
-    EXPECT_EQ(corrupt(kFirstOrigin + 8, -std::numeric_limits<double>::infinity()), PackError::Kind::Corrupt);
+    EXPECT_EQ(corrupt(kFirstOrigin + 8, -std::numeric_limits<double>::infinity()),
+              PackError::Kind::Corrupt);
 
     auto trailing = bytes;
     trailing.push_back(0);

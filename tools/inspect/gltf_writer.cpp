@@ -1,12 +1,12 @@
 #include "inspect/gltf_writer.h"
 
+#include <tiny_gltf.h>
+
 #include <cmath>
 #include <cstring>
+#include <glm/geometric.hpp>
 #include <limits>
 #include <map>
-
-#include <glm/geometric.hpp>
-#include <tiny_gltf.h>
 
 #include "geometry/mathglm.h"
 #include "inspect/layer_style.h"
@@ -20,10 +20,14 @@ constexpr int kModeLines = 1;
 constexpr int kModeTriangles = 4;
 constexpr int kArrayBuffer = 34962;
 
-bool finite(const glm::vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool finite(const glm::vec3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
 // z-up model space to y-up glTF space.
-glm::vec3 toGltf(const glm::vec3& v) { return {v.x, v.z, -v.y}; }
+glm::vec3 toGltf(const glm::vec3& v) {
+    return {v.x, v.z, -v.y};
+}
 
 // All vertex data goes into one buffer view of vec3 floats (stride 12, which
 // glTF asks for once several accessors share a view), each accessor a run of
@@ -72,7 +76,8 @@ public:
         const Rgb& colour = forLines ? style.stroke : style.fill;
         tinygltf::Material m;
         m.name = forLines ? name + " lines" : name;
-        m.pbrMetallicRoughness.baseColorFactor = {colour.channel(0), colour.channel(1), colour.channel(2), 1.0};
+        m.pbrMetallicRoughness.baseColorFactor = {colour.channel(0), colour.channel(1),
+                                                  colour.channel(2), 1.0};
         m.pbrMetallicRoughness.metallicFactor = 0.0;
         m.pbrMetallicRoughness.roughnessFactor = 1.0;
         m.doubleSided = true;
@@ -88,8 +93,8 @@ private:
 };
 
 // Triangles the host would draw, without the zero-area ones, with flat normals.
-void triangleData(const S_Model& model, std::vector<glm::vec3>& positions, std::vector<glm::vec3>& normals,
-                  GltfSummary& summary) {
+void triangleData(const S_Model& model, std::vector<glm::vec3>& positions,
+                  std::vector<glm::vec3>& normals, GltfSummary& summary) {
     const std::vector<glm::vec3> triangles = drawableTriangles(model);
     for (size_t i = 0; i + 2 < triangles.size(); i += 3) {
         const glm::vec3 a = toGltf(triangles[i]);
@@ -120,7 +125,8 @@ void lineData(const S_Model& model, std::vector<glm::vec3>& positions, GltfSumma
 
 }  // namespace
 
-bool writeGltf(const Inspection& inspection, const std::string& path, GltfSummary& summary, std::string& error) {
+bool writeGltf(const Inspection& inspection, const std::string& path, GltfSummary& summary,
+               std::string& error) {
     summary = GltfSummary{};
     tinygltf::Model gltf;
     gltf.asset.version = "2.0";
@@ -188,8 +194,10 @@ bool writeGltf(const Inspection& inspection, const std::string& path, GltfSummar
         if (labelOnly && !placeLabel(model, label)) continue;
 
         tinygltf::Node node;
-        node.name = model.label.empty() ? layerName + " " + std::to_string(built.request) : model.label;
-        const glm::vec3 at = toGltf(glm::vec3(built.origin + (labelOnly ? label.at : glm::vec2(0.0f)), 0.0f));
+        node.name =
+            model.label.empty() ? layerName + " " + std::to_string(built.request) : model.label;
+        const glm::vec3 at =
+            toGltf(glm::vec3(built.origin + (labelOnly ? label.at : glm::vec2(0.0f)), 0.0f));
         node.translation = {at.x, at.y, at.z};
         if (!labelOnly) {
             mesh.name = node.name;
@@ -198,7 +206,8 @@ bool writeGltf(const Inspection& inspection, const std::string& path, GltfSummar
             ++summary.meshes;
         }
         gltf.nodes.push_back(std::move(node));
-        gltf.nodes[layerNodes.at(model.layerId)].children.push_back(static_cast<int>(gltf.nodes.size() - 1));
+        gltf.nodes[layerNodes.at(model.layerId)].children.push_back(
+            static_cast<int>(gltf.nodes.size() - 1));
     }
     gltf.scenes.push_back(std::move(scene));
     gltf.defaultScene = 0;

@@ -22,11 +22,12 @@ struct GltfSummary {
     size_t triangles = 0;
     size_t droppedTriangles = 0;  // zero-area or non-finite
     size_t segments = 0;
-    size_t droppedSegments = 0;   // non-finite
+    size_t droppedSegments = 0;  // non-finite
     size_t points = 0;
 };
 
 // False with `error` set when the files cannot be written.
-bool writeGltf(const Inspection& inspection, const std::string& path, GltfSummary& summary, std::string& error);
+bool writeGltf(const Inspection& inspection, const std::string& path, GltfSummary& summary,
+               std::string& error);
 
 }  // namespace quorvan::inspect

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-
 #include <glm/geometric.hpp>
 #include <glm/trigonometric.hpp>
 
@@ -76,14 +75,16 @@ std::string layerName(const pack::BlobPack& pack, int32_t layerId) {
 bool isOffsetBand(const S_Model& model) {
     const S_GeometryPolygons& p = model.polygons;
     if (p.mode != 5 || p.vertices.empty() || p.normals.size() != p.vertices.size()) return false;
-    return std::all_of(p.normals.begin(), p.normals.end(), [](const glm::vec3& n) { return n.z == 0.0f; });
+    return std::all_of(p.normals.begin(), p.normals.end(),
+                       [](const glm::vec3& n) { return n.z == 0.0f; });
 }
 
 std::vector<glm::vec3> drawableTriangles(const S_Model& model) {
     if (!isOffsetBand(model)) return geometryPolygonsToTriangles(model.polygons);
     S_GeometryPolygons widened = model.polygons;
     const float half = model.lines.width / 2;
-    for (size_t i = 0; i < widened.vertices.size(); ++i) widened.vertices[i] += widened.normals[i] * half;
+    for (size_t i = 0; i < widened.vertices.size(); ++i)
+        widened.vertices[i] += widened.normals[i] * half;
     return geometryPolygonsToTriangles(widened);
 }
 
@@ -94,7 +95,8 @@ bool placeLabel(const S_Model& model, LabelPlacement& placement) {
     for (const auto& [styleId, lines] : model.roadSegments) {
         for (const SegmentLine& line : lines) {
             float length = 0.0f;
-            for (size_t i = 1; i < line.points.size(); ++i) length += glm::distance(line.points[i - 1], line.points[i]);
+            for (size_t i = 1; i < line.points.size(); ++i)
+                length += glm::distance(line.points[i - 1], line.points[i]);
             if (!(length > longest)) continue;
             longest = length;
             // Walk to the middle of the line.
@@ -138,7 +140,8 @@ Inspection inspectPack(const pack::BlobPack& pack, const Progress& progress) {
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         result.totalMs += ms;
 
-        const int32_t layerId = model ? model->layerId : (request.blobs.empty() ? 0 : request.blobs.front().layerId);
+        const int32_t layerId =
+            model ? model->layerId : (request.blobs.empty() ? 0 : request.blobs.front().layerId);
         LayerStats& layer = result.layers[layerId];
         if (layer.requests == 0) {
             layer.layerId = layerId;
@@ -158,14 +161,20 @@ Inspection inspectPack(const pack::BlobPack& pack, const Progress& progress) {
 }
 
 std::string formatTable(const Inspection& inspection) {
-    std::string out = format("%6s %-16s %8s %10s %9s %7s %7s %17s %10s\n", "layer", "name", "models", "triangles",
-                             "segments", "points", "labels", "height", "build ms");
+    std::string out =
+        format("%6s %-16s %8s %10s %9s %7s %7s %17s %10s\n", "layer", "name", "models", "triangles",
+               "segments", "points", "labels", "height", "build ms");
     auto row = [&](const std::string& id, const LayerStats& l) {
-        const std::string height =
-            l.models ? format("%.1f .. %.1f", static_cast<double>(l.minHeight), static_cast<double>(l.maxHeight)) : "-";
-        out += format("%6s %-16s %8zu %10zu %9zu %7zu %7zu %17s %10.1f\n", id.c_str(), l.name.substr(0, 16).c_str(),
-                      l.models, l.triangles, l.segments, l.points, l.labels, height.c_str(), l.buildMs);
-        if (l.skipped) out += format("%6s %-16s %8zu requests gave no model (no builder)\n", "", "", l.skipped);
+        const std::string height = l.models
+                                       ? format("%.1f .. %.1f", static_cast<double>(l.minHeight),
+                                                static_cast<double>(l.maxHeight))
+                                       : "-";
+        out += format("%6s %-16s %8zu %10zu %9zu %7zu %7zu %17s %10.1f\n", id.c_str(),
+                      l.name.substr(0, 16).c_str(), l.models, l.triangles, l.segments, l.points,
+                      l.labels, height.c_str(), l.buildMs);
+        if (l.skipped)
+            out +=
+                format("%6s %-16s %8zu requests gave no model (no builder)\n", "", "", l.skipped);
     };
     for (const auto& [id, layer] : inspection.layers) row(std::to_string(id), layer);
     row("", totals(inspection));
@@ -173,11 +182,12 @@ std::string formatTable(const Inspection& inspection) {
 }
 
 std::string formatCounts(const Inspection& inspection) {
-    std::string out = "# layer name models skipped triangles segments points labels min-height max-height\n";
+    std::string out =
+        "# layer name models skipped triangles segments points labels min-height max-height\n";
     for (const auto& [id, l] : inspection.layers) {
-        out += format("%d %s %zu %zu %zu %zu %zu %zu %.1f %.1f\n", id, l.name.c_str(), l.models, l.skipped, l.triangles,
-                      l.segments, l.points, l.labels, static_cast<double>(l.minHeight),
-                      static_cast<double>(l.maxHeight));
+        out += format("%d %s %zu %zu %zu %zu %zu %zu %.1f %.1f\n", id, l.name.c_str(), l.models,
+                      l.skipped, l.triangles, l.segments, l.points, l.labels,
+                      static_cast<double>(l.minHeight), static_cast<double>(l.maxHeight));
     }
     return out;
 }

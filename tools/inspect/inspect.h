@@ -12,13 +12,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <glm/vec2.hpp>
+#include <glm/vec3.hpp>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <glm/vec2.hpp>
-#include <glm/vec3.hpp>
 
 #include "model/meshory.h"
 #include "pack/blob_pack.h"
@@ -27,14 +26,14 @@ namespace quorvan::inspect {
 
 struct LayerStats {
     int32_t layerId = 0;
-    std::string name;      // from the pack, or "layer <id>"
+    std::string name;  // from the pack, or "layer <id>"
     size_t requests = 0;
     size_t models = 0;
     size_t skipped = 0;    // requests that gave no model
     size_t triangles = 0;  // as modelTriangles returns them, strip joins included
     size_t segments = 0;   // as modelLines returns them
     size_t points = 0;
-    size_t labels = 0;     // models with a label text
+    size_t labels = 0;  // models with a label text
     float minHeight = 0.0f;
     float maxHeight = 0.0f;
     double buildMs = 0.0;

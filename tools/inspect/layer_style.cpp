@@ -12,7 +12,9 @@ std::string Rgb::hex() const {
     return text;
 }
 
-float Rgb::channel(int i) const { return (i == 0 ? r : i == 1 ? g : b) / 255.0f; }
+float Rgb::channel(int i) const {
+    return (i == 0 ? r : i == 1 ? g : b) / 255.0f;
+}
 
 LayerStyle layerStyle(int32_t layerId, const std::string& name) {
     static const std::map<std::string, LayerStyle> known = {
@@ -35,7 +37,10 @@ LayerStyle layerStyle(int32_t layerId, const std::string& name) {
     const double hue = std::fmod(static_cast<uint32_t>(layerId) * 0.618033988749895, 1.0);
     auto channel = [&](double shift) {
         const double t = std::fmod(hue + shift, 1.0);
-        const double v = t < 1.0 / 6 ? 6 * t : t < 0.5 ? 1.0 : t < 2.0 / 3 ? (2.0 / 3 - t) * 6 : 0.0;
+        const double v = t < 1.0 / 6   ? 6 * t
+                         : t < 0.5     ? 1.0
+                         : t < 2.0 / 3 ? (2.0 / 3 - t) * 6
+                                       : 0.0;
         return static_cast<uint8_t>(90 + v * 130);
     };
     const Rgb fill{channel(1.0 / 3), channel(0.0), channel(2.0 / 3)};

@@ -11,14 +11,14 @@ namespace quorvan::inspect {
 
 struct Rgb {
     uint8_t r = 0, g = 0, b = 0;
-    std::string hex() const;       // "#rrggbb"
-    float channel(int i) const;    // 0..1, i = 0 red, 1 green, 2 blue
+    std::string hex() const;     // "#rrggbb"
+    float channel(int i) const;  // 0..1, i = 0 red, 1 green, 2 blue
 };
 
 struct LayerStyle {
-    Rgb fill;          // areas
-    Rgb stroke;        // lines and outlines
-    Rgb casing;        // drawn under wide lines (roads)
+    Rgb fill;    // areas
+    Rgb stroke;  // lines and outlines
+    Rgb casing;  // drawn under wide lines (roads)
     bool cased = false;
     float minLineWidth = 0.6f;  // units, for lines the model gives no width
 };

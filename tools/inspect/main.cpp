@@ -87,22 +87,27 @@ int run(const Options& options) {
     pack::BlobPack blobs;
     pack::PackError error;
     if (!pack::readBlobPackFile(options.pack, blobs, error)) {
-        std::fprintf(stderr, "meshory-inspect: %s: %s\n", options.pack.c_str(), error.message.c_str());
+        std::fprintf(stderr, "meshory-inspect: %s: %s\n", options.pack.c_str(),
+                     error.message.c_str());
         return 1;
     }
     size_t blobCount = 0;
     for (const auto& request : blobs.requests) blobCount += request.blobs.size();
     if (!options.counts) {
-        std::printf("%s: %zu requests, %zu blobs, grid %d x %d cells over (%.1f, %.1f) .. (%.1f, %.1f)\n",
-                    options.pack.c_str(), blobs.requests.size(), blobCount, blobs.grid.cellsInRow,
-                    blobs.grid.cellsInCol, blobs.grid.bounds.x1, blobs.grid.bounds.y1, blobs.grid.bounds.x2,
-                    blobs.grid.bounds.y2);
+        std::printf(
+            "%s: %zu requests, %zu blobs, grid %d x %d cells over (%.1f, %.1f) .. (%.1f, %.1f)\n",
+            options.pack.c_str(), blobs.requests.size(), blobCount, blobs.grid.cellsInRow,
+            blobs.grid.cellsInCol, blobs.grid.bounds.x1, blobs.grid.bounds.y1, blobs.grid.bounds.x2,
+            blobs.grid.bounds.y2);
     }
 
     ProgressLine progress(!options.quiet);
-    const inspect::Inspection inspection =
-        inspect::inspectPack(blobs, [&](size_t done, size_t total) { progress.update(done, total); });
-    std::fputs((options.counts ? inspect::formatCounts(inspection) : inspect::formatTable(inspection)).c_str(), stdout);
+    const inspect::Inspection inspection = inspect::inspectPack(
+        blobs, [&](size_t done, size_t total) { progress.update(done, total); });
+    std::fputs(
+        (options.counts ? inspect::formatCounts(inspection) : inspect::formatTable(inspection))
+            .c_str(),
+        stdout);
     std::fflush(stdout);
 
     std::string gltfPath = options.gltf;
@@ -111,12 +116,15 @@ int run(const Options& options) {
         std::error_code ec;
         std::filesystem::create_directories(options.outDir, ec);
         if (ec) {
-            std::fprintf(stderr, "meshory-inspect: cannot create %s: %s\n", options.outDir.c_str(), ec.message().c_str());
+            std::fprintf(stderr, "meshory-inspect: cannot create %s: %s\n", options.outDir.c_str(),
+                         ec.message().c_str());
             return 3;
         }
         const std::string stem = std::filesystem::path(options.pack).stem().string();
-        if (gltfPath.empty()) gltfPath = (std::filesystem::path(options.outDir) / (stem + ".gltf")).string();
-        if (svgPath.empty()) svgPath = (std::filesystem::path(options.outDir) / (stem + ".svg")).string();
+        if (gltfPath.empty())
+            gltfPath = (std::filesystem::path(options.outDir) / (stem + ".gltf")).string();
+        if (svgPath.empty())
+            svgPath = (std::filesystem::path(options.outDir) / (stem + ".svg")).string();
     }
 
     std::string writeError;
@@ -126,9 +134,11 @@ int run(const Options& options) {
             std::fprintf(stderr, "meshory-inspect: %s\n", writeError.c_str());
             return 3;
         }
-        std::fprintf(stderr, "wrote %s: %zu meshes, %zu triangles (%zu zero-area left out), %zu segments, %zu points\n",
-                     gltfPath.c_str(), summary.meshes, summary.triangles, summary.droppedTriangles, summary.segments,
-                     summary.points);
+        std::fprintf(stderr,
+                     "wrote %s: %zu meshes, %zu triangles (%zu zero-area left out), %zu segments, "
+                     "%zu points\n",
+                     gltfPath.c_str(), summary.meshes, summary.triangles, summary.droppedTriangles,
+                     summary.segments, summary.points);
     }
     if (!svgPath.empty()) {
         if (!inspect::writeSvg(inspection, blobs.grid, svgPath, {options.svgWidth}, writeError)) {
@@ -165,7 +175,8 @@ int main(int argc, char** argv) {
             if (!value(width)) return usage("--svg-width needs a number");
             char* end = nullptr;
             const long px = std::strtol(width.c_str(), &end, 10);
-            if (*end != '\0' || px < 16 || px > 100000) return usage("--svg-width takes 16 to 100000 pixels");
+            if (*end != '\0' || px < 16 || px > 100000)
+                return usage("--svg-width takes 16 to 100000 pixels");
             options.svgWidth = static_cast<int>(px);
         } else if (arg == "--counts") {
             options.counts = true;

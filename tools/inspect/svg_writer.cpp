@@ -14,17 +14,27 @@ namespace quorvan::inspect {
 
 namespace {
 
-bool finite(const glm::vec2& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
+bool finite(const glm::vec2& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y);
+}
 
 std::string escapeXml(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
             default:
                 // Control characters are not allowed in XML 1.0 text.
                 if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n') out += c;
@@ -38,9 +48,7 @@ struct View {
     double minX = 0, minY = 0, maxX = 1, maxY = 1;
     double scale = 1;  // pixels per unit
 
-    void fit(int widthPx) {
-        scale = widthPx / std::max(maxX - minX, 1e-9);
-    }
+    void fit(int widthPx) { scale = widthPx / std::max(maxX - minX, 1e-9); }
     double heightPx() const { return (maxY - minY) * scale; }
     glm::dvec2 toPx(const glm::vec2& world) const {
         return {(world.x - minX) * scale, (maxY - world.y) * scale};
@@ -57,11 +65,13 @@ View chooseView(const Inspection& inspection, const pack::PackGrid& grid, int wi
     View view;
     const Bounds& b = grid.bounds;
     if (grid.cellsInRow > 0 && grid.cellsInCol > 0 && b.width() > 0 && b.height() > 0) {
-        view = {std::min(b.x1, b.x2), std::min(b.y1, b.y2), std::max(b.x1, b.x2), std::max(b.y1, b.y2), 1};
+        view = {std::min(b.x1, b.x2), std::min(b.y1, b.y2), std::max(b.x1, b.x2),
+                std::max(b.y1, b.y2), 1};
     } else {
         // No grid: the extent of whatever was built.
         double lo[2] = {std::numeric_limits<double>::max(), std::numeric_limits<double>::max()};
-        double hi[2] = {std::numeric_limits<double>::lowest(), std::numeric_limits<double>::lowest()};
+        double hi[2] = {std::numeric_limits<double>::lowest(),
+                        std::numeric_limits<double>::lowest()};
         auto take = [&](const glm::vec2& p) {
             if (!finite(p)) return;
             for (int i = 0; i < 2; ++i) {
@@ -116,8 +126,9 @@ void appendLines(std::string& d, const BuiltModel& built, const View& view) {
 }
 
 size_t codePoints(const std::string& text) {
-    return static_cast<size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xc0) != 0x80; }));
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xc0) != 0x80;
+    }));
 }
 
 std::string number(double v) {
@@ -138,19 +149,22 @@ bool writeSvg(const Inspection& inspection, const pack::PackGrid& grid, const st
 
     std::string svg;
     svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(view.scale * (view.maxX - view.minX)) +
-           "\" height=\"" + number(view.heightPx()) + "\" viewBox=\"0 0 " + number(view.scale * (view.maxX - view.minX)) +
-           " " + number(view.heightPx()) + "\" font-family=\"DejaVu Sans, sans-serif\">\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+           number(view.scale * (view.maxX - view.minX)) + "\" height=\"" + number(view.heightPx()) +
+           "\" viewBox=\"0 0 " + number(view.scale * (view.maxX - view.minX)) + " " +
+           number(view.heightPx()) + "\" font-family=\"DejaVu Sans, sans-serif\">\n";
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
 
     for (const auto& [layerId, models] : byLayer) {
         const LayerStats& stats = inspection.layers.at(layerId);
         const LayerStyle style = layerStyle(layerId, stats.name);
-        svg += "<g id=\"layer-" + std::to_string(layerId) + "\" data-name=\"" + escapeXml(stats.name) + "\">\n";
+        svg += "<g id=\"layer-" + std::to_string(layerId) + "\" data-name=\"" +
+               escapeXml(stats.name) + "\">\n";
 
         std::string areas;
         for (const BuiltModel* m : models) appendAreas(areas, *m, view);
-        if (!areas.empty()) svg += "<path fill=\"" + style.fill.hex() + "\" d=\"" + areas + "\"/>\n";
+        if (!areas.empty())
+            svg += "<path fill=\"" + style.fill.hex() + "\" d=\"" + areas + "\"/>\n";
 
         // Lines grouped by the width their model asks for.
         std::map<float, std::string> lines;
@@ -161,10 +175,11 @@ bool writeSvg(const Inspection& inspection, const pack::PackGrid& grid, const st
         for (int pass = style.cased ? 0 : 1; pass < 2; ++pass) {
             for (const auto& [width, d] : lines) {
                 if (d.empty()) continue;
-                const double px = std::max(width * view.scale, minStrokePx) + (pass == 0 ? 1.5 : 0.0);
+                const double px =
+                    std::max(width * view.scale, minStrokePx) + (pass == 0 ? 1.5 : 0.0);
                 const Rgb& colour = pass == 0 ? style.casing : style.stroke;
-                svg += "<path fill=\"none\" stroke=\"" + colour.hex() + "\" stroke-width=\"" + number(px) +
-                       "\" stroke-linecap=\"round\" d=\"" + d + "\"/>\n";
+                svg += "<path fill=\"none\" stroke=\"" + colour.hex() + "\" stroke-width=\"" +
+                       number(px) + "\" stroke-linecap=\"round\" d=\"" + d + "\"/>\n";
             }
         }
 
@@ -178,7 +193,8 @@ bool writeSvg(const Inspection& inspection, const pack::PackGrid& grid, const st
             }
         }
         if (!dots.empty()) {
-            svg += "<g fill=\"" + style.fill.hex() + "\" stroke=\"#ffffff\" stroke-width=\"1\">" + dots + "</g>\n";
+            svg += "<g fill=\"" + style.fill.hex() + "\" stroke=\"#ffffff\" stroke-width=\"1\">" +
+                   dots + "</g>\n";
         }
         svg += "</g>\n";
     }
@@ -199,12 +215,16 @@ bool writeSvg(const Inspection& inspection, const pack::PackGrid& grid, const st
             appendPoint(d, 'M', view.toPx({static_cast<float>(x1), y}));
             appendPoint(d, 'L', view.toPx({static_cast<float>(x1 + grid.cellsInRow * size), y}));
         }
-        svg += "<path fill=\"none\" stroke=\"#7a7a7a\" stroke-width=\"1\" stroke-dasharray=\"6 6\" d=\"" + d + "\"/>\n";
+        svg +=
+            "<path fill=\"none\" stroke=\"#7a7a7a\" stroke-width=\"1\" stroke-dasharray=\"6 6\" "
+            "d=\"" +
+            d + "\"/>\n";
     }
 
     // Labels last, with a halo, so that no layer covers them.
-    svg += "<g fill=\"#222222\" stroke=\"#ffffff\" stroke-width=\"3\" paint-order=\"stroke\" "
-           "stroke-linejoin=\"round\" text-anchor=\"middle\" dominant-baseline=\"middle\">\n";
+    svg +=
+        "<g fill=\"#222222\" stroke=\"#ffffff\" stroke-width=\"3\" paint-order=\"stroke\" "
+        "stroke-linejoin=\"round\" text-anchor=\"middle\" dominant-baseline=\"middle\">\n";
     for (const BuiltModel& m : inspection.models) {
         LabelPlacement label;
         if (!placeLabel(*m.model, label)) continue;
@@ -219,11 +239,12 @@ bool writeSvg(const Inspection& inspection, const pack::PackGrid& grid, const st
             const double width = view.scale * (view.maxX - view.minX);
             px.x = std::clamp(px.x, std::min(half, width / 2), std::max(width - half, width / 2));
         }
-        svg += "<text x=\"" + number(px.x) + "\" y=\"" + number(px.y) + "\" font-size=\"" + (road ? "10" : "15") +
-               "\"" + (road ? "" : " font-weight=\"bold\"");
+        svg += "<text x=\"" + number(px.x) + "\" y=\"" + number(px.y) + "\" font-size=\"" +
+               (road ? "10" : "15") + "\"" + (road ? "" : " font-weight=\"bold\"");
         // SVG turns clockwise with y down, the model counter-clockwise with y up.
         if (label.angle != 0.0f) {
-            svg += " transform=\"rotate(" + number(-label.angle) + " " + number(px.x) + " " + number(px.y) + ")\"";
+            svg += " transform=\"rotate(" + number(-label.angle) + " " + number(px.x) + " " +
+                   number(px.y) + ")\"";
         }
         svg += ">" + escapeXml(m.model->label) + "</text>\n";
     }
@@ -236,16 +257,18 @@ bool writeSvg(const Inspection& inspection, const pack::PackGrid& grid, const st
         if (stats.models == 0) continue;
         const LayerStyle style = layerStyle(layerId, stats.name);
         const int y = 12 + row * 18;
-        legend += "<rect x=\"10\" y=\"" + std::to_string(y) + "\" width=\"14\" height=\"12\" fill=\"" + style.fill.hex() +
-                  "\" stroke=\"" + style.stroke.hex() + "\"/>";
-        legend += "<text x=\"30\" y=\"" + std::to_string(y + 10) + "\">" + escapeXml(stats.name) + " (" +
-                  std::to_string(stats.models) + ")</text>\n";
+        legend += "<rect x=\"10\" y=\"" + std::to_string(y) +
+                  "\" width=\"14\" height=\"12\" fill=\"" + style.fill.hex() + "\" stroke=\"" +
+                  style.stroke.hex() + "\"/>";
+        legend += "<text x=\"30\" y=\"" + std::to_string(y + 10) + "\">" + escapeXml(stats.name) +
+                  " (" + std::to_string(stats.models) + ")</text>\n";
         ++row;
     }
     if (row > 0) {
-        svg += "<g font-size=\"12\" fill=\"#222222\"><rect x=\"4\" y=\"4\" width=\"170\" height=\"" +
-               std::to_string(row * 18 + 10) + "\" fill=\"#ffffff\" fill-opacity=\"0.85\" stroke=\"#999999\"/>\n" +
-               legend + "</g>\n";
+        svg +=
+            "<g font-size=\"12\" fill=\"#222222\"><rect x=\"4\" y=\"4\" width=\"170\" height=\"" +
+            std::to_string(row * 18 + 10) +
+            "\" fill=\"#ffffff\" fill-opacity=\"0.85\" stroke=\"#999999\"/>\n" + legend + "</g>\n";
     }
     svg += "</svg>\n";
 

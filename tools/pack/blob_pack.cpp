@@ -32,7 +32,8 @@ public:
 
     bool finite(double value, uint64_t at, const char* what) {
         if (std::isfinite(value)) return true;
-        return fail(PackError::Kind::Corrupt, at, std::string("corrupt pack: ") + what + " is not a finite number");
+        return fail(PackError::Kind::Corrupt, at,
+                    std::string("corrupt pack: ") + what + " is not a finite number");
     }
 
     // A count read from the data is believed only when the bytes that remain
@@ -53,8 +54,8 @@ public:
         const uint64_t at = in_.position();
         if (!in_.skip(n)) {
             return fail(PackError::Kind::Truncated, at,
-                        std::string("truncated pack: ") + what + " of " + std::to_string(n) + " bytes, " +
-                            std::to_string(in_.remaining()) + " remain");
+                        std::string("truncated pack: ") + what + " of " + std::to_string(n) +
+                            " bytes, " + std::to_string(in_.remaining()) + " remain");
         }
         out.assign(base_ + at, base_ + at + n);
         return true;
@@ -64,8 +65,8 @@ public:
         const uint64_t at = in_.position();
         if (in_.readString(n, out)) return true;
         return fail(PackError::Kind::Truncated, at,
-                    std::string("truncated pack: ") + what + " of " + std::to_string(n) + " bytes, " +
-                        std::to_string(in_.remaining()) + " remain");
+                    std::string("truncated pack: ") + what + " of " + std::to_string(n) +
+                        " bytes, " + std::to_string(in_.remaining()) + " remain");
     }
 
     bool fail(PackError::Kind kind, uint64_t at, const std::string& message) {
@@ -89,7 +90,8 @@ bool readHeader(PackReader& r, PackGrid& grid) {
     for (char& c : magic) {
         uint8_t b = 0;
         if (!in.read(b)) {
-            return r.fail(PackError::Kind::NotAPack, in.position(), "not a blob pack: shorter than its magic");
+            return r.fail(PackError::Kind::NotAPack, in.position(),
+                          "not a blob pack: shorter than its magic");
         }
         c = static_cast<char>(b);
     }
@@ -101,15 +103,17 @@ bool readHeader(PackReader& r, PackGrid& grid) {
     if (!r.field(version, "version") || !r.field(flags, "flags")) return false;
     if (version != kVersion) {
         return r.fail(PackError::Kind::Unsupported, 8,
-                      "unsupported blob pack version " + std::to_string(version) + " (this reader knows " +
-                          std::to_string(kVersion) + ")");
+                      "unsupported blob pack version " + std::to_string(version) +
+                          " (this reader knows " + std::to_string(kVersion) + ")");
     }
     if (flags != 0) {
-        return r.fail(PackError::Kind::Unsupported, 10, "unsupported blob pack flags " + std::to_string(flags));
+        return r.fail(PackError::Kind::Unsupported, 10,
+                      "unsupported blob pack flags " + std::to_string(flags));
     }
 
     const uint64_t gridAt = in.position();
-    if (!r.field(grid.cellsInRow, "grid cells in a row") || !r.field(grid.cellsInCol, "grid cells in a column")) {
+    if (!r.field(grid.cellsInRow, "grid cells in a row") ||
+        !r.field(grid.cellsInCol, "grid cells in a column")) {
         return false;
     }
     for (int32_t n : {grid.cellsInRow, grid.cellsInCol}) {
@@ -134,11 +138,13 @@ bool readLayerNames(PackReader& r, std::map<int32_t, std::string>& names) {
         int32_t id = 0;
         uint16_t length = 0;
         std::string name;
-        if (!r.field(id, "layer id") || !r.field(length, "layer name length") || !r.text(length, name, "layer name")) {
+        if (!r.field(id, "layer id") || !r.field(length, "layer name length") ||
+            !r.text(length, name, "layer name")) {
             return false;
         }
         if (!names.emplace(id, std::move(name)).second) {
-            return r.fail(PackError::Kind::Corrupt, at, "corrupt pack: layer " + std::to_string(id) + " named twice");
+            return r.fail(PackError::Kind::Corrupt, at,
+                          "corrupt pack: layer " + std::to_string(id) + " named twice");
         }
     }
     return true;
@@ -150,8 +156,9 @@ bool readBlob(PackReader& r, std::vector<S_BlobData>& blobs) {
     int32_t layerId = 0;
     int32_t cellIndex = 0;
     uint32_t length = 0;
-    if (!r.field(id, "blob id") || !r.field(type, "blob type") || !r.field(layerId, "blob layer id") ||
-        !r.field(cellIndex, "blob cell index") || !r.field(length, "blob payload length")) {
+    if (!r.field(id, "blob id") || !r.field(type, "blob type") ||
+        !r.field(layerId, "blob layer id") || !r.field(cellIndex, "blob cell index") ||
+        !r.field(length, "blob payload length")) {
         return false;
     }
     S_BlobData& blob = blobs.emplace_back(id, type, layerId, cellIndex, std::vector<uint8_t>{});
@@ -161,7 +168,8 @@ bool readBlob(PackReader& r, std::vector<S_BlobData>& blobs) {
 bool readRequest(PackReader& r, PackRequest& request) {
     const uint64_t at = r.cursor().position();
     if (!r.field(request.x, "request origin") || !r.field(request.y, "request origin") ||
-        !r.finite(request.x, at, "a request origin") || !r.finite(request.y, at + 8, "a request origin")) {
+        !r.finite(request.x, at, "a request origin") ||
+        !r.finite(request.y, at + 8, "a request origin")) {
         return false;
     }
     uint32_t n = 0;
@@ -215,7 +223,8 @@ bool readBlobPack(const uint8_t* data, uint64_t size, BlobPack& out, PackError& 
     }
     if (!r.cursor().atEnd()) {
         return r.fail(PackError::Kind::Corrupt, r.cursor().position(),
-                      "corrupt pack: " + std::to_string(r.cursor().remaining()) + " bytes after the last request");
+                      "corrupt pack: " + std::to_string(r.cursor().remaining()) +
+                          " bytes after the last request");
     }
     return true;
 }
@@ -232,7 +241,8 @@ bool readBlobPackFile(const std::string& path, BlobPack& out, PackError& error) 
         error.message = "cannot open: " + std::string(std::strerror(errno));
         return false;
     }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                               std::istreambuf_iterator<char>());
     if (file.bad()) {
         error.kind = PackError::Kind::Io;
         error.message = "cannot read: " + std::string(std::strerror(errno));
@@ -283,7 +293,8 @@ std::vector<uint8_t> writeBlobPack(const BlobPack& pack) {
 void writeBlobPackFile(const std::string& path, const BlobPack& pack) {
     const std::vector<uint8_t> bytes = writeBlobPack(pack);
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     if (!file) throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
 }
 
