@@ -5,6 +5,7 @@
 // convex hull. All functions are pure (except where they write through an
 // output argument) and never throw for bad values.
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -67,6 +68,15 @@ std::vector<T> mergeTriangles(const std::vector<T>& a, const std::vector<T>& b) 
     return out;
 }
 
+// Room for `extra` more elements, growing geometrically: reserving exactly
+// size + extra before every append would reallocate, and copy the whole
+// list, at every blob.
+template <typename T>
+void reserveToAppend(std::vector<T>& v, size_t extra) {
+    const size_t needed = v.size() + extra;
+    if (needed > v.capacity()) v.reserve(std::max(needed, 2 * v.capacity()));
+}
+
 // In-place form of `a = mergeTriangles(a, b)`, with amortised growth: the
 // builders use it so that a model of many blobs costs linear time.
 template <typename T>
@@ -84,7 +94,7 @@ void mergeTriangleStripsInPlace(std::vector<T>& a, const std::vector<T>& b) {
         return;
     }
     const size_t joins = a.size() % 2 == 0 ? 2 : 3;
-    a.reserve(a.size() + b.size() + joins);
+    reserveToAppend(a, b.size() + joins);
     const T last = a.back();
     a.push_back(last);
     if (joins == 3) a.push_back(last);

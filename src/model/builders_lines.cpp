@@ -36,7 +36,7 @@ void modelLines(S_ModelBlobData* data) {
     auto& lines = data->model->lines;
     // The points are already a line list; an odd last point has no partner.
     const size_t count = points.size() - points.size() % 2;
-    lines.vertices.reserve(lines.vertices.size() + count);
+    reserveToAppend(lines.vertices, count);
     for (size_t i = 0; i < count; ++i) lines.vertices.emplace_back(points[i], 0.0f);
     lines.mode = kLineList;
 }

@@ -6,6 +6,7 @@
 #include "geometry/mathglm.h"
 #include "model/builders.h"
 #include "model/payload.h"
+#include "model/transport_request.h"
 
 namespace quorvan {
 
@@ -75,6 +76,8 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
     if (blobs.empty()) return nullptr;
     // Owned here until filed, so an allocation failure inside a builder frees it.
     auto model = std::make_unique<S_Model>();
+    // Railways, roads and bridges share state across the blobs of this request.
+    builders::TransportRequest transport(*model);
     bool built = false;
     for (const auto& blob : blobs) {
         const GeometryBuilder builder = builderFor(blob.type);
@@ -88,10 +91,16 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
         data.origin = origin;
         data.filter = filter;
         data.model = model.get();
-        builder(&data);
+        if (builders::TransportRequest::handles(blob.type)) {
+            transport.build(blob.type, data);
+        } else {
+            if (!builders::TransportRequest::independentOf(blob.type)) transport.flush();
+            builder(&data);
+        }
         built = true;
     }
     if (!built) return nullptr;
+    transport.finish();
 
     model->id = blobs.front().id;
     model->cellIndex = blobs.front().cellIndex;
