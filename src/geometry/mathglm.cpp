@@ -8,86 +8,71 @@
 
 namespace quorvan {
 
-glm::vec3 getNormal(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2) {
+namespace {
+
+// The normal rule, inline for the loops below: (p2 - p0) x (p1 - p0).
+inline glm::vec3 normalOf(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2) {
     const glm::vec3 u = p1 - p0;
     const glm::vec3 v = p2 - p0;
     return {v.y * u.z - v.z * u.y, v.z * u.x - v.x * u.z, v.x * u.y - v.y * u.x};
 }
 
-glm::vec3 getNormalizedNormal(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2) {
-    const glm::vec3 n = getNormal(p0, p1, p2);
+inline glm::vec3 unitNormalOf(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2) {
+    const glm::vec3 n = normalOf(p0, p1, p2);
     const float r = 1.0f / std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
     return {n.x * r, n.y * r, n.z * r};
 }
 
-std::vector<glm::vec3> calculateTriangleNormals(const std::vector<glm::vec3>& t) {
-    std::vector<glm::vec3> out;
-    const size_t triangles = t.size() / 3;
-    out.reserve(triangles * 3);
-    for (size_t k = 0; k < triangles; ++k) {
-        const glm::vec3 n = getNormalizedNormal(t[3 * k + 2], t[3 * k + 1], t[3 * k]);
-        out.push_back(n);
-        out.push_back(n);
-        out.push_back(n);
-    }
-    return out;
+// Grows `out` by `extra` entries (geometrically, so appends stay amortised
+// linear) and returns where they start; the caller writes every one of them.
+// Writing through the pointer keeps the loops to plain stores: push_back
+// stores its end pointer and a spilled temporary at every entry.
+glm::vec3* grow(std::vector<glm::vec3>& out, size_t extra) {
+    reserveToAppend(out, extra);
+    const size_t old = out.size();
+    out.resize(old + extra);
+    return out.data() + old;
 }
 
-bool indicesInRange(const std::vector<uint16_t>& indices, size_t count) {
-    for (const uint16_t i : indices) {
-        if (i >= count) return false;
-    }
-    return true;
-}
-
-std::vector<glm::vec3> triangleStripUnindexed(const std::vector<glm::vec3>& v, const std::vector<uint16_t>& idx) {
-    std::vector<glm::vec3> out;
-    if (!indicesInRange(idx, v.size())) return out;
-    out.resize(idx.size());
-    for (size_t i = 0; i < idx.size(); ++i) out[i] = v[idx[i]];
-    return out;
-}
-
-std::vector<glm::vec3> indexedLinesToLines(const std::vector<glm::vec3>& v, const std::vector<uint16_t>& idx) {
-    return triangleStripUnindexed(v, idx);
-}
-
-namespace {
-
-// The strip and line-strip rules over any random-access sequence `at(i)`.
+// The line-strip and triangle-strip rules over any random-access sequence
+// `at(i)` of n vertices, written through a pointer into storage sized once.
+// `at` returns a reference: a vertex returned by value goes through a stack
+// temporary that the compiler does not remove, doubling the stores.
 template <typename At>
-std::vector<glm::vec3> lineStripRule(size_t n, At at) {
-    std::vector<glm::vec3> out;
-    if (n < 2) return out;
-    out.reserve(2 * (n - 1));
-    out.push_back(at(0));
-    out.push_back(at(1));
+void appendLineStripRule(std::vector<glm::vec3>& out, size_t n, At at) {
+    if (n < 2) return;
+    glm::vec3* d = grow(out, 2 * (n - 1));
+    d[0] = at(0);
+    d[1] = at(1);
     for (size_t i = 2; i < n; ++i) {
-        out.push_back(at(i));
-        out.push_back(at(i - 1));
+        d[2 * i - 2] = at(i);
+        d[2 * i - 1] = at(i - 1);
     }
-    return out;
 }
 
 template <typename At>
-std::vector<glm::vec3> triangleStripRule(size_t n, At at) {
-    std::vector<glm::vec3> out;
-    if (n < 3) return out;
-    out.reserve(3 * (n - 2));
-    out.push_back(at(0));
-    out.push_back(at(1));
-    out.push_back(at(2));
-    for (size_t i = 3; i < n; ++i) {
-        out.push_back(at(i));
-        if (i % 2 == 1) {
-            out.push_back(at(i - 1));
-            out.push_back(at(i - 2));
-        } else {
-            out.push_back(at(i - 2));
-            out.push_back(at(i - 1));
-        }
+void appendTriangleStripRule(std::vector<glm::vec3>& out, size_t n, At at) {
+    if (n < 3) return;
+    glm::vec3* d = grow(out, 3 * (n - 2));
+    d[0] = at(0);
+    d[1] = at(1);
+    d[2] = at(2);
+    d += 3;
+    size_t i = 3;
+    // Odd and even steps in pairs, so the loop carries no parity test.
+    for (; i + 1 < n; i += 2, d += 6) {
+        d[0] = at(i);
+        d[1] = at(i - 1);
+        d[2] = at(i - 2);
+        d[3] = at(i + 1);
+        d[4] = at(i - 1);
+        d[5] = at(i);
     }
-    return out;
+    if (i < n) {
+        d[0] = at(i);
+        d[1] = at(i - 1);
+        d[2] = at(i - 2);
+    }
 }
 
 // Exact componentwise equality; NaN compares unequal.
@@ -95,43 +80,152 @@ bool sameVertex(const glm::vec3& a, const glm::vec3& b) { return a.x == b.x && a
 
 }  // namespace
 
+glm::vec3 getNormal(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2) { return normalOf(p0, p1, p2); }
+
+glm::vec3 getNormalizedNormal(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2) {
+    return unitNormalOf(p0, p1, p2);
+}
+
+void appendTriangleNormals(std::vector<glm::vec3>& out, std::span<const glm::vec3> t) {
+    const size_t triangles = t.size() / 3;
+    glm::vec3* d = grow(out, 3 * triangles);
+    const glm::vec3* p = t.data();
+    for (size_t k = 0; k < triangles; ++k, p += 3, d += 3) {
+        const glm::vec3 n = unitNormalOf(p[2], p[1], p[0]);
+        d[0] = n;
+        d[1] = n;
+        d[2] = n;
+    }
+}
+
+std::vector<glm::vec3> calculateTriangleNormals(const std::vector<glm::vec3>& t) {
+    std::vector<glm::vec3> out;
+    appendTriangleNormals(out, t);
+    return out;
+}
+
+bool indicesInRange(const std::vector<uint16_t>& indices, size_t count) {
+    // No early exit: a branch-free scan vectorises, and lists are short or valid.
+    uint16_t largest = 0;
+    for (const uint16_t i : indices) largest = std::max(largest, i);
+    return indices.empty() || largest < count;
+}
+
+std::vector<glm::vec3> triangleStripUnindexed(const std::vector<glm::vec3>& v, const std::vector<uint16_t>& idx) {
+    std::vector<glm::vec3> out;
+    if (!indicesInRange(idx, v.size())) return out;
+    glm::vec3* d = grow(out, idx.size());
+    for (size_t i = 0; i < idx.size(); ++i) d[i] = v[idx[i]];
+    return out;
+}
+
+std::vector<glm::vec3> indexedLinesToLines(const std::vector<glm::vec3>& v, const std::vector<uint16_t>& idx) {
+    return triangleStripUnindexed(v, idx);
+}
+
+void appendLineStripLines(std::vector<glm::vec3>& out, std::span<const glm::vec3> s) {
+    const glm::vec3* p = s.data();
+    appendLineStripRule(out, s.size(), [p](size_t i) -> const glm::vec3& { return p[i]; });
+}
+
+void appendLineStripLines(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& v,
+                          const std::vector<uint16_t>& idx) {
+    if (!indicesInRange(idx, v.size())) return;
+    const glm::vec3* p = v.data();
+    const uint16_t* x = idx.data();
+    appendLineStripRule(out, idx.size(), [p, x](size_t i) -> const glm::vec3& { return p[x[i]]; });
+}
+
+void appendTriangleStripTriangles(std::vector<glm::vec3>& out, std::span<const glm::vec3> s) {
+    const glm::vec3* p = s.data();
+    appendTriangleStripRule(out, s.size(), [p](size_t i) -> const glm::vec3& { return p[i]; });
+}
+
+void appendTriangleStripTriangles(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& v,
+                                  const std::vector<uint16_t>& idx) {
+    if (!indicesInRange(idx, v.size())) return;
+    const glm::vec3* p = v.data();
+    const uint16_t* x = idx.data();
+    appendTriangleStripRule(out, idx.size(), [p, x](size_t i) -> const glm::vec3& { return p[x[i]]; });
+}
+
+void appendTriangleFanTriangles(std::vector<glm::vec3>& out, std::span<const glm::vec3> f) {
+    const size_t n = f.size();
+    if (n < 3) return;
+    const bool close = !sameVertex(f[0], f[n - 1]);
+    glm::vec3* d = grow(out, 3 * (close ? n - 1 : n - 2));
+    const glm::vec3 centre = f[0];
+    d[0] = centre;
+    d[1] = f[1];
+    d[2] = f[2];
+    d += 3;
+    for (size_t i = 3; i < n; ++i, d += 3) {
+        d[0] = centre;
+        d[1] = f[i - 1];
+        d[2] = f[i];
+    }
+    if (close) {
+        d[0] = centre;
+        d[1] = f[n - 1];
+        d[2] = f[1];
+    }
+}
+
+void triangleStripToTrianglesInPlace(std::vector<glm::vec3>& v) {
+    const size_t n = v.size();
+    if (n < 3) {
+        v.clear();
+        return;
+    }
+    const size_t count = 3 * (n - 2);
+    if (count > v.capacity()) {
+        std::vector<glm::vec3> out;
+        out.reserve(count);
+        appendTriangleStripTriangles(out, v);
+        v.swap(out);
+        return;
+    }
+    // Back to front: triangle i - 2 goes to 3(i - 2) .. 3(i - 2) + 2, at or
+    // past i for i >= 3, so no vertex is overwritten before it is read. The
+    // first triangle, s0 s1 s2, is already in place.
+    v.resize(count);
+    glm::vec3* d = v.data();
+    for (size_t i = n - 1; i >= 3; --i) {
+        const glm::vec3 a = d[i], b = d[i - 1], c = d[i - 2];
+        glm::vec3* t = d + 3 * (i - 2);
+        t[0] = a;
+        t[1] = i % 2 == 1 ? b : c;
+        t[2] = i % 2 == 1 ? c : b;
+    }
+}
+
 std::vector<glm::vec3> lineStripToLines(const std::vector<glm::vec3>& s) {
-    return lineStripRule(s.size(), [&](size_t i) { return s[i]; });
+    std::vector<glm::vec3> out;
+    appendLineStripLines(out, s);
+    return out;
 }
 
 std::vector<glm::vec3> lineStripToLines(const std::vector<glm::vec3>& v, const std::vector<uint16_t>& idx) {
-    if (!indicesInRange(idx, v.size())) return {};
-    return lineStripRule(idx.size(), [&](size_t i) { return v[idx[i]]; });
+    std::vector<glm::vec3> out;
+    appendLineStripLines(out, v, idx);
+    return out;
 }
 
 std::vector<glm::vec3> triangleStripToTriangles(const std::vector<glm::vec3>& s) {
-    return triangleStripRule(s.size(), [&](size_t i) { return s[i]; });
+    std::vector<glm::vec3> out;
+    appendTriangleStripTriangles(out, s);
+    return out;
 }
 
 std::vector<glm::vec3> triangleStripToTriangles(const std::vector<glm::vec3>& v, const std::vector<uint16_t>& idx) {
-    if (!indicesInRange(idx, v.size())) return {};
-    return triangleStripRule(idx.size(), [&](size_t i) { return v[idx[i]]; });
+    std::vector<glm::vec3> out;
+    appendTriangleStripTriangles(out, v, idx);
+    return out;
 }
 
 std::vector<glm::vec3> triangleFanToTriangles(const std::vector<glm::vec3>& f) {
     std::vector<glm::vec3> out;
-    const size_t n = f.size();
-    if (n < 3) return out;
-    const bool close = !sameVertex(f[0], f[n - 1]);
-    out.reserve(3 * (close ? n - 1 : n - 2));
-    out.push_back(f[0]);
-    out.push_back(f[1]);
-    out.push_back(f[2]);
-    for (size_t i = 3; i < n; ++i) {
-        out.push_back(f[0]);
-        out.push_back(f[i - 1]);
-        out.push_back(f[i]);
-    }
-    if (close) {
-        out.push_back(f[0]);
-        out.push_back(f[n - 1]);
-        out.push_back(f[1]);
-    }
+    appendTriangleFanTriangles(out, f);
     return out;
 }
 

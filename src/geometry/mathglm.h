@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -53,6 +54,22 @@ MESHORY_API std::vector<glm::vec3> triangleStripToTriangles(const std::vector<gl
                                                             const std::vector<uint16_t>& idx);
 // Fan to triangle list, closed back to f[1] unless the last vertex repeats f[0].
 MESHORY_API std::vector<glm::vec3> triangleFanToTriangles(const std::vector<glm::vec3>& fan);
+
+// Appending forms of the conversions: the result is written after what
+// `out` holds, sized once (amortised growth) and written through a pointer;
+// the by-value forms above are these applied to an empty vector. The input
+// must not lie in `out` itself.
+MESHORY_API void appendTriangleNormals(std::vector<glm::vec3>& out, std::span<const glm::vec3> triangles);
+MESHORY_API void appendLineStripLines(std::vector<glm::vec3>& out, std::span<const glm::vec3> strip);
+MESHORY_API void appendLineStripLines(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& v,
+                                      const std::vector<uint16_t>& idx);
+MESHORY_API void appendTriangleStripTriangles(std::vector<glm::vec3>& out, std::span<const glm::vec3> strip);
+MESHORY_API void appendTriangleStripTriangles(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& v,
+                                              const std::vector<uint16_t>& idx);
+MESHORY_API void appendTriangleFanTriangles(std::vector<glm::vec3>& out, std::span<const glm::vec3> fan);
+// `v = triangleStripToTriangles(v)`, in the storage `v` already has when it
+// is large enough (the model maker reserves it for the whole request).
+MESHORY_API void triangleStripToTrianglesInPlace(std::vector<glm::vec3>& v);
 
 MESHORY_API std::vector<glm::vec3> geometryLinesToLines(const S_GeometryLines& g);
 // A triangle list: converted when the record holds a strip (mode 5), else a copy.

@@ -74,12 +74,22 @@ GeometryBuilder C_Meshory::builderFor(int32_t type) {
 const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const glm::vec3& origin,
                                     const LoadFilter& filter, const ViewportPolygon& viewport) {
     if (blobs.empty()) return nullptr;
+    std::vector<const S_BlobData*> list;
+    list.reserve(blobs.size());
+    for (const S_BlobData& blob : blobs) list.push_back(&blob);
+    return makeModelFrom(list, origin, filter, viewport);
+}
+
+const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs, const glm::vec3& origin,
+                                        const LoadFilter& filter, const ViewportPolygon& viewport) {
+    if (blobs.empty()) return nullptr;
     // Owned here until filed, so an allocation failure inside a builder frees it.
     auto model = std::make_unique<S_Model>();
     // Railways, roads and bridges share state across the blobs of this request.
     builders::TransportRequest transport(*model);
     bool built = false;
-    for (const auto& blob : blobs) {
+    for (const S_BlobData* entry : blobs) {
+        const S_BlobData& blob = *entry;
         const GeometryBuilder builder = builderFor(blob.type);
         if (!builder) {
             log() << "no builder for geometry type " << blob.type;
@@ -102,9 +112,9 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
     if (!built) return nullptr;
     transport.finish();
 
-    model->id = blobs.front().id;
-    model->cellIndex = blobs.front().cellIndex;
-    model->layerId = blobs.front().layerId;
+    model->id = blobs.front()->id;
+    model->cellIndex = blobs.front()->cellIndex;
+    model->layerId = blobs.front()->layerId;
     // Reserve room in both containers before filing, so that filing cannot
     // fail half way and leave the model in one but not the other.
     auto [layer, inserted] = layers.try_emplace(model->layerId);
@@ -123,6 +133,11 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
 const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const glm::vec3& origin,
                                     const LoadFilter& filter) {
     return makeModel(blobs, origin, filter, regionEmpty());
+}
+
+const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs, const glm::vec3& origin,
+                                        const LoadFilter& filter) {
+    return makeModelFrom(blobs, origin, filter, regionEmpty());
 }
 
 const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const glm::vec3& origin,

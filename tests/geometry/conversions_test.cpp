@@ -136,3 +136,39 @@ TEST(Angles, WrapAngleAndPlaneCrossing) {
 
 }  // namespace
 }  // namespace quorvan
+
+namespace quorvan {
+namespace {
+
+// The appending and in-place forms write what the by-value forms return,
+// after whatever the output already holds, for every length from empty up
+// (both parities of the strip rule, the fan's open and closed rings).
+TEST(ConversionForms, AppendingAndInPlaceMatchByValue) {
+    using V = std::vector<glm::vec3>;
+    const V prefix{{9, 9, 9}, {8, 8, 8}};
+    for (size_t n = 0; n < 12; ++n) {
+        V s;
+        for (size_t i = 0; i < n; ++i) s.emplace_back(float(i), float(i * i % 7), float(i % 3));
+        if (n > 3 && n % 4 == 0) s.back() = s.front();
+        const auto appended = [&](auto append, const V& whole) {
+            V out = prefix;
+            append(out);
+            EXPECT_EQ(V(out.begin(), out.begin() + 2), prefix);
+            EXPECT_EQ(V(out.begin() + 2, out.end()), whole) << n;
+        };
+        appended([&](V& o) { appendLineStripLines(o, s); }, lineStripToLines(s));
+        appended([&](V& o) { appendTriangleStripTriangles(o, s); }, triangleStripToTriangles(s));
+        appended([&](V& o) { appendTriangleFanTriangles(o, s); }, triangleFanToTriangles(s));
+        appended([&](V& o) { appendTriangleNormals(o, s); }, calculateTriangleNormals(s));
+
+        for (const size_t room : {size_t(0), 3 * n}) {
+            V inPlace = s;
+            inPlace.reserve(room);
+            triangleStripToTrianglesInPlace(inPlace);
+            EXPECT_EQ(inPlace, triangleStripToTriangles(s)) << n << " with room " << room;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quorvan
