@@ -192,7 +192,7 @@ void modelTramPath(S_ModelBlobData* data) {
     std::vector<glm::vec2> line;
     if (!decodeTransport(*data, width, line)) return;
     S_Model& model = *data->model;
-    appendInPlace(model.lines.vertices, lineStripToLines(lifted(line)));
+    appendLineStripLines(model.lines.vertices, lifted(line));
     model.lines.mode = MODE_LINES;
     model.lines.width = static_cast<float>(width);
 }

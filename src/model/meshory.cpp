@@ -6,6 +6,7 @@
 #include "geometry/mathglm.h"
 #include "model/builders.h"
 #include "model/payload.h"
+#include "model/request_plan.h"
 #include "model/transport_request.h"
 
 namespace quorvan {
@@ -85,6 +86,7 @@ const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs
     if (blobs.empty()) return nullptr;
     // Owned here until filed, so an allocation failure inside a builder frees it.
     auto model = std::make_unique<S_Model>();
+    builders::reserveForRequest(blobs, *model);
     // Railways, roads and bridges share state across the blobs of this request.
     builders::TransportRequest transport(*model);
     bool built = false;
