@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-repetitions=7 min_time=0.1 rounds=3 runs=31
+repetitions=7 min_time=0.1 rounds=5 runs=41
 if [ "${1:-}" = "--quick" ]; then repetitions=3 min_time=0.01 rounds=1 runs=9; fi
 
 bash scripts/setup.sh
