@@ -16,7 +16,8 @@ import java.util.List;
  * them; prints the medians in nanoseconds.
  *
  * <p>Usage: java -Dmeshory.library=LIB -cp meshory.jar:meshory-bench.jar MeshoryBench DIR RUNS
- * [tile|handoff] (both when not given).
+ * [tile|handoff] (both when not given). With -Dmeshory.bench.spread the quartiles of each
+ * measurement go to standard error.
  */
 public final class MeshoryBench {
     private record Blob(long id, int type, int layer, int cell, byte[] data) {}
@@ -80,6 +81,10 @@ public final class MeshoryBench {
             samples[i] = System.nanoTime() - start;
         }
         Arrays.sort(samples);
+        if (System.getProperty("meshory.bench.spread") != null) {
+            System.err.printf("min %.0f  q1 %.0f  median %.0f  q3 %.0f  max %.0f%n", samples[0], samples[runs / 4],
+                    samples[runs / 2], samples[3 * runs / 4], samples[runs - 1]);
+        }
         return samples[runs / 2];
     }
 
