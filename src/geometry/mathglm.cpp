@@ -130,15 +130,16 @@ size_t normalsFourAtATime(const glm::vec3* p, size_t triangles, glm::vec3* d) {
         const __m128 nz = _mm_sub_ps(_mm_mul_ps(vx, uy), _mm_mul_ps(vy, ux));
         const __m128 length2 = _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, nx), _mm_mul_ps(ny, ny)), _mm_mul_ps(nz, nz));
         const __m128 r = _mm_div_ps(_mm_set1_ps(1.0f), _mm_sqrt_ps(length2));
-        alignas(16) float x[4], y[4], z[4];
-        _mm_store_ps(x, _mm_mul_ps(nx, r));
-        _mm_store_ps(y, _mm_mul_ps(ny, r));
-        _mm_store_ps(z, _mm_mul_ps(nz, r));
-        for (int j = 0; j < 4; ++j) {
-            const glm::vec3 n(x[j], y[j], z[j]);
-            d[3 * j] = n;
-            d[3 * j + 1] = n;
-            d[3 * j + 2] = n;
+        // One normal per lane to one normal per register (x y z -), then
+        // each written three times: x y z x | y z x y | z.
+        __m128 n0 = _mm_mul_ps(nx, r), n1 = _mm_mul_ps(ny, r), n2 = _mm_mul_ps(nz, r), n3 = _mm_setzero_ps();
+        _MM_TRANSPOSE4_PS(n0, n1, n2, n3);
+        float* out = &d[0].x;
+        for (const __m128 n : {n0, n1, n2, n3}) {
+            _mm_storeu_ps(out, _mm_shuffle_ps(n, n, _MM_SHUFFLE(0, 2, 1, 0)));
+            _mm_storeu_ps(out + 4, _mm_shuffle_ps(n, n, _MM_SHUFFLE(1, 0, 2, 1)));
+            _mm_store_ss(out + 8, _mm_shuffle_ps(n, n, _MM_SHUFFLE(2, 2, 2, 2)));
+            out += 9;
         }
     }
     return k;
@@ -190,8 +191,32 @@ std::vector<glm::vec3> indexedLinesToLines(const std::vector<glm::vec3>& v, cons
 }
 
 void appendLineStripLines(std::vector<glm::vec3>& out, std::span<const glm::vec3> s) {
+    const size_t n = s.size();
+    if (n < 2) return;
+    glm::vec3* d = grow(out, 2 * (n - 1));
     const glm::vec3* p = s.data();
-    appendLineStripRule(out, s.size(), [p](size_t i) -> const glm::vec3& { return p[i]; });
+    d[0] = p[0];
+    d[1] = p[1];
+    size_t i = 2;
+#if defined(__SSE2__)
+    // Entries 2i - 2 and 2i - 1 are p[i] and p[i - 1]: two adjacent vertices
+    // swapped. Each is moved with one 16-byte load and store whose fourth
+    // float spills into the entry after it, which the next store rewrites;
+    // the last step is left to the plain loop, so nothing is written past
+    // the output or read past the input.
+    const float* src = &p[0].x;
+    float* dst = &d[0].x;
+    for (; i + 1 < n; ++i) {
+        const __m128 current = _mm_loadu_ps(src + 3 * i);
+        const __m128 previous = _mm_loadu_ps(src + 3 * i - 3);
+        _mm_storeu_ps(dst + 6 * i - 6, current);
+        _mm_storeu_ps(dst + 6 * i - 3, previous);
+    }
+#endif
+    for (; i < n; ++i) {
+        d[2 * i - 2] = p[i];
+        d[2 * i - 1] = p[i - 1];
+    }
 }
 
 void appendLineStripLines(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& v,

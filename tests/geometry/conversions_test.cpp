@@ -157,7 +157,13 @@ TEST(ConversionForms, AppendingAndInPlaceMatchByValue) {
             EXPECT_EQ(V(out.begin(), out.begin() + 2), prefix);
             EXPECT_EQ(V(out.begin() + 2, out.end()), whole) << n;
         };
-        appended([&](V& o) { appendLineStripLines(o, s); }, lineStripToLines(s));
+        V strip;  // the line-strip rule, spelled out
+        for (size_t i = 1; i < n; ++i) {
+            strip.push_back(s[i == 1 ? 0 : i]);
+            strip.push_back(s[i == 1 ? 1 : i - 1]);
+        }
+        appended([&](V& o) { appendLineStripLines(o, s); }, strip);
+        EXPECT_EQ(lineStripToLines(s), strip);
         appended([&](V& o) { appendTriangleStripTriangles(o, s); }, triangleStripToTriangles(s));
         appended([&](V& o) { appendTriangleFanTriangles(o, s); }, triangleFanToTriangles(s));
         appended([&](V& o) { appendTriangleNormals(o, s); }, calculateTriangleNormals(s));
