@@ -5,32 +5,8 @@
 // shows up as a ratio above 1.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <new>
-
+#include "alloc_counter.h"
 #include "bench_support.h"
-
-namespace {
-
-bool counting = false;
-size_t allocated = 0;
-
-}  // namespace
-
-// GCC pairs the inlined std::malloc of the replacement new with the deletes
-// below and warns of a mismatch that the replacement itself makes correct.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(size_t size) {
-    if (counting) allocated += size;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -73,11 +49,11 @@ void BM_MixedTile(benchmark::State& state) {
     std::vector<const quorvan::S_Model*> models;
     size_t bytes = 0, built = 0;
     for (auto _ : state) {
-        allocated = 0;
-        counting = true;
-        for (const Request& r : tile) models.push_back(maker.makeModel(r.blobs, r.origin, filter));
-        counting = false;
-        built = allocated;
+        {
+            const CountedAllocations counted;
+            for (const Request& r : tile) models.push_back(maker.makeModel(r.blobs, r.origin, filter));
+            built = counted.bytes();
+        }
         bytes = 0;
         for (const auto* m : models) bytes += modelBytes(*m);
         for (const auto* m : models) maker.releaseModel(m);

@@ -49,11 +49,14 @@ def row(goal, value, target, at_most, detail=""):
 
 # Linear models: time(10000) / (10 x time(1000)) for every type and order.
 models = medians("bench_models")
-scaling = {}
+scaling, allocating = {}, {}
 for name, b in models.items():
     series, n = name.rsplit("/", 1)
     scaling.setdefault(series, {})[int(n)] = b["cpu_time"]
+    allocating.setdefault(series, {})[int(n)] = b.get("allocated_bytes", float("nan"))
 ratios = {s.replace("BM_Model/", ""): t[10000] / (10 * t[1000]) for s, t in scaling.items() if 1000 in t and 10000 in t}
+alloc_ratios = {s.replace("BM_Model/", ""): a[10000] / (10 * a[1000]) if a[1000] else float("nan")
+                for s, a in allocating.items() if 1000 in a and 10000 in a}
 worst = max(ratios, key=ratios.get)
 row("linear models (worst type/order)", ratios[worst], 1.10, True, worst)
 
@@ -91,6 +94,7 @@ print("|---|---|---|---|---|")
 for goal, value, target, met, detail in rows:
     print(f"| {goal} | {value} | {target} | {met} | {detail} |")
 print()
-print("Linear models, time(N = 10000) / (10 x time(N = 1000)), every type and order:")
+print("Linear models, N = 10000 against 10 x N = 1000, every type and order:")
+print(f"  {'':40s} {'time':>6s} {'bytes allocated':>16s}")
 for name in sorted(ratios, key=ratios.get, reverse=True):
-    print(f"  {name:40s} {ratios[name]:.2f}")
+    print(f"  {name:40s} {ratios[name]:6.2f} {alloc_ratios.get(name, float('nan')):16.2f}")
