@@ -106,6 +106,8 @@ void reserveForRequest(std::span<const S_BlobData* const> blobs, S_Model& model)
     reserve(model.polygons.normals, normals);
     reserve(model.lines.vertices, lines);
     reserve(model.points, points);
+    // The transport path buffer takes this storage over (joins drop a point each).
+    reserve(model.paths, transport);
 }
 
 }  // namespace quorvan::builders

@@ -4,9 +4,9 @@
 // Internal to the model maker.
 //
 // From each blob's payload size and headers (nothing is decoded) it bounds
-// what the builders will add to polygon vertices, normals, line vertices and
-// points, and reserves that much, so that each list is allocated once
-// instead of growing (and being copied) step by step. Strips that a later
+// what the builders will add to polygon vertices, normals, line vertices,
+// points and the merged transport path, and reserves that much, so that each
+// list is allocated once instead of growing (and being copied) step by step. Strips that a later
 // triangle-list blob converts are counted as triangles. The bound may exceed
 // the result by a few entries per blob (rings that turn out closed, indices
 // that are out of range); it never decides anything the builders do, so a
