@@ -7,6 +7,7 @@
 #include <cstring>
 #include <random>
 
+#include "model/labels.h"
 #include "model/payload.h"
 #include "support/payload_writer.h"
 
@@ -75,10 +76,30 @@ void BM_LabelBlock(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * payload.size()));
 }
 
-// memcpy of `bytes` into a fresh vector-sized destination `distance` bytes
-// past a 4096-aligned source, the reference for the decoders' output rate.
+// Label-segment payloads: one group of `range(0)` elements of 8 points and a
+// short text each; output bytes are the decoded points and texts.
+void BM_LabelSegments(benchmark::State& state) {
+    std::vector<meshory_test::SegmentSpec> group(static_cast<size_t>(state.range(0)));
+    for (size_t i = 0; i < group.size(); ++i) {
+        group[i].kind = static_cast<uint8_t>(1 + i % 2);
+        group[i].text = "Segment " + std::to_string(i);
+        group[i].points = randomPoints(8);
+    }
+    const auto payload = meshory_test::labelSegments({group});
+    size_t bytes = 0;
+    for (auto _ : state) {
+        auto elements = extractLabelSegments(payload.data(), payload.size(), glm::vec2(1000, 2000));
+        benchmark::DoNotOptimize(elements.data());
+        bytes = 0;
+        for (const auto& e : elements) bytes += e.points.size() * sizeof(glm::vec2) + e.text.size();
+    }
+    setOutputBytes(state, bytes);
+}
+
+// memcpy of `bytes` into a destination `distance` bytes past a 4096-aligned
+// source, the reference for the decoders' output rate.
 void BM_Memcpy(benchmark::State& state) {
-    const size_t bytes = static_cast<size_t>(state.range(0)) * sizeof(glm::vec2);
+    const size_t bytes = static_cast<size_t>(state.range(0));
     const size_t distance = static_cast<size_t>(state.range(1));
     std::vector<uint8_t> arena(2 * bytes + 3 * 4096 + distance);
     uint8_t* base = arena.data() + (4096 - reinterpret_cast<uintptr_t>(arena.data()) % 4096);
@@ -100,4 +121,7 @@ BENCHMARK(BM_DeltaStream)->Arg(64)->Arg(4096);
 BENCHMARK(BM_IndexedBlock<glm::vec2>)->Args({4096, 0})->Args({4096, 4})->Args({4096, 3});
 BENCHMARK(BM_IndexedBlock<glm::vec3>)->Args({4096, 0})->Args({4096, 4});
 BENCHMARK(BM_LabelBlock)->Arg(4)->Arg(64);
-BENCHMARK(BM_Memcpy)->Args({64, 0})->Args({64, 16})->Args({64, 64})->Args({4096, 0})->Args({4096, 16})->Args({4096, 64});
+BENCHMARK(BM_LabelSegments)->Arg(64);
+// Output bytes of the decoders above: 64 and 4096 points of 8 bytes; 4096
+// 2D and 3D vertices with 5120 indices.
+BENCHMARK(BM_Memcpy)->ArgsProduct({{512, 32768, 43008, 59392}, {0, 16, 64}});

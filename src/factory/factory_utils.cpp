@@ -1,17 +1,26 @@
 #include "factory/factory_utils.h"
 
-#include <cmath>
+#include "factory/merge_lines.h"
 
 namespace quorvan {
 
 namespace {
 
-// A NaN distance never meets.
-bool meets(const glm::vec2& a, const glm::vec2& b, float tolerance) {
-    const float dx = a.x - b.x;
-    const float dy = a.y - b.y;
-    return std::sqrt(dx * dx + dy * dy) <= tolerance;
-}
+// A plain vector as a path: a front join shifts the whole path, which is
+// fine for one merge; the model maker keeps its path in a two-ended buffer
+// instead (model/path_buffer.h).
+struct VectorPath {
+    std::vector<glm::vec2>& points;
+
+    bool empty() const { return points.empty(); }
+    const glm::vec2& front() const { return points.front(); }
+    const glm::vec2& back() const { return points.back(); }
+    void assign(const std::vector<glm::vec2>& line) { points = line; }
+    void popFront() { points.erase(points.begin()); }
+    void popBack() { points.pop_back(); }
+    void append(const std::vector<glm::vec2>& line) { points.insert(points.end(), line.begin(), line.end()); }
+    void prepend(const std::vector<glm::vec2>& line) { points.insert(points.begin(), line.begin(), line.end()); }
+};
 
 }  // namespace
 
@@ -22,21 +31,8 @@ void mergeLines(const std::vector<glm::vec2>& line, std::vector<glm::vec2>& path
         mergeLines(copy, path, tolerance);
         return;
     }
-    if (line.empty()) return;
-    if (path.empty()) {
-        path = line;
-        return;
-    }
-    if (meets(line.front(), path.back(), tolerance)) {
-        path.pop_back();
-        path.insert(path.end(), line.begin(), line.end());
-    } else if (meets(line.back(), path.front(), tolerance)) {
-        // line followed by path without its first point
-        path.erase(path.begin());
-        path.insert(path.begin(), line.begin(), line.end());
-    } else {
-        path.insert(path.end(), line.begin(), line.end());
-    }
+    VectorPath target{path};
+    merge_detail::mergeInto(line, target, tolerance);
 }
 
 }  // namespace quorvan

@@ -5,7 +5,9 @@
 // convex hull. All functions are pure (except where they write through an
 // output argument) and never throw for bad values.
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -57,6 +59,22 @@ MESHORY_API std::vector<glm::vec3> triangleStripToTriangles(const std::vector<gl
 // Fan to triangle list, closed back to f[1] unless the last vertex repeats f[0].
 MESHORY_API std::vector<glm::vec3> triangleFanToTriangles(const std::vector<glm::vec3>& fan);
 
+// Appending forms of the conversions: the result is written after what
+// `out` holds, sized once (amortised growth) and written through a pointer;
+// the by-value forms above are these applied to an empty vector. The input
+// must not lie in `out` itself.
+MESHORY_API void appendTriangleNormals(std::vector<glm::vec3>& out, std::span<const glm::vec3> triangles);
+MESHORY_API void appendLineStripLines(std::vector<glm::vec3>& out, std::span<const glm::vec3> strip);
+MESHORY_API void appendLineStripLines(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& v,
+                                      const std::vector<uint16_t>& idx);
+MESHORY_API void appendTriangleStripTriangles(std::vector<glm::vec3>& out, std::span<const glm::vec3> strip);
+MESHORY_API void appendTriangleStripTriangles(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& v,
+                                              const std::vector<uint16_t>& idx);
+MESHORY_API void appendTriangleFanTriangles(std::vector<glm::vec3>& out, std::span<const glm::vec3> fan);
+// `v = triangleStripToTriangles(v)`, in the storage `v` already has when it
+// is large enough (the model maker reserves it for the whole request).
+MESHORY_API void triangleStripToTrianglesInPlace(std::vector<glm::vec3>& v);
+
 MESHORY_API std::vector<glm::vec3> geometryLinesToLines(const S_GeometryLines& g);
 // A triangle list: converted when the record holds a strip (mode 5), else a copy.
 MESHORY_API std::vector<glm::vec3> geometryPolygonsToTriangles(const S_GeometryPolygons& g);
@@ -69,6 +87,15 @@ std::vector<T> mergeTriangles(const std::vector<T>& a, const std::vector<T>& b) 
     out.insert(out.end(), a.begin(), a.end());
     out.insert(out.end(), b.begin(), b.end());
     return out;
+}
+
+// Room for `extra` more elements, growing geometrically: reserving exactly
+// size + extra before every append would reallocate, and copy the whole
+// list, at every blob.
+template <typename T>
+void reserveToAppend(std::vector<T>& v, size_t extra) {
+    const size_t needed = v.size() + extra;
+    if (needed > v.capacity()) v.reserve(std::max(needed, 2 * v.capacity()));
 }
 
 // In-place form of `a = mergeTriangles(a, b)`, with amortised growth: the
@@ -88,7 +115,7 @@ void mergeTriangleStripsInPlace(std::vector<T>& a, const std::vector<T>& b) {
         return;
     }
     const size_t joins = a.size() % 2 == 0 ? 2 : 3;
-    a.reserve(a.size() + b.size() + joins);
+    reserveToAppend(a, b.size() + joins);
     const T last = a.back();
     a.push_back(last);
     if (joins == 3) a.push_back(last);

@@ -51,6 +51,11 @@ glm::vec3 miterOffset(const glm::vec2& a, const glm::vec2& b, const glm::vec2& c
 
 void C_TexturedLine::createLine(const std::vector<glm::vec2>& points, float textureLength,
                                 unsigned long capSegments) {
+    createLine(std::span<const glm::vec2>(points), textureLength, capSegments);
+}
+
+void C_TexturedLine::createLine(std::span<const glm::vec2> points, float textureLength,
+                                unsigned long capSegments) {
     vertexes.clear();
     normals.clear();
     texCoords.clear();

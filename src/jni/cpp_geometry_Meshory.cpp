@@ -129,14 +129,16 @@ JNIEXPORT jlong JNICALL Java_cpp_geometry_Meshory_makeModel(JNIEnv* env, jclass,
         if (!maker) return 0;
         const std::vector<jlong> handles = readLongs(env, blobHandles);
         if (env->ExceptionCheck()) return 0;
-        // The request works on copies, so the host may dispose of its blobs
-        // at any time after this call. Handle 0 stands for no blob.
-        std::vector<quorvan::S_BlobData> blobs;
+        // The host's blobs are read during this call only (models keep no
+        // reference to them), so the host may dispose of them at any time
+        // after it; their payloads need no copy. Handle 0 stands for no blob.
+        std::vector<const quorvan::S_BlobData*> blobs;
+        blobs.reserve(handles.size());
         for (const jlong handle : handles) {
-            if (const auto* blob = fromHandle<const quorvan::S_BlobData>(handle)) blobs.push_back(*blob);
+            if (const auto* blob = fromHandle<const quorvan::S_BlobData>(handle)) blobs.push_back(blob);
         }
         const glm::vec3 origin(static_cast<float>(x), static_cast<float>(y), 0.0f);
-        return toHandle(maker->makeModel(blobs, origin, quorvan::LoadFilter(0)));
+        return toHandle(maker->makeModelFrom(blobs, origin, quorvan::LoadFilter(0)));
     });
 }
 
@@ -155,17 +157,20 @@ JNIEXPORT void JNICALL Java_cpp_geometry_Meshory_disposeModel(JNIEnv* env, jclas
 JNIEXPORT jfloatArray JNICALL Java_cpp_geometry_Meshory_modelTriangles(JNIEnv* env, jclass, jlong model) {
     return guarded<jfloatArray>(env, nullptr, [&] {
         const auto* m = modelOf(model);
-        return quorvan::makeFloatArray(m ? quorvan::geometryPolygonsToTriangles(m->polygons)
-                                         : std::vector<glm::vec3>(),
-                                       env);
+        if (!m) return quorvan::makeFloatArray({}, env);
+        // A triangle list goes to the JVM straight from the model; only a
+        // strip needs converting first.
+        if (m->polygons.mode != 5) return quorvan::makeFloatArray(m->polygons.vertices, env);
+        return quorvan::makeFloatArray(quorvan::geometryPolygonsToTriangles(m->polygons), env);
     });
 }
 
 JNIEXPORT jfloatArray JNICALL Java_cpp_geometry_Meshory_modelLines(JNIEnv* env, jclass, jlong model) {
     return guarded<jfloatArray>(env, nullptr, [&] {
         const auto* m = modelOf(model);
-        return quorvan::makeFloatArray(m ? quorvan::geometryLinesToLines(m->lines) : std::vector<glm::vec3>(),
-                                       env);
+        if (!m) return quorvan::makeFloatArray({}, env);
+        // The line list as it stands, without an intermediate copy.
+        return quorvan::makeFloatArray(m->lines.vertices, env);
     });
 }
 

@@ -16,6 +16,8 @@
 // an index beyond its vertices adds no triangle (no outline) for that list;
 // the other list is still used.
 
+#include <span>
+
 #include "geometry/mathglm.h"
 #include "grid/grid.h"
 #include "model/builders.h"
@@ -31,14 +33,14 @@ namespace {
 // The whole payload as one vertex stream, at ground level.
 std::vector<glm::vec3> decodeGroundStream(const S_ModelBlobData* data) {
     const auto& bytes = data->blob->data;
-    return builders::liftTo(extractVertexes(bytes.data(), bytes.size(), builders::groundOffset(data)), 0.0f);
+    return liftTo(extractVertexes(bytes.data(), bytes.size(), groundOffset(data)), 0.0f);
 }
 
 // Adds a strip to a polygon record without normals: joined to the strip
 // already there, or as triangles once the record holds a triangle list.
 void addFlatStrip(S_GeometryPolygons& polygons, const std::vector<glm::vec3>& strip) {
     if (polygons.mode == MODE_TRIANGLES) {
-        appendInPlace(polygons.vertices, triangleStripToTriangles(strip));
+        appendTriangleStripTriangles(polygons.vertices, strip);
         return;
     }
     mergeTriangleStripsInPlace(polygons.vertices, strip);
@@ -49,13 +51,11 @@ void addFlatFan(S_ModelBlobData* data, bool hasCentre) {
     const auto fan = decodeGroundStream(data);
     auto& polygons = data->model->polygons;
     // Normals stay as they were: this fan adds none of its own either.
-    if (polygons.mode == MODE_TRIANGLE_STRIP) {
-        polygons.vertices = triangleStripToTriangles(polygons.vertices);
-    }
-    appendInPlace(polygons.vertices, triangleFanToTriangles(fan));
+    if (polygons.mode == MODE_TRIANGLE_STRIP) triangleStripToTrianglesInPlace(polygons.vertices);
+    appendTriangleFanTriangles(polygons.vertices, fan);
     polygons.mode = MODE_TRIANGLES;
     auto& lines = data->model->lines;
-    appendInPlace(lines.vertices, makeStrokeLinesFromTrianglesFan(fan, hasCentre));
+    appendStrokeLinesFromTrianglesFan(lines.vertices, fan, hasCentre);
     lines.mode = MODE_LINES;
 }
 
@@ -72,16 +72,21 @@ void makeStrokeFromLine(std::vector<glm::vec3>& out, const glm::vec3& a, const g
     }
 }
 
+void appendStrokeLinesFromTrianglesFan(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan,
+                                       bool hasCentre) {
+    const size_t n = fan.size();
+    const size_t first = hasCentre ? 1 : 0;
+    if (n <= first) return;
+    // At most one edge per outline vertex, six vertices per raised edge.
+    reserveToAppend(out, 6 * (n - first));
+    if (!isSameVertex(fan[first], fan[n - 1])) makeStrokeFromLine(out, fan[first], fan[n - 1]);
+    for (size_t i = first + 1; i < n; ++i) makeStrokeFromLine(out, fan[i], fan[i - 1]);
+}
+
 std::vector<glm::vec3> makeStrokeLinesFromTrianglesFan(const std::vector<glm::vec3>& fan,
                                                        bool hasCentre) {
     std::vector<glm::vec3> out;
-    const size_t n = fan.size();
-    const size_t first = hasCentre ? 1 : 0;
-    if (n <= first) return out;
-    // At most one edge per outline vertex, six vertices per raised edge.
-    out.reserve(6 * (n - first));
-    if (!isSameVertex(fan[first], fan[n - 1])) makeStrokeFromLine(out, fan[first], fan[n - 1]);
-    for (size_t i = first + 1; i < n; ++i) makeStrokeFromLine(out, fan[i], fan[i - 1]);
+    appendStrokeLinesFromTrianglesFan(out, fan, hasCentre);
     return out;
 }
 
@@ -91,12 +96,14 @@ void modelTriangleStrips(S_ModelBlobData* data) {
     const auto strip = decodeGroundStream(data);
     auto& polygons = data->model->polygons;
     if (polygons.mode == MODE_TRIANGLE_STRIP) {
-        polygons.vertices = triangleStripToTriangles(polygons.vertices);
-        polygons.normals = calculateTriangleNormals(polygons.vertices);
+        // The strip's storage is kept (it was sized for the whole request).
+        triangleStripToTrianglesInPlace(polygons.vertices);
+        polygons.normals.clear();
+        appendTriangleNormals(polygons.normals, polygons.vertices);
     }
-    const auto triangles = triangleStripToTriangles(strip);
-    appendInPlace(polygons.vertices, triangles);
-    appendInPlace(polygons.normals, calculateTriangleNormals(triangles));
+    const size_t first = polygons.vertices.size();
+    appendTriangleStripTriangles(polygons.vertices, strip);
+    appendTriangleNormals(polygons.normals, std::span<const glm::vec3>(polygons.vertices).subspan(first));
     polygons.mode = MODE_TRIANGLES;
 }
 
@@ -117,7 +124,7 @@ void modelIndexedFlatTriangleStrip(S_ModelBlobData* data) {
     const auto vertices = liftTo(decoded, 0.0f);
     // Both conversions yield nothing for an index list that leaves the vertices.
     addFlatStrip(model->polygons, triangleStripUnindexed(vertices, strip));
-    appendInPlace(model->lines.vertices, lineStripToLines(vertices, outline));
+    appendLineStripLines(model->lines.vertices, vertices, outline);
     model->lines.mode = MODE_LINES;
 }
 

@@ -32,13 +32,14 @@ namespace {
 // so that vertices and normals stay parallel.
 void ensureTriangleList(S_GeometryPolygons& polygons) {
     if (polygons.mode != MODE_TRIANGLE_STRIP) return;
-    polygons.vertices = triangleStripToTriangles(polygons.vertices);
-    polygons.normals = calculateTriangleNormals(polygons.vertices);
+    triangleStripToTrianglesInPlace(polygons.vertices);
+    polygons.normals.clear();
+    appendTriangleNormals(polygons.normals, polygons.vertices);
 }
 
-void appendTriangles(S_GeometryPolygons& polygons, const std::vector<glm::vec3>& triangles) {
-    appendInPlace(polygons.normals, calculateTriangleNormals(triangles));
-    appendInPlace(polygons.vertices, triangles);
+// The triangles appended to the polygon vertices since `first` get their normals.
+void finishTriangles(S_GeometryPolygons& polygons, size_t first) {
+    appendTriangleNormals(polygons.normals, std::span<const glm::vec3>(polygons.vertices).subspan(first));
     polygons.mode = MODE_TRIANGLES;
 }
 
@@ -55,23 +56,24 @@ void addExtrudedFan(S_ModelBlobData* data, bool hasCentre) {
         extractVertexes(stream.data(), stream.size(), builders::groundOffset(data)),
         h);
 
-    ensureTriangleList(model->polygons);
-    auto triangles = triangleFanToTriangles(fan);  // roof first, then walls
-    if (h > 0.0f) appendInPlace(triangles, getWallsTrianglesFromTriangleFan(fan, hasCentre));
-    appendTriangles(model->polygons, triangles);
+    S_GeometryPolygons& polygons = model->polygons;
+    ensureTriangleList(polygons);
+    const size_t first = polygons.vertices.size();
+    appendTriangleFanTriangles(polygons.vertices, fan);  // roof first, then walls
+    if (h > 0.0f) appendWallsTrianglesFromTriangleFan(polygons.vertices, fan, hasCentre);
+    finishTriangles(polygons, first);
 
-    appendInPlace(model->lines.vertices, makeStrokeLinesFromTrianglesFan(fan, hasCentre));
+    appendStrokeLinesFromTrianglesFan(model->lines.vertices, fan, hasCentre);
     model->lines.mode = MODE_LINES;
 }
 
 }  // namespace
 
-std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(const std::vector<glm::vec3>& fan,
-                                                        bool hasCentre) {
-    std::vector<glm::vec3> out;
+void appendWallsTrianglesFromTriangleFan(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan,
+                                         bool hasCentre) {
     const size_t n = fan.size();
     const size_t first = hasCentre ? 1 : 0;
-    if (n <= first) return out;
+    if (n <= first) return;
     //  p------c     roof edge, from the previous outline vertex p to c
     //  |   /  |     (c, p, gp) and (c, gp, gc)
     //  gp-----gc    on the ground
@@ -79,9 +81,15 @@ std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(const std::vector<glm::v
         const glm::vec3 gp = ground(p);
         out.insert(out.end(), {c, p, gp, c, gp, ground(c)});
     };
-    out.reserve(6 * (n - first));
+    reserveToAppend(out, 6 * (n - first));
     if (!isSameVertex(fan[first], fan[n - 1])) wall(fan[first], fan[n - 1]);
     for (size_t i = first + 1; i < n; ++i) wall(fan[i], fan[i - 1]);
+}
+
+std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(const std::vector<glm::vec3>& fan,
+                                                        bool hasCentre) {
+    std::vector<glm::vec3> out;
+    appendWallsTrianglesFromTriangleFan(out, fan, hasCentre);
     return out;
 }
 
@@ -115,7 +123,9 @@ void modelIndexedTriangleStrips(S_ModelBlobData* data) {
     const auto at = [&](size_t j) -> const glm::vec3& { return v[outline[j]]; };
     const bool ringOpen = hasOutline && !isSameVertex(at(0), at(m - 1));
 
-    auto triangles = triangleStripToTriangles(v, roof);
+    S_GeometryPolygons& polygons = model->polygons;
+    const size_t first = polygons.vertices.size();
+    appendTriangleStripTriangles(polygons.vertices, v, roof);
     if (h > 0.0f && hasOutline) {
         // Wall strip: roof and ground point of each outline vertex in turn.
         std::vector<glm::vec3> wall;
@@ -128,16 +138,15 @@ void modelIndexedTriangleStrips(S_ModelBlobData* data) {
             wall.push_back(at(0));
             wall.push_back(ground(at(0)));
         }
-        appendInPlace(triangles, triangleStripToTriangles(wall));
+        appendTriangleStripTriangles(polygons.vertices, wall);
     }
-    appendTriangles(model->polygons, triangles);
+    finishTriangles(polygons, first);
 
     if (hasOutline) {
-        std::vector<glm::vec3> lines;
-        lines.reserve(6 * m);
+        std::vector<glm::vec3>& lines = model->lines.vertices;
+        reserveToAppend(lines, 6 * m);
         if (ringOpen) makeStrokeFromLine(lines, at(m - 1), at(0));
         for (size_t j = 1; j < m; ++j) makeStrokeFromLine(lines, at(j - 1), at(j));
-        appendInPlace(model->lines.vertices, lines);
     }
     model->lines.mode = MODE_LINES;
 }

@@ -30,7 +30,7 @@ void modelLines(S_ModelBlobData* data) {
     auto& lines = data->model->lines;
     // The points are already a line list; an odd last point has no partner.
     const size_t count = points.size() - points.size() % 2;
-    lines.vertices.reserve(lines.vertices.size() + count);
+    reserveToAppend(lines.vertices, count);
     for (size_t i = 0; i < count; ++i) lines.vertices.emplace_back(points[i], 0.0f);
     lines.mode = MODE_LINES;
 }
@@ -44,9 +44,13 @@ void modelIndexedLines(S_ModelBlobData* data) {
     std::vector<uint16_t> unused;
     extractIndexedVertexes(bytes.data(), bytes.size(), data->origin, vertices, indices, unused,
                            model->height);
-    auto segments = indexedLinesToLines(vertices, indices);
-    if (segments.size() % 2 != 0) segments.pop_back();
-    appendInPlace(model->lines.vertices, segments);
+    // Gathered straight into the model; an odd last index has no partner.
+    if (indicesInRange(indices, vertices.size())) {
+        std::vector<glm::vec3>& lines = model->lines.vertices;
+        const size_t count = indices.size() - indices.size() % 2;
+        reserveToAppend(lines, count);
+        for (size_t i = 0; i < count; ++i) lines.push_back(vertices[indices[i]]);
+    }
     model->lines.mode = MODE_LINES;
 }
 
@@ -61,7 +65,7 @@ void modelFlatLineStrip(S_ModelBlobData* data) {
     strip.reserve(points.size());
     for (const auto& p : points) strip.emplace_back(p, 0.0f);
     auto& lines = data->model->lines;
-    appendInPlace(lines.vertices, lineStripToLines(strip));
+    appendLineStripLines(lines.vertices, strip);
     lines.mode = MODE_LINES;
     lines.width = static_cast<float>(width);
 }

@@ -3,9 +3,9 @@
 // Railways, roads and bridges glue each blob's polyline onto the model's one
 // merged path (`paths`) and regenerate their whole output from it, so that
 // pieces whose ends meet draw as one line; tram lines append blob by blob.
-// The regeneration is kept in one function per output (rebuildPathLines,
-// rebuildBridgeBands) so that it can later run once per model instead of once
-// per blob.
+// Within a model request the regeneration is deferred and the path kept in a
+// two-ended buffer (see transport_request.h); a builder called on its own is
+// a request of one blob.
 
 #include <cstdint>
 #include <span>
@@ -14,11 +14,13 @@
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 
-#include "factory/factory_utils.h"
+#include "factory/merge_lines.h"
 #include "geometry/mathglm.h"
 #include "geometry/texturedline.h"
 #include "model/builders.h"
+#include "model/meshory.h"
 #include "model/payload.h"
+#include "model/transport_request.h"
 
 namespace quorvan::builders {
 
@@ -31,7 +33,6 @@ constexpr float BRIDGE_MARGIN = 2.0f;
 constexpr float BRIDGE_LINE_WIDTH = 2.0f;
 constexpr float BRIDGE_TEXTURE_LENGTH = 1.0f;
 constexpr unsigned long BRIDGE_CAP_SEGMENTS = 1;
-
 
 // The bytes after a fixed-size prefix; empty when the payload is shorter.
 std::span<const uint8_t> afterPrefix(const std::vector<uint8_t>& bytes, size_t prefix) {
@@ -50,15 +51,28 @@ bool decodeTransport(const S_ModelBlobData& data, uint8_t& prefix, std::vector<g
     return true;
 }
 
-// The line list is regenerated from the whole merged path; whatever the
-// model's lines held before is replaced.
-void rebuildPathLines(S_Model& model) { model.lines.vertices = lineStripToLines(liftTo(model.paths, 0.0f)); }
+// The line list of the whole merged path, lifted to z = 0 (the line-strip
+// rule: first segment in strip order, later ones newest point first).
+// Whatever the model's lines held before is replaced; their storage is reused.
+void rebuildPathLines(S_Model& model, std::span<const glm::vec2> path) {
+    std::vector<glm::vec3>& out = model.lines.vertices;
+    out.clear();
+    if (path.size() < 2) return;
+    out.resize(2 * (path.size() - 1));
+    glm::vec3* dst = out.data();
+    dst[0] = glm::vec3(path[0], 0.0f);
+    dst[1] = glm::vec3(path[1], 0.0f);
+    for (size_t i = 2; i < path.size(); ++i) {
+        dst[2 * i - 2] = glm::vec3(path[i], 0.0f);
+        dst[2 * i - 1] = glm::vec3(path[i - 1], 0.0f);
+    }
+}
 
 // Edge polylines of a bridge: the centre line's left and right offsets scaled
 // to `offset`. Where two segments do not share their offsets at a joint, both
 // corners enter, in travel order (the previous segment's end first), so the
 // band does not fold back on itself.
-void bridgeEdges(const std::vector<glm::vec2>& path, float offset, std::vector<glm::vec2>& left,
+void bridgeEdges(std::span<const glm::vec2> path, float offset, std::vector<glm::vec2>& left,
                  std::vector<glm::vec2>& right) {
     if (path.size() < 2) return;
     C_TexturedLine centre;
@@ -84,56 +98,95 @@ void bridgeEdges(const std::vector<glm::vec2>& path, float offset, std::vector<g
 // Replaces the model's polygons with the two edge bands of the merged path,
 // joined into one strip. The normals follow the vertices' layout, so normal i
 // is the offset of vertex i.
-void rebuildBridgeBands(S_Model& model, float offset) {
+void rebuildBridgeBands(S_Model& model, std::span<const glm::vec2> path, float offset) {
     std::vector<glm::vec2> leftEdge, rightEdge;
-    bridgeEdges(model.paths, offset, leftEdge, rightEdge);
+    bridgeEdges(path, offset, leftEdge, rightEdge);
     C_TexturedLine left, right;
     left.createLine(leftEdge, BRIDGE_TEXTURE_LENGTH, BRIDGE_CAP_SEGMENTS);
     right.createLine(rightEdge, BRIDGE_TEXTURE_LENGTH, BRIDGE_CAP_SEGMENTS);
-    model.polygons.vertices = mergeTriangleStrips(left.getVertexes(), right.getVertexes());
-    model.polygons.normals = mergeTriangleStrips(left.getNormals(), right.getNormals());
-}
-
-// Railways and roads: merge, regenerate the line list, set its width.
-void buildMergedLines(S_ModelBlobData* data, bool widthFromPayload) {
-    uint8_t prefix = 0;
-    std::vector<glm::vec2> line;
-    if (!decodeTransport(*data, prefix, line)) return;
-    S_Model& model = *data->model;
-    mergeLines(line, model.paths, MERGE_TOLERANCE);
-    rebuildPathLines(model);
-    // The polygons are untouched; their mode is claimed only while the model
-    // holds none, so triangle lists of another builder keep reading as such.
-    if (model.polygons.vertices.empty()) model.polygons.mode = MODE_TRIANGLE_STRIP;
-    model.lines.mode = MODE_LINES;
-    model.lines.width = widthFromPayload ? static_cast<float>(prefix) : RAILWAY_WIDTH;
+    model.polygons.vertices.assign(left.getVertexes().begin(), left.getVertexes().end());
+    mergeTriangleStripsInPlace(model.polygons.vertices, right.getVertexes());
+    model.polygons.normals.assign(left.getNormals().begin(), left.getNormals().end());
+    mergeTriangleStripsInPlace(model.polygons.normals, right.getNormals());
 }
 
 }  // namespace
 
-void modelRailroad(S_ModelBlobData* data) { buildMergedLines(data, false); }
+TransportRequest::TransportRequest(S_Model& model) : model(model), path(std::move(model.paths)) {}
 
-void modelRoadPath(S_ModelBlobData* data) { buildMergedLines(data, true); }
+TransportRequest::~TransportRequest() {
+    // Unwinding or not, the model gets its path back (release() cannot fail).
+    if (!finished) model.paths = path.release();
+}
+
+bool TransportRequest::handles(int32_t type) {
+    return type == blob_geometry::RAILROAD_PATH || type == blob_geometry::ROAD_PATH ||
+           type == blob_geometry::BRIDGE;
+}
+
+bool TransportRequest::independentOf(int32_t type) {
+    return type == blob_geometry::POINTS || type == blob_geometry::TEXT_DATA ||
+           type == blob_geometry::LABEL_STYLE_SEGMENTS;
+}
+
+void TransportRequest::build(int32_t type, const S_ModelBlobData& data) {
+    uint8_t prefix = 0;
+    std::vector<glm::vec2> line;
+    if (!decodeTransport(data, prefix, line)) return;
+    const Pending kind = type == blob_geometry::BRIDGE ? Pending::BridgeBands : Pending::PathLines;
+    // The other kind's regeneration must see the path as it was before this blob.
+    if (pending != kind) flush();
+    merge_detail::mergeInto(line, path, MERGE_TOLERANCE);
+    pending = kind;
+    if (kind == Pending::BridgeBands) {
+        bridgeOffset = static_cast<float>(prefix) + BRIDGE_MARGIN;
+        model.polygons.mode = MODE_TRIANGLE_STRIP;
+        model.lines.width = BRIDGE_LINE_WIDTH;
+        return;
+    }
+    // The polygons are untouched; their mode is claimed only while the model
+    // holds none, so triangle lists of another builder keep reading as such.
+    if (model.polygons.vertices.empty()) model.polygons.mode = MODE_TRIANGLE_STRIP;
+    model.lines.mode = MODE_LINES;
+    model.lines.width = type == blob_geometry::ROAD_PATH ? static_cast<float>(prefix) : RAILWAY_WIDTH;
+}
+
+void TransportRequest::flush() {
+    if (pending == Pending::PathLines) rebuildPathLines(model, path.points());
+    if (pending == Pending::BridgeBands) rebuildBridgeBands(model, path.points(), bridgeOffset);
+    pending = Pending::None;
+}
+
+void TransportRequest::finish() {
+    flush();
+    model.paths = path.release();
+    finished = true;
+}
+
+namespace {
+
+void buildAlone(int32_t type, S_ModelBlobData* data) {
+    TransportRequest request(*data->model);
+    request.build(type, *data);
+    request.finish();
+}
+
+}  // namespace
+
+void modelRailroad(S_ModelBlobData* data) { buildAlone(blob_geometry::RAILROAD_PATH, data); }
+
+void modelRoadPath(S_ModelBlobData* data) { buildAlone(blob_geometry::ROAD_PATH, data); }
 
 void modelTramPath(S_ModelBlobData* data) {
     uint8_t width = 0;
     std::vector<glm::vec2> line;
     if (!decodeTransport(*data, width, line)) return;
     S_Model& model = *data->model;
-    appendInPlace(model.lines.vertices, lineStripToLines(liftTo(line, 0.0f)));
+    appendLineStripLines(model.lines.vertices, liftTo(line, 0.0f));
     model.lines.mode = MODE_LINES;
     model.lines.width = static_cast<float>(width);
 }
 
-void modelBridge(S_ModelBlobData* data) {
-    uint8_t widthCode = 0;
-    std::vector<glm::vec2> line;
-    if (!decodeTransport(*data, widthCode, line)) return;
-    S_Model& model = *data->model;
-    mergeLines(line, model.paths, MERGE_TOLERANCE);
-    rebuildBridgeBands(model, static_cast<float>(widthCode) + BRIDGE_MARGIN);
-    model.polygons.mode = MODE_TRIANGLE_STRIP;
-    model.lines.width = BRIDGE_LINE_WIDTH;
-}
+void modelBridge(S_ModelBlobData* data) { buildAlone(blob_geometry::BRIDGE, data); }
 
 }  // namespace quorvan::builders

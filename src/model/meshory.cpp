@@ -6,6 +6,8 @@
 #include "geometry/mathglm.h"
 #include "model/builders.h"
 #include "model/payload.h"
+#include "model/request_plan.h"
+#include "model/transport_request.h"
 
 namespace quorvan {
 
@@ -73,10 +75,23 @@ GeometryBuilder C_Meshory::builderFor(int32_t type) {
 const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const glm::vec3& origin,
                                     const LoadFilter& filter, const ViewportPolygon& viewport) {
     if (blobs.empty()) return nullptr;
+    std::vector<const S_BlobData*> list;
+    list.reserve(blobs.size());
+    for (const S_BlobData& blob : blobs) list.push_back(&blob);
+    return makeModelFrom(list, origin, filter, viewport);
+}
+
+const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs, const glm::vec3& origin,
+                                        const LoadFilter& filter, const ViewportPolygon& viewport) {
+    if (blobs.empty()) return nullptr;
     // Owned here until filed, so an allocation failure inside a builder frees it.
     auto model = std::make_unique<S_Model>();
+    builders::reserveForRequest(blobs, *model);
+    // Railways, roads and bridges share state across the blobs of this request.
+    builders::TransportRequest transport(*model);
     bool built = false;
-    for (const auto& blob : blobs) {
+    for (const S_BlobData* entry : blobs) {
+        const S_BlobData& blob = *entry;
         const GeometryBuilder builder = builderFor(blob.type);
         if (!builder) {
             log() << "no builder for geometry type " << blob.type;
@@ -88,14 +103,20 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
         data.origin = origin;
         data.filter = filter;
         data.model = model.get();
-        builder(&data);
+        if (builders::TransportRequest::handles(blob.type)) {
+            transport.build(blob.type, data);
+        } else {
+            if (!builders::TransportRequest::independentOf(blob.type)) transport.flush();
+            builder(&data);
+        }
         built = true;
     }
     if (!built) return nullptr;
+    transport.finish();
 
-    model->id = blobs.front().id;
-    model->cellIndex = blobs.front().cellIndex;
-    model->layerId = blobs.front().layerId;
+    model->id = blobs.front()->id;
+    model->cellIndex = blobs.front()->cellIndex;
+    model->layerId = blobs.front()->layerId;
     // Reserve room in both containers before filing, so that filing cannot
     // fail half way and leave the model in one but not the other.
     auto [layer, inserted] = layers.try_emplace(model->layerId);
@@ -114,6 +135,11 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
 const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const glm::vec3& origin,
                                     const LoadFilter& filter) {
     return makeModel(blobs, origin, filter, regionEmpty());
+}
+
+const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs, const glm::vec3& origin,
+                                        const LoadFilter& filter) {
+    return makeModelFrom(blobs, origin, filter, regionEmpty());
 }
 
 const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const glm::vec3& origin,

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <set>
+#include <span>
 #include <vector>
 
 #include <glm/vec3.hpp>
@@ -69,6 +70,13 @@ public:
                              const LoadFilter& filter);
     const S_Model* makeModel(const std::vector<S_BlobData>& blobs, const glm::vec3& origin,
                              const ViewportPolygon& viewport);
+    // makeModel over blobs held elsewhere (no null entries): the host bridge
+    // builds from the host's blobs without copying their payloads. The blobs
+    // are read during the call only. Without a viewport, the empty one.
+    const S_Model* makeModelFrom(std::span<const S_BlobData* const> blobs, const glm::vec3& origin,
+                                 const LoadFilter& filter, const ViewportPolygon& viewport);
+    const S_Model* makeModelFrom(std::span<const S_BlobData* const> blobs, const glm::vec3& origin,
+                                 const LoadFilter& filter);
 
     void addModelToGroup(S_Model* model);
 

@@ -14,7 +14,9 @@
 // Label block:    f32 x, f32 y, then entries (u16 variant, except for the
 //   first), u8 length, text bytes.
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -36,21 +38,71 @@ inline V readVec(const ByteReader& r, uint64_t at) {
     return v;
 }
 
+// A random-access range over the `count` plain vertices that `r` holds at
+// `at` (V::length() floats each), each minus `offset`. Appending it with
+// vector::insert sizes the storage once and constructs every vertex in
+// place: no zero fill ahead of the decoding, and no growth check per vertex.
+// The caller has checked that the bytes are present.
+template <typename V>
+class PlainVertices {
+public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = V;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const V*;
+    using reference = V;
+
+    PlainVertices(const ByteReader* r, uint64_t at, uint64_t i, const V* offset)
+        : r(r), at(at), i(i), offset(offset) {}
+    V operator*() const { return readVec<V>(*r, at + 4 * V::length() * i) - *offset; }
+    PlainVertices& operator++() { return ++i, *this; }
+    PlainVertices operator++(int) { return PlainVertices(r, at, i++, offset); }
+    PlainVertices& operator--() { return --i, *this; }
+    PlainVertices& operator+=(difference_type k) { return i += static_cast<uint64_t>(k), *this; }
+    difference_type operator-(const PlainVertices& o) const { return static_cast<difference_type>(i - o.i); }
+    bool operator==(const PlainVertices& o) const { return i == o.i; }
+    bool operator!=(const PlainVertices& o) const { return i != o.i; }
+
+private:
+    const ByteReader* r;
+    uint64_t at;
+    uint64_t i;
+    const V* offset;
+};
+
+template <typename V>
+inline void appendPlainRun(std::vector<V>& out, const ByteReader& r, uint64_t at, uint64_t count, const V& offset) {
+    out.insert(out.end(), PlainVertices<V>(&r, at, 0, &offset), PlainVertices<V>(&r, at, count, &offset));
+}
+
 // Appends `start` and the points reached by `count` delta tuples read from
 // `r` at `at` (each tuple V::length() int16 values), each minus `offset`.
 // The caller has checked that the bytes are present.
+//
+// Each delta is divided by ten before it is added, in single precision, and
+// the sums form one serial chain that must stay exact. The divisions do not
+// depend on the chain, so they run first, a block at a time, in a loop the
+// compiler vectorises; the chain then only adds.
 template <typename V>
 inline void appendDeltaRun(std::vector<V>& out, const ByteReader& r, uint64_t at, uint64_t count,
                            V running, const V& offset) {
-    constexpr int dims = V::length();
-    out.push_back(running - offset);
-    for (uint64_t k = 0; k < count; ++k) {
-        for (int c = 0; c < dims; ++c) {
-            // Each delta is divided by ten before it is added, in single precision.
-            running[c] += static_cast<float>(r.peekChecked<int16_t>(at + 2 * static_cast<uint64_t>(c))) / 10.0f;
+    constexpr uint64_t dims = V::length();
+    constexpr uint64_t block = 256;  // tuples per block
+    const size_t first = out.size();
+    out.resize(first + static_cast<size_t>(count) + 1);
+    V* dst = out.data() + first;
+    *dst++ = running - offset;
+    int16_t raw[block * dims];
+    float step[block * dims];
+    for (uint64_t done = 0; done < count; done += block) {
+        const uint64_t n = std::min(block, count - done) * dims;
+        for (uint64_t k = 0; k < n; ++k) raw[k] = r.peekChecked<int16_t>(at + 2 * k);
+        for (uint64_t k = 0; k < n; ++k) step[k] = static_cast<float>(raw[k]) / 10.0f;
+        for (uint64_t k = 0; k < n; k += dims) {
+            for (uint64_t c = 0; c < dims; ++c) running[static_cast<int>(c)] += step[k + c];
+            *dst++ = running - offset;
         }
-        at += 2 * static_cast<uint64_t>(dims);
-        out.push_back(running - offset);
+        at += 2 * n;
     }
 }
 
@@ -82,10 +134,7 @@ std::vector<V> extractVertexes(const uint8_t* data, uint64_t size, const V& offs
     uint8_t encoding = 0;
     if (!r.read(encoding)) return out;
     if (encoding == 0) {
-        const uint64_t n = r.remaining() / 8;
-        out.resize(static_cast<size_t>(n));
-        V* dst = out.data();
-        for (uint64_t i = 0; i < n; ++i) dst[i] = payload_detail::readVec<V>(r, 8 * i) - offset;
+        payload_detail::appendPlainRun(out, r, 0, r.remaining() / 8, offset);
         return out;
     }
     if (!r.has(8)) return out;
@@ -137,8 +186,8 @@ void extractIndexedVertexes(const uint8_t* data, uint64_t size, const V& offset,
                                        payload_detail::readVec<V>(r, 0), offset);
         vertices = std::move(decoded);
     } else {
-        vertices.resize(vertexCount);
-        for (uint64_t i = 0; i < vertexCount; ++i) vertices[i] = payload_detail::readVec<V>(r, 4 * dims * i) - offset;
+        vertices.clear();
+        payload_detail::appendPlainRun(vertices, r, 0, vertexCount, offset);
     }
     r.skip(vertexBytes);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 
@@ -132,6 +133,80 @@ TEST(Angles, WrapAngleAndPlaneCrossing) {
     const vec3 hit = getIntersectLinePlane(vec3(0, 0, 1), vec3(0, 0, 3), vec3(2, 0, -1), up);
     EXPECT_NEAR(hit.x, 1.0f, 1e-5);
     EXPECT_NEAR(hit.z, 1.0f, 1e-5);
+}
+
+}  // namespace
+}  // namespace quorvan
+
+namespace quorvan {
+namespace {
+
+// The appending and in-place forms write what the by-value forms return,
+// after whatever the output already holds, for every length from empty up
+// (both parities of the strip rule, the fan's open and closed rings).
+TEST(ConversionForms, AppendingAndInPlaceMatchByValue) {
+    using V = std::vector<glm::vec3>;
+    const V prefix{{9, 9, 9}, {8, 8, 8}};
+    for (size_t n = 0; n < 12; ++n) {
+        V s;
+        for (size_t i = 0; i < n; ++i) s.emplace_back(float(i), float(i * i % 7), float(i % 3));
+        if (n > 3 && n % 4 == 0) s.back() = s.front();
+        const auto appended = [&](auto append, const V& whole) {
+            V out = prefix;
+            append(out);
+            EXPECT_EQ(V(out.begin(), out.begin() + 2), prefix);
+            EXPECT_EQ(V(out.begin() + 2, out.end()), whole) << n;
+        };
+        V strip;  // the line-strip rule, spelled out
+        for (size_t i = 1; i < n; ++i) {
+            strip.push_back(s[i == 1 ? 0 : i]);
+            strip.push_back(s[i == 1 ? 1 : i - 1]);
+        }
+        appended([&](V& o) { appendLineStripLines(o, s); }, strip);
+        EXPECT_EQ(lineStripToLines(s), strip);
+        appended([&](V& o) { appendTriangleStripTriangles(o, s); }, triangleStripToTriangles(s));
+        appended([&](V& o) { appendTriangleFanTriangles(o, s); }, triangleFanToTriangles(s));
+        appended([&](V& o) { appendTriangleNormals(o, s); }, calculateTriangleNormals(s));
+
+        for (const size_t room : {size_t(0), 3 * n}) {
+            V inPlace = s;
+            inPlace.reserve(room);
+            triangleStripToTrianglesInPlace(inPlace);
+            EXPECT_EQ(inPlace, triangleStripToTriangles(s)) << n << " with room " << room;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quorvan
+
+namespace quorvan {
+namespace {
+
+// Normals are computed four triangles at a time where the processor allows;
+// every one must be bit for bit what the scalar rule gives (any NaN for a
+// degenerate triangle), whatever the count's remainder.
+TEST(ConversionForms, BatchedNormalsMatchTheScalarRuleExactly) {
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> pick(0, 9);
+    std::uniform_real_distribution<float> value(-1e4f, 1e4f);
+    for (size_t triangles = 0; triangles < 40; ++triangles) {
+        std::vector<glm::vec3> t(3 * triangles);
+        for (auto& v : t) {
+            const int kind = pick(rng);
+            v = kind == 0 ? glm::vec3(1.0f) : kind == 1 ? glm::vec3(value(rng) * 1e-30f) : glm::vec3(value(rng), value(rng), value(rng));
+        }
+        const auto normals = calculateTriangleNormals(t);
+        ASSERT_EQ(normals.size(), t.size());
+        for (size_t i = 0; i < t.size(); ++i) {
+            const glm::vec3 n = getNormalizedNormal(t[i / 3 * 3 + 2], t[i / 3 * 3 + 1], t[i / 3 * 3]);
+            for (int c = 0; c < 3; ++c) {
+                const bool same = std::memcmp(&n[c], &normals[i][c], sizeof(float)) == 0 ||
+                                  (std::isnan(n[c]) && std::isnan(normals[i][c]));
+                ASSERT_TRUE(same) << triangles << " triangles, entry " << i;
+            }
+        }
+    }
 }
 
 }  // namespace

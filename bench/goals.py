@@ -1,0 +1,100 @@
+#!/usr/bin/env python3
+"""Prints the goal table from one run of scripts/bench.sh.
+
+Reads the Google Benchmark JSON files (medians of interleaved repetitions,
+CPU time) and the host comparison's key/value lines from the results
+directory given as the only argument. Exits 0 whatever the ratios: the
+table is a report, not a gate.
+"""
+import json
+import statistics
+import sys
+from pathlib import Path
+
+results = Path(sys.argv[1])
+
+
+def medians(name):
+    """run_name -> median aggregate of one benchmark program's JSON output."""
+    data = json.loads((results / f"{name}.json").read_text())
+    out = {}
+    for b in data["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            out[b["run_name"]] = b
+    return out
+
+
+def host_values(key):
+    """Medians over the interleaved rounds of one key of the host comparison."""
+    values = []
+    for line in (results / "host.txt").read_text().splitlines():
+        parts = line.split()
+        if len(parts) == 2 and parts[0] == key:
+            values.append(float(parts[1]))
+    return statistics.median(values) if values else float("nan")
+
+
+def fastest_memcpy(runs, size):
+    rates = [b["bytes_per_second"] for n, b in runs.items() if n.startswith(f"BM_Memcpy/{size}/")]
+    return max(rates) if rates else float("nan")
+
+
+rows = []  # (goal, measured, target, met)
+
+
+def row(goal, value, target, at_most, detail=""):
+    met = value <= target if at_most else value >= target
+    rows.append((goal, f"{value:.2f}", ("≤ " if at_most else "≥ ") + f"{target:.2f}", "met" if met else "NOT MET", detail))
+
+
+# Linear models: time(10000) / (10 x time(1000)) for every type and order.
+models = medians("bench_models")
+scaling, allocating = {}, {}
+for name, b in models.items():
+    series, n = name.rsplit("/", 1)
+    scaling.setdefault(series, {})[int(n)] = b["cpu_time"]
+    allocating.setdefault(series, {})[int(n)] = b.get("allocated_bytes", float("nan"))
+ratios = {s.replace("BM_Model/", ""): t[10000] / (10 * t[1000]) for s, t in scaling.items() if 1000 in t and 10000 in t}
+alloc_ratios = {s.replace("BM_Model/", ""): a[10000] / (10 * a[1000]) if a[1000] else float("nan")
+                for s, a in allocating.items() if 1000 in a and 10000 in a}
+worst = max(ratios, key=ratios.get)
+row("linear models (worst type/order)", ratios[worst], 1.10, True, worst)
+
+# No hidden copies: bytes allocated while building / bytes of the finished models.
+tile = medians("bench_builders")["BM_MixedTile"]
+row("no hidden copies (mixed tile)", tile["alloc_ratio"], 2.0, True,
+    f"{tile['allocated_bytes'] / 1e6:.2f} MB allocated for {tile['model_bytes'] / 1e6:.2f} MB of models")
+
+# Decoding: output bytes/s of the vertex-stream decoders / fastest memcpy of the same bytes.
+decoders = medians("bench_decoders")
+for label, name, size in [("plain", "BM_PlainStream/4096", 32768), ("delta", "BM_DeltaStream/4096", 32768),
+                          ("plain, 64 points", "BM_PlainStream/64", 512), ("delta, 64 points", "BM_DeltaStream/64", 512)]:
+    row(f"decoding: {label} stream", decoders[name]["bytes_per_second"] / fastest_memcpy(decoders, size), 0.5, False,
+        f"{size} output bytes")
+
+# Conversions: output bytes/s / fastest memcpy of the same bytes.
+conversions = medians("bench_conversions")
+for label, name, size in [("strip to triangles + normals", "BM_StripToTrianglesWithNormals/4096", 294768),
+                          ("line strip to lines", "BM_LineStripToLines/4096", 98280),
+                          ("strip to triangles + normals, L1", "BM_StripToTrianglesWithNormals/256", 18288),
+                          ("line strip to lines, L1", "BM_LineStripToLines/256", 6120)]:
+    row(f"conversions: {label}", conversions[name]["bytes_per_second"] / fastest_memcpy(conversions, size), 0.35,
+        False, f"{size} output bytes")
+
+# The JVM side.
+row("JNI hand-off (modelTriangles)", host_values("jvm_handoff_ns") / host_values("native_handoff_ns"), 1.3, True,
+    f"{host_values('handoff_bytes') / 1e6:.1f} MB into new memory; "
+    f"{host_values('jvm_handoff_ns') / host_values('native_handoff_hot_ns'):.2f} against one cache-hot native buffer")
+row("host round trip (mixed tile)", host_values("jvm_tile_ns") / host_values("native_tile_ns"), 1.25, True,
+    f"JVM {host_values('jvm_tile_ns') / 1e6:.2f} ms, native {host_values('native_tile_ns') / 1e6:.2f} ms")
+
+print()
+print("| goal | ratio | target | | detail |")
+print("|---|---|---|---|---|")
+for goal, value, target, met, detail in rows:
+    print(f"| {goal} | {value} | {target} | {met} | {detail} |")
+print()
+print("Linear models, N = 10000 against 10 x N = 1000, every type and order:")
+print(f"  {'':40s} {'time':>6s} {'bytes allocated':>16s}")
+for name in sorted(ratios, key=ratios.get, reverse=True):
+    print(f"  {name:40s} {ratios[name]:6.2f} {alloc_ratios.get(name, float('nan')):16.2f}")

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds the release preset, runs every benchmark program and the host
+# comparison (JVM harness against the native build, interleaved rounds), and
+# prints the goal table. Results stay in build/release/bench-results/.
+#   bash scripts/bench.sh           full run (a few minutes)
+#   bash scripts/bench.sh --quick   short smoke run, same table, noisier figures
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+repetitions=7 min_time=0.1 rounds=5 runs=41
+if [ "${1:-}" = "--quick" ]; then repetitions=3 min_time=0.01 rounds=1 runs=9; fi
+
+bash scripts/setup.sh
+if ! command -v python3 >/dev/null; then
+    sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends python3
+fi
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$(nproc)"
+
+build=build/release
+out=$build/bench-results
+rm -rf "$out" && mkdir -p "$out"
+
+# Medians of repetitions run in random interleaved order, so that a change in
+# the machine's load hits every benchmark of a program alike.
+for program in bench_decoders bench_conversions bench_builders bench_models bench_queries; do
+    echo "bench: $program"
+    "$build/bench/$program" --benchmark_repetitions="$repetitions" --benchmark_min_time="$min_time" \
+        --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+        --benchmark_out="$out/$program.json" --benchmark_out_format=json >"$out/$program.txt"
+done
+
+# The JVM round trip and hand-off against the native build of the same
+# bytes, in alternating rounds. A fixed, pre-touched heap: a long-running
+# host has touched its heap long before, as the native side's memory is.
+echo "bench: host comparison"
+"$build/bench/meshory_host_reference" write "$out"
+java="${JAVA_HOME:-/usr/lib/jvm/java-17-openjdk-amd64}/bin/java"
+for ((r = 0; r < rounds; ++r)); do
+    "$build/bench/meshory_host_reference" run "$out" "$runs" >>"$out/host.txt"
+    "$java" -Xms2g -Xmx2g -XX:+AlwaysPreTouch -Dmeshory.library="$build/src/libmeshory.so" \
+        -cp "$build/java/meshory.jar:$build/bench/meshory-bench.jar" MeshoryBench "$out" "$runs" >>"$out/host.txt"
+done
+
+python3 bench/goals.py "$out" | tee "$out/goals.md"
