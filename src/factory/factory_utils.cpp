@@ -16,6 +16,12 @@ bool meets(const glm::vec2& a, const glm::vec2& b, float tolerance) {
 }  // namespace
 
 void mergeLines(const std::vector<glm::vec2>& line, std::vector<glm::vec2>& path, float tolerance) {
+    if (&line == &path) {
+        // Inserting a vector's own range into it is undefined; merge a copy.
+        const std::vector<glm::vec2> copy = line;
+        mergeLines(copy, path, tolerance);
+        return;
+    }
     if (line.empty()) return;
     if (path.empty()) {
         path = line;

@@ -34,4 +34,11 @@ void modelOnPolygonTriangleFan(S_ModelBlobData* data);
 void modelText(S_ModelBlobData* data);
 void modelLabelSegments(S_ModelBlobData* data);
 
+// Transport paths: u8 prefix (width; unread for railways), then a vertex
+// stream. An empty payload changes nothing.
+void modelRailroad(S_ModelBlobData* data);
+void modelTramPath(S_ModelBlobData* data);
+void modelRoadPath(S_ModelBlobData* data);
+void modelBridge(S_ModelBlobData* data);
+
 }  // namespace quorvan::builders

@@ -32,6 +32,10 @@ const std::map<int32_t, S_GeometryTypeFunction>& geometryTypeFunctions() {
             {ON_POLYGON_TRIANGLE_FAN, builders::modelOnPolygonTriangleFan},
             {CELL_POLYGON, builders::modelCellPolygon},
             {LABEL_STYLE_SEGMENTS, builders::modelLabelSegments},
+            {RAILROAD_PATH, builders::modelRailroad},
+            {TRAM_PATH, builders::modelTramPath},
+            {ROAD_PATH, builders::modelRoadPath},
+            {BRIDGE, builders::modelBridge},
         };
         std::map<int32_t, S_GeometryTypeFunction> t;
         for (const auto& row : rows) t.emplace(row.type, row);
