@@ -46,7 +46,9 @@ public final class NativeMemoryStress {
             tiles.add(tile(i));
         }
 
-        runThreads(tiles, tilesPerThread / 4);
+        // Half the run again as warm-up: allocator arenas (and a sanitizer's quarantine)
+        // reach their working size, and the JIT has compiled the loop.
+        runThreads(tiles, tilesPerThread / 2);
         long warm = residentKb();
         runThreads(tiles, tilesPerThread);
         long end = residentKb();
