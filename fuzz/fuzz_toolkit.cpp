@@ -1,7 +1,7 @@
 // The geometry toolkit on fuzzed coordinates, NaN and infinity included:
-// textured line, convex hull, polygon tests and intersections. Layout: u8
-// cap segments, f32 texture length, f32 radius, then (x, y) pairs; the pairs
-// split into polygons a (first half) and b (second half).
+// textured line, convex hull, polygon tests, intersections and line merging.
+// Layout: u8 cap segments, f32 texture length, f32 radius, then (x, y)
+// pairs; the pairs split into polygons a (first half) and b (second half).
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -13,6 +13,7 @@
 
 #include "geometry/aabb2d.h"
 #include "geometry/mathglm.h"
+#include "factory/factory_utils.h"
 #include "geometry/texturedline.h"
 
 namespace {
@@ -74,5 +75,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (lineCircleIntersection(q, radius, p, q).size() > 2) __builtin_trap();
     if (lineSphereIntersection(glm::vec3(q, 1.0f), radius, glm::vec3(p, 0.0f), glm::vec3(q, 2.0f)).size() > 2) __builtin_trap();
     (void)sink;
+
+    // Merging keeps every point of both lines but at most the one they share.
+    std::vector<glm::vec2> path = a;
+    mergeLines(b, path, radius);
+    if (path.size() > a.size() + b.size() || (!a.empty() && !b.empty() && path.size() + 1 < a.size() + b.size())) {
+        __builtin_trap();
+    }
+    mergeLines(path, path, radius);
     return 0;
 }
