@@ -56,7 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }();
     (void)gridReady;
 
-    glm::vec3 origin(in.take<float>(), in.take<float>(), in.take<float>());
+    // One take per statement: argument evaluation order is unspecified, and
+    // a kept input must mean the same to every compiler that replays it.
+    glm::vec3 origin;
+    origin.x = in.take<float>();
+    origin.y = in.take<float>();
+    origin.z = in.take<float>();
     LoadFilter filter(in.take<uint16_t>());
     if (const uint8_t c = in.take<uint8_t>(); c & 1) filter.categories.insert(c >> 1);
     if (const uint32_t s = in.take<uint32_t>(); s & 1) filter.styleIds.insert(s >> 1);
@@ -65,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (in.n > 0 && blobs.size() < 64) {
         const int32_t type = typeFromByte(in.take<uint8_t>());
         const int32_t layer = in.take<int8_t>();
-        const int32_t cell = in.take<uint16_t>() % 64 * 65536 + in.take<uint8_t>() % 64;
+        const int32_t column = in.take<uint16_t>() % 64;
+        const int32_t cell = column * 65536 + in.take<uint8_t>() % 64;
         const size_t length = std::min<size_t>(in.take<uint16_t>(), in.n);
         blobs.emplace_back(blobs.size(), type, layer, cell, std::vector<uint8_t>(in.p, in.p + length));
         in.p += length;
