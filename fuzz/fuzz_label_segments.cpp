@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto prefix = extractLabelSegments(half.data(), half.size(), offset);
     if (prefix.size() > all.size()) __builtin_trap();
     for (size_t i = 0; i < prefix.size(); ++i) {
-        if (prefix[i].text != all[i].text || prefix[i].points.size() != all[i].points.size()) __builtin_trap();
+        if (prefix[i].text != all[i].text || prefix[i].points.size() != all[i].points.size())
+            __builtin_trap();
     }
 
     S_Model model;

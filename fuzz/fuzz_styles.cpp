@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     volatile size_t sink = list.getAll3dStyles().size();
-    for (const C_GeoStyle* style : list.getAllStyles()) sink = sink + style->getName().size() + style->getZOrder();
+    for (const C_GeoStyle* style : list.getAllStyles())
+        sink = sink + style->getName().size() + style->getZOrder();
     (void)sink;
     list.clear();
     return 0;

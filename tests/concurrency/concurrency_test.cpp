@@ -63,12 +63,15 @@ std::vector<S_BlobData> everyType() {
     unknown.kind = 9;
     const std::vector<std::pair<int32_t, Bytes>> payloads{
         {TRIANGLE_STRIPS, plainStream(quad)},
-        {INDEXED_TRIANGLE_STRIPS, indexedBlock<vec2>(quad, {0, 1, 2, 3}, {0, 1, 3, 2}, 45, kByteIndices)},
+        {INDEXED_TRIANGLE_STRIPS,
+         indexedBlock<vec2>(quad, {0, 1, 2, 3}, {0, 1, 3, 2}, 45, kByteIndices)},
         {FLAT_TRIANGLE_STRIP, deltaStream(ring)},
-        {INDEXED_FLAT_TRIANGLE_STRIPS, indexedBlock<vec2>(quad, {0, 1, 2, 3}, {0, 1, 3, 2}, 0, kDeltaVertices)},
+        {INDEXED_FLAT_TRIANGLE_STRIPS,
+         indexedBlock<vec2>(quad, {0, 1, 2, 3}, {0, 1, 3, 2}, 0, kDeltaVertices)},
         {FLAT_LINE_STRIP, withU8Prefix(3, plainStream(line))},
         {LINES, plainStream(line)},
-        {INDEXED_LINES, indexedBlock<vec3>({{0, 0, 1}, {5, 5, 2}, {9, 1, 0}}, {0, 1, 1, 2}, {}, 0, 0)},
+        {INDEXED_LINES,
+         indexedBlock<vec3>({{0, 0, 1}, {5, 5, 2}, {9, 1, 0}}, {0, 1, 1, 2}, {}, 0, 0)},
         {POINTS, deltaStream(ring)},
         {TEXT_DATA, labelBlock({15, 25}, {{0, "Main"}, {1, "Haupt"}})},
         {RAILROAD_PATH, withU8Prefix(0, plainStream(line))},
@@ -83,7 +86,8 @@ std::vector<S_BlobData> everyType() {
         {LABEL_STYLE_SEGMENTS, labelSegments({{road, pin, unknown}})},
     };
     std::vector<S_BlobData> blobs;
-    for (const auto& [type, payload] : payloads) blobs.emplace_back(blobs.size() + 1, type, 3, 65536 + 2, payload);
+    for (const auto& [type, payload] : payloads)
+        blobs.emplace_back(blobs.size() + 1, type, 3, 65536 + 2, payload);
     return blobs;
 }
 
@@ -99,8 +103,16 @@ struct Snapshot {
 };
 
 Snapshot snapshot(const S_Model& m) {
-    return {m.polygons.vertices, m.polygons.normals, m.lines.vertices, m.points, m.paths, m.label,
-            m.labelPosition,     m.height,           m.roadSegments.size(), m.pointSegments.size()};
+    return {m.polygons.vertices,
+            m.polygons.normals,
+            m.lines.vertices,
+            m.points,
+            m.paths,
+            m.label,
+            m.labelPosition,
+            m.height,
+            m.roadSegments.size(),
+            m.pointSegments.size()};
 }
 
 // The models of every type, one per blob, plus one model of all of them.
@@ -194,8 +206,8 @@ TEST(Concurrency, OneCameraProjectsForManyThreadsAtOnce) {
     // Everything a picking host asks, as one comparable list of points.
     const auto ask = [&camera](int i) {
         const float f = static_cast<float>(i);
-        std::vector<vec3> out{camera.project(vec3(f, 2 * f, 0)), camera.unProject(vec3(400 + f, 300, 0.5f)),
-                              camera.getEye()};
+        std::vector<vec3> out{camera.project(vec3(f, 2 * f, 0)),
+                              camera.unProject(vec3(400 + f, 300, 0.5f)), camera.getEye()};
         for (const auto& v : camera.unprojectLine(vec3(f, 10, 0), vec3(f, 10, 1))) out.push_back(v);
         for (const auto& v : camera.getLineToPlane(vec2(f * 7, 300), 0.0f)) out.push_back(v);
         for (const auto& v : camera.getViewportProjection(f)) out.push_back(v);
