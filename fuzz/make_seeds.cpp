@@ -145,6 +145,11 @@ int main(int argc, char** argv) {
     }
     write(root / "toolkit", "polygons", square.bytes);
 
+    // Every sequence length, and the ill-formed cases the two decoders must
+    // agree on: an overlong form, an encoded surrogate, a cut-off sequence.
+    write(root / "utf8", "valid", ByteWriter().text("Stra\xC3\x9F" "e \xE4\xB8\xBB \xF0\x9F\x97\xBA").bytes);
+    write(root / "utf8", "ill_formed", ByteWriter().text("\xC0\x80 \xED\xA0\x80 \xE2\x82").bytes);
+
     write(root / "styles", "city.sld", ByteWriter().text(kStyleDocument).bytes);
     write(root / "styles", "minimal.sld",
           ByteWriter().text("<StyledLayerDescriptor><NamedLayer/></StyledLayerDescriptor>").bytes);
