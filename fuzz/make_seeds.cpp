@@ -29,6 +29,53 @@ struct MakerInput {
     }
 };
 
+// Every property the style loader reads, in one layer, and a second layer
+// with defaults.
+const char* const kStyleDocument = R"(<?xml version="1.0" encoding="UTF-8"?>
+<StyledLayerDescriptor version="1.0.0" background-color="#F2EFE9" background-opacity="0.5">
+  <NamedLayer>
+    <Name>roads</Name>
+    <VendorOption name="geometryLayerId">20</VendorOption>
+    <VendorOption name="zOrder">10</VendorOption>
+    <VendorOption name="3D">true</VendorOption>
+    <VendorOption name="selectable">1</VendorOption>
+    <VendorOption name="antialiasing">true</VendorOption>
+    <VendorOption name="decorator">arrows</VendorOption>
+    <VendorOption name="direction">true</VendorOption>
+    <VendorOption name="mergeable">by-name</VendorOption>
+    <VendorOption name="repeat">300</VendorOption>
+    <VendorOption name="spaceAround">4</VendorOption>
+    <VendorOption name="maxAngleDelta">25</VendorOption>
+    <VendorOption name="autoWrap">120</VendorOption>
+    <VendorOption name="maxDisplacement">12</VendorOption>
+    <UserStyle>
+      <Name>roads-day</Name>
+      <FeatureTypeStyle>
+        <Rule>
+          <MinScaleDenominator>8000</MinScaleDenominator>
+          <MaxScaleDenominator>50</MaxScaleDenominator>
+          <VendorOption name="minLabelScaleDenominator">900</VendorOption>
+          <VendorOption name="maxLabelScaleDenominator">5</VendorOption>
+          <PolygonSymbolizer>
+            <Fill><CssParameter name="fill">#D9D0C9</CssParameter>
+              <CssParameter name="fill-opacity">0.9</CssParameter>
+              <CssParameter name="fill-width">2</CssParameter></Fill>
+            <Stroke><CssParameter name="stroke">#B9A99B</CssParameter>
+              <CssParameter name="stroke-width">1.5</CssParameter>
+              <CssParameter name="stroke-opacity">1</CssParameter>
+              <CssParameter name="stroke-dasharray">5 3</CssParameter></Stroke>
+            <Graphic><ExternalGraphic><Resource default="pin.png" selected="pin-hi.png"/></ExternalGraphic>
+              <Size>16</Size></Graphic>
+          </PolygonSymbolizer>
+          <TextSymbolizer><CssParameter name="font-size">12</CssParameter></TextSymbolizer>
+        </Rule>
+      </FeatureTypeStyle>
+    </UserStyle>
+  </NamedLayer>
+  <NamedLayer><Name>water</Name><VendorOption name="zOrder">-5</VendorOption></NamedLayer>
+</StyledLayerDescriptor>
+)";
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -77,5 +124,34 @@ int main(int argc, char** argv) {
     g.u16(4).u16(3).put<double>(0).put<double>(0).put<double>(400).put<double>(300);
     g.put<double>(150).put<double>(50).put<double>(250).put<double>(250).put<int8_t>(1);
     write(root / "grid", "basic", g.bytes);
+
+    ByteWriter origin;
+    origin.f32(1).f32(2);
+    write(root / "label_segments", "two_groups", ByteWriter(origin).raw(segments).bytes);
+    write(root / "label_segments", "empty_group", ByteWriter(origin).raw(labelSegments({{}})).bytes);
+
+    // Toolkit: caps, texture length, radius, then a polyline with a sharp
+    // turn (a rejected miter) and a repeat, split into two polygons.
+    ByteWriter t;
+    t.u8(2).f32(4).f32(8);
+    for (const glm::vec2 p : {glm::vec2(0, 0), {10, 0}, {10, 10}, {10, 10}, {0, 1}, {5, 5}, {20, 0}, {20, 20}}) {
+        t.f32(p.x).f32(p.y);
+    }
+    write(root / "toolkit", "polyline", t.bytes);
+    ByteWriter square;
+    square.u8(0).f32(1).f32(3);
+    for (const glm::vec2 p : {glm::vec2(0, 0), {4, 0}, {4, 4}, {0, 4}, {2, -1}, {6, 2}, {2, 5}}) {
+        square.f32(p.x).f32(p.y);
+    }
+    write(root / "toolkit", "polygons", square.bytes);
+
+    // Every sequence length, and the ill-formed cases the two decoders must
+    // agree on: an overlong form, an encoded surrogate, a cut-off sequence.
+    write(root / "utf8", "valid", ByteWriter().text("Stra\xC3\x9F" "e \xE4\xB8\xBB \xF0\x9F\x97\xBA").bytes);
+    write(root / "utf8", "ill_formed", ByteWriter().text("\xC0\x80 \xED\xA0\x80 \xE2\x82").bytes);
+
+    write(root / "styles", "city.sld", ByteWriter().text(kStyleDocument).bytes);
+    write(root / "styles", "minimal.sld",
+          ByteWriter().text("<StyledLayerDescriptor><NamedLayer/></StyledLayerDescriptor>").bytes);
     return 0;
 }

@@ -14,6 +14,8 @@ final class PayloadWriter {
     static final int LINES = 6;
     static final int POINTS = 8;
     static final int TEXT_DATA = 9;
+    static final int ROAD_PATH = 12;
+    static final int BRIDGE = 13;
     static final int TRIANGLE_FAN = 15;
     static final int CELL_POLYGON = 18;
     static final int LABEL_STYLE_SEGMENTS = 101;

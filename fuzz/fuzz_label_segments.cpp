@@ -1,0 +1,36 @@
+// The label-segment decoder on raw bytes, then every element filed into a
+// model the way the builder files it. The first 8 bytes are the origin.
+// Property: a truncated payload decodes to a prefix of the whole one.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "model/labels.h"
+#include "model/payload.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace quorvan;
+    if (size < 2 * sizeof(float)) return 0;
+    glm::vec2 offset;
+    std::memcpy(&offset, data, sizeof offset);
+    // Exact-size copies, so that an overrun of either length is caught.
+    const std::vector<uint8_t> whole(data + sizeof offset, data + size);
+    const std::vector<uint8_t> half(whole.begin(), whole.begin() + whole.size() / 2);
+
+    const auto all = extractLabelSegments(whole.data(), whole.size(), offset);
+    const auto prefix = extractLabelSegments(half.data(), half.size(), offset);
+    if (prefix.size() > all.size()) __builtin_trap();
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        if (prefix[i].text != all[i].text || prefix[i].points.size() != all[i].points.size())
+            __builtin_trap();
+    }
+
+    S_Model model;
+    for (const auto& element : all) {
+        checkUtf8Valid(element.text, 1000);
+        if (element.kind == 1) addRoadSegmentToModel(&model, element);
+        if (element.kind == 2) addPointSegmentToModel(&model, element);
+    }
+    return 0;
+}
