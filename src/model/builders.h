@@ -12,6 +12,7 @@
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 
+#include "geometry/mathglm.h"
 #include "model/glmodel.h"
 
 namespace quorvan::builders {
@@ -31,6 +32,25 @@ inline std::vector<glm::vec3> liftTo(const std::vector<glm::vec2>& points, float
 
 // The point under v on the ground plane.
 inline glm::vec3 ground(const glm::vec3& v) { return {v.x, v.y, 0.0f}; }
+
+// Walks the outline ring of a fan (fan[0] is an inner centre when hasCentre)
+// as (current, previous) vertex pairs: the closing edge first, unless the
+// ring repeats its first vertex, then each edge in fan order. A fan that
+// holds only its centre has no edge.
+template <typename Edge>
+void forEachFanEdge(const std::vector<glm::vec3>& fan, bool hasCentre, Edge&& edge) {
+    const size_t n = fan.size();
+    const size_t first = hasCentre ? 1 : 0;
+    if (n <= first) return;
+    if (!isSameVertex(fan[first], fan[n - 1])) edge(fan[first], fan[n - 1]);
+    for (size_t i = first + 1; i < n; ++i) edge(fan[i], fan[i - 1]);
+}
+
+// Vertices on a fan's outline ring: at most one edge each.
+inline size_t fanRingSize(const std::vector<glm::vec3>& fan, bool hasCentre) {
+    const size_t first = hasCentre ? 1 : 0;
+    return fan.size() > first ? fan.size() - first : 0;
+}
 
 // The request origin as the 2D decoders' offset.
 inline glm::vec2 groundOffset(const S_ModelBlobData* data) { return {data->origin.x, data->origin.y}; }

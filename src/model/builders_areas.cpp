@@ -74,13 +74,10 @@ void makeStrokeFromLine(std::vector<glm::vec3>& out, const glm::vec3& a, const g
 
 void appendStrokeLinesFromTrianglesFan(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan,
                                        bool hasCentre) {
-    const size_t n = fan.size();
-    const size_t first = hasCentre ? 1 : 0;
-    if (n <= first) return;
     // At most one edge per outline vertex, six vertices per raised edge.
-    reserveToAppend(out, 6 * (n - first));
-    if (!isSameVertex(fan[first], fan[n - 1])) makeStrokeFromLine(out, fan[first], fan[n - 1]);
-    for (size_t i = first + 1; i < n; ++i) makeStrokeFromLine(out, fan[i], fan[i - 1]);
+    reserveToAppend(out, 6 * fanRingSize(fan, hasCentre));
+    forEachFanEdge(fan, hasCentre,
+                   [&out](const glm::vec3& c, const glm::vec3& p) { makeStrokeFromLine(out, c, p); });
 }
 
 std::vector<glm::vec3> makeStrokeLinesFromTrianglesFan(const std::vector<glm::vec3>& fan,

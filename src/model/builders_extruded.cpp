@@ -71,9 +71,6 @@ void addExtrudedFan(S_ModelBlobData* data, bool hasCentre) {
 
 void appendWallsTrianglesFromTriangleFan(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan,
                                          bool hasCentre) {
-    const size_t n = fan.size();
-    const size_t first = hasCentre ? 1 : 0;
-    if (n <= first) return;
     //  p------c     roof edge, from the previous outline vertex p to c
     //  |   /  |     (c, p, gp) and (c, gp, gc)
     //  gp-----gc    on the ground
@@ -81,9 +78,8 @@ void appendWallsTrianglesFromTriangleFan(std::vector<glm::vec3>& out, const std:
         const glm::vec3 gp = ground(p);
         out.insert(out.end(), {c, p, gp, c, gp, ground(c)});
     };
-    reserveToAppend(out, 6 * (n - first));
-    if (!isSameVertex(fan[first], fan[n - 1])) wall(fan[first], fan[n - 1]);
-    for (size_t i = first + 1; i < n; ++i) wall(fan[i], fan[i - 1]);
+    reserveToAppend(out, 6 * fanRingSize(fan, hasCentre));
+    forEachFanEdge(fan, hasCentre, wall);
 }
 
 std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(const std::vector<glm::vec3>& fan,
