@@ -14,6 +14,7 @@
 #include <random>
 
 #include "geometry/mathglm.h"
+#include "memcpy_reference.h"
 
 namespace {
 
@@ -75,15 +76,7 @@ void BM_LineStripToLines(benchmark::State& state) {
 void BM_Memcpy(benchmark::State& state) {
     const size_t bytes = static_cast<size_t>(state.range(0));
     const size_t distance = static_cast<size_t>(state.range(1));
-    std::vector<uint8_t> arena(2 * bytes + 3 * 4096 + distance);
-    uint8_t* base = arena.data() + (4096 - reinterpret_cast<uintptr_t>(arena.data()) % 4096);
-    uint8_t* dst = base + ((bytes + 4095) / 4096 + 1) * 4096 + distance;
-    std::memset(base, 1, bytes);
-    for (auto _ : state) {
-        std::memcpy(dst, base, bytes);
-        benchmark::DoNotOptimize(dst);
-        benchmark::ClobberMemory();
-    }
+    meshory_bench::runMemcpyReference(state, bytes, distance);
     setOutputBytes(state, bytes);
 }
 

@@ -10,6 +10,7 @@
 #include "model/labels.h"
 #include "model/payload.h"
 #include "support/payload_writer.h"
+#include "memcpy_reference.h"
 
 namespace {
 
@@ -101,16 +102,7 @@ void BM_LabelSegments(benchmark::State& state) {
 void BM_Memcpy(benchmark::State& state) {
     const size_t bytes = static_cast<size_t>(state.range(0));
     const size_t distance = static_cast<size_t>(state.range(1));
-    std::vector<uint8_t> arena(2 * bytes + 3 * 4096 + distance);
-    uint8_t* base = arena.data() + (4096 - reinterpret_cast<uintptr_t>(arena.data()) % 4096);
-    uint8_t* src = base;
-    uint8_t* dst = base + ((bytes + 4095) / 4096 + 1) * 4096 + distance;
-    std::memset(src, 1, bytes);
-    for (auto _ : state) {
-        std::memcpy(dst, src, bytes);
-        benchmark::DoNotOptimize(dst);
-        benchmark::ClobberMemory();
-    }
+    meshory_bench::runMemcpyReference(state, bytes, distance);
     setOutputBytes(state, bytes);
 }
 
