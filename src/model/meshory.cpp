@@ -5,6 +5,7 @@
 #include "debug/debuglog.h"
 #include "geometry/mathglm.h"
 #include "model/builders.h"
+#include "model/model_pool.h"
 #include "model/payload.h"
 #include "model/request_plan.h"
 #include "model/transport_request.h"
@@ -57,14 +58,18 @@ namespace builders {
 
 void modelPoints(S_ModelBlobData* data) {
     const auto& bytes = data->blob->data;
-    const auto points =
-        extractVertexes(bytes.data(), bytes.size(), groundOffset(data));
+    const auto points = extractVertexes(bytes.data(), bytes.size(), groundOffset(data));
     appendInPlace(data->model->points, points);
 }
 
 }  // namespace builders
 
-C_Meshory::~C_Meshory() { releaseModels(); }
+C_Meshory::C_Meshory() : pool(std::make_unique<builders::ModelPool>()) {}
+
+C_Meshory::~C_Meshory() {
+    // Nothing is worth keeping now: the models go, then the pool with its storage.
+    for (const S_Model* model : models) delete model;
+}
 
 GeometryBuilder C_Meshory::builderFor(int32_t type) {
     const auto& table = geometryTypeFunctions();
@@ -81,12 +86,14 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
     return makeModelFrom(list, origin, filter, viewport);
 }
 
-const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs, const glm::vec3& origin,
-                                        const LoadFilter& filter, const ViewportPolygon& viewport) {
+const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs,
+                                        const glm::vec3& origin, const LoadFilter& filter,
+                                        const ViewportPolygon& viewport) {
     if (blobs.empty()) return nullptr;
     // Owned here until filed, so an allocation failure inside a builder frees it.
-    auto model = std::make_unique<S_Model>();
-    builders::reserveForRequest(blobs, *model);
+    const builders::RequestSizes sizes = builders::planRequest(blobs);
+    std::unique_ptr<S_Model> model = pool->take(sizes.bytes());
+    builders::reserveForRequest(sizes, *model);
     // Railways, roads and bridges share state across the blobs of this request.
     builders::TransportRequest transport(*model);
     bool built = false;
@@ -111,7 +118,11 @@ const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs
         }
         built = true;
     }
-    if (!built) return nullptr;
+    if (!built) {
+        transport.finish();  // the path storage back in the model before it is kept
+        pool->give(std::move(model));
+        return nullptr;
+    }
     transport.finish();
 
     model->id = blobs.front()->id;
@@ -137,8 +148,8 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
     return makeModel(blobs, origin, filter, regionEmpty());
 }
 
-const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs, const glm::vec3& origin,
-                                        const LoadFilter& filter) {
+const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs,
+                                        const glm::vec3& origin, const LoadFilter& filter) {
     return makeModelFrom(blobs, origin, filter, regionEmpty());
 }
 
@@ -147,13 +158,15 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
     return makeModel(blobs, origin, LoadFilter(), viewport);
 }
 
-void C_Meshory::addModelToGroup(S_Model* model) { layers[model->layerId].insert(model); }
+void C_Meshory::addModelToGroup(S_Model* model) {
+    layers[model->layerId].insert(model);
+}
 
 void C_Meshory::releaseModel(const S_Model* model) {
     if (!model) return;
     models.erase(model);
     if (auto it = layers.find(model->layerId); it != layers.end()) it->second.erase(model);
-    delete model;
+    pool->give(std::unique_ptr<S_Model>(const_cast<S_Model*>(model)));
 }
 
 void C_Meshory::releaseModels(const ModelSet& set) {
@@ -163,9 +176,22 @@ void C_Meshory::releaseModels(const ModelSet& set) {
 }
 
 void C_Meshory::releaseModels() {
-    for (const S_Model* model : models) delete model;
+    for (const S_Model* model : models)
+        pool->give(std::unique_ptr<S_Model>(const_cast<S_Model*>(model)));
     models.clear();
     layers.clear();
+}
+
+void C_Meshory::setStorageBudget(size_t bytes) {
+    pool->setBudget(bytes);
+}
+
+size_t C_Meshory::storageBudget() const {
+    return pool->budget();
+}
+
+size_t C_Meshory::keptStorageBytes() const {
+    return pool->keptBytes();
 }
 
 const C_Meshory::ModelSet& C_Meshory::getModelLayer(const int32_t& layerId) const {

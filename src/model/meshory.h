@@ -4,12 +4,12 @@
 // made, groups them by layer and releases them.
 
 #include <cstdint>
+#include <glm/vec3.hpp>
 #include <map>
+#include <memory>
 #include <set>
 #include <span>
 #include <vector>
-
-#include <glm/vec3.hpp>
 
 #include "export.h"
 #include "model/glmodel.h"
@@ -42,6 +42,10 @@ constexpr int32_t LABEL_STYLE_SEGMENTS = 101;
 
 using GeometryBuilder = void (*)(S_ModelBlobData*);
 
+namespace builders {
+class ModelPool;
+}
+
 // One row of the geometry-type table.
 struct MESHORY_API S_GeometryTypeFunction {
     int32_t type = 0;
@@ -55,7 +59,7 @@ class MESHORY_API C_Meshory {
 public:
     using ModelSet = std::set<const S_Model*>;
 
-    C_Meshory() = default;
+    C_Meshory();
     ~C_Meshory();
     C_Meshory(const C_Meshory&) = delete;
     C_Meshory& operator=(const C_Meshory&) = delete;
@@ -81,6 +85,7 @@ public:
     void addModelToGroup(S_Model* model);
 
     // Frees a model this maker made (null does nothing). Its layer entry stays.
+    // Its storage is kept for the next requests, within the storage budget.
     void releaseModel(const S_Model* model);
     // Releases each model of `set` once; `set` may be one of the maker's own.
     void releaseModels(const ModelSet& set);
@@ -96,9 +101,19 @@ public:
     // The builder registered for a type code, or null.
     static GeometryBuilder builderFor(int32_t type);
 
+    // Released models leave their lists' storage with the maker, which builds
+    // the next requests in it instead of asking the kernel for fresh pages.
+    // The budget bounds the bytes kept (64 MiB unless set; 0 keeps nothing);
+    // lowering it frees what no longer fits. The maker frees it all when it
+    // is destroyed.
+    void setStorageBudget(size_t bytes);
+    size_t storageBudget() const;
+    size_t keptStorageBytes() const;
+
 private:
     std::map<int32_t, ModelSet> layers;
     ModelSet models;
+    std::unique_ptr<builders::ModelPool> pool;
 };
 
 }  // namespace quorvan

@@ -23,6 +23,21 @@ namespace quorvan::builders {
 
 constexpr size_t kMaxPlannedEntries = size_t(1) << 22;
 
+// Entries each list of the model is planned to hold, each at most kMaxPlannedEntries.
+struct RequestSizes {
+    size_t polygons = 0;  // polygon vertices
+    size_t normals = 0;
+    size_t lines = 0;  // line vertices
+    size_t points = 0;
+    size_t paths = 0;  // merged transport path
+
+    // Bytes of the planned lists: what a model's storage must hold to serve
+    // the request without growing.
+    size_t bytes() const;
+};
+
+RequestSizes planRequest(std::span<const S_BlobData* const> blobs);
+void reserveForRequest(const RequestSizes& sizes, S_Model& model);
 void reserveForRequest(std::span<const S_BlobData* const> blobs, S_Model& model);
 
 }  // namespace quorvan::builders
