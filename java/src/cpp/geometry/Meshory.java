@@ -1,5 +1,8 @@
 package cpp.geometry;
 
+import java.nio.ByteBuffer;
+import java.nio.FloatBuffer;
+
 /**
  * The model maker as the host sees it. Native objects travel as handles (their addresses in a
  * {@code long}); 0 stands for no object. Float arrays are flat: x, y, z per vertex.
@@ -12,6 +15,11 @@ package cpp.geometry;
  *
  * <p>Calls on one maker and its models must not overlap; different makers may be used from
  * different threads.
+ *
+ * <p>Besides the array getters, a tile can travel at native cost: {@link #makeBlobs} creates the
+ * blobs of many records in one call, and the {@code ...Into} getters write a model's floats into
+ * a direct {@link FloatBuffer} in native byte order, ready for {@code glBufferData}, with no Java
+ * array in between. Each has a {@code ...FloatCount} query to size the buffer first.
  */
 public final class Meshory {
     static {
@@ -67,4 +75,64 @@ public final class Meshory {
     public static native float modelHeight(long model);
 
     public static native int modelLayerId(long model);
+
+    /** Flag of the triangle getters: leave out zero-area triangles (strip joins, closed fans). */
+    public static final int SKIP_ZERO_AREA = 1;
+
+    /**
+     * Creates the blobs of {@code count} records read from {@code records} at its position, and
+     * moves the position past them. A record is, little-endian and unpadded: long id, int type,
+     * int layer id, int cell index, int payload size P, then P payload bytes. End each blob with
+     * {@link #disposeBlob} or {@link #disposeBlobs}.
+     *
+     * @return the blob handles, in record order
+     * @throws NullPointerException if {@code records} is null
+     * @throws IllegalArgumentException if the buffer is not direct, {@code count} is negative, or
+     *     the records run past the limit; nothing is created then and the position stays
+     */
+    public static native long[] makeBlobs(ByteBuffer records, int count);
+
+    /** Frees every blob in the array; 0 entries are skipped, a handle listed twice is freed once. */
+    public static native void disposeBlobs(long[] blobs);
+
+    /**
+     * Floats that {@link #modelTrianglesInto} writes with these flags; with no flags, the length
+     * of {@link #modelTriangles}.
+     */
+    public static native int modelTrianglesFloatCount(long model, int flags);
+
+    /** Floats that {@link #modelLinesInto} writes: the length of {@link #modelLines}. */
+    public static native int modelLinesFloatCount(long model);
+
+    /** Floats that {@link #modelPointsInto} writes: the length of {@link #modelPoints}. */
+    public static native int modelPointsFloatCount(long model);
+
+    /**
+     * Writes the triangle list at the target's position and moves the position past it. With no
+     * flags the floats are those of {@link #modelTriangles}; {@link #SKIP_ZERO_AREA} leaves out the
+     * triangles whose vertices are collinear.
+     *
+     * @return the floats written
+     * @throws NullPointerException if {@code target} is null
+     * @throws IllegalArgumentException if the target is not direct, not in native byte order, or
+     *     the flags are unknown
+     * @throws java.nio.ReadOnlyBufferException if the target is read-only
+     * @throws java.nio.BufferOverflowException if the floats do not fit before the limit; nothing
+     *     is written then
+     */
+    public static native int modelTrianglesInto(long model, FloatBuffer target, int flags);
+
+    /** The floats of {@link #modelLines} into the target, as {@link #modelTrianglesInto} does. */
+    public static native int modelLinesInto(long model, FloatBuffer target);
+
+    /** The floats of {@link #modelPoints} into the target, as {@link #modelTrianglesInto} does. */
+    public static native int modelPointsInto(long model, FloatBuffer target);
+
+    /**
+     * Bounds the bytes of released models' storage that a maker keeps for its next requests
+     * (64 MiB unless set; 0 keeps none). Lowering it frees what no longer fits.
+     *
+     * @throws IllegalArgumentException if {@code bytes} is negative
+     */
+    public static native void setStorageBudget(long maker, long bytes);
 }

@@ -1,0 +1,67 @@
+#include "model/blob_records.h"
+
+#include "model/byte_reader.h"
+
+namespace quorvan {
+
+namespace {
+
+constexpr uint64_t kRecordHeader = 24;
+
+S_BlobRecordScan failure(std::string what) {
+    S_BlobRecordScan scan;
+    scan.error = std::move(what);
+    return scan;
+}
+
+}  // namespace
+
+S_BlobRecordScan scanBlobRecords(std::span<const uint8_t> bytes, int64_t count) {
+    if (count < 0) return failure("negative record count " + std::to_string(count));
+    ByteReader in(bytes.data(), bytes.size());
+    // Every record takes at least its header: a count beyond that cannot be
+    // right, and must not size an allocation.
+    if (static_cast<uint64_t>(count) > in.remaining() / kRecordHeader) {
+        return failure(std::to_string(count) + " records claimed, but " +
+                       std::to_string(in.remaining()) + " bytes hold at most " +
+                       std::to_string(in.remaining() / kRecordHeader));
+    }
+    S_BlobRecordScan scan;
+    scan.records.reserve(static_cast<size_t>(count));
+    for (int64_t i = 0; i < count; ++i) {
+        const uint64_t at = in.position();
+        S_BlobRecord r;
+        if (!in.read(r.id) || !in.read(r.type) || !in.read(r.layerId) || !in.read(r.cellIndex) ||
+            !in.read(r.payloadSize)) {
+            return failure("record " + std::to_string(i) + " at byte " + std::to_string(at) +
+                           ": header cut off by the end of the bytes");
+        }
+        r.payloadOffset = in.position();
+        if (!in.skip(r.payloadSize)) {
+            return failure("record " + std::to_string(i) + " at byte " + std::to_string(at) +
+                           ": payload of " + std::to_string(r.payloadSize) +
+                           " bytes runs past the end (" + std::to_string(in.remaining()) +
+                           " bytes left)");
+        }
+        scan.records.push_back(r);
+    }
+    scan.bytesRead = in.position();
+    scan.ok = true;
+    return scan;
+}
+
+std::vector<std::unique_ptr<S_BlobData>> makeBlobs(std::span<const uint8_t> bytes,
+                                                   const std::vector<S_BlobRecord>& records) {
+    std::vector<std::unique_ptr<S_BlobData>> blobs;
+    blobs.reserve(records.size());
+    for (const S_BlobRecord& r : records) {
+        auto blob = std::make_unique<S_BlobData>(r.id, r.type, r.layerId, r.cellIndex,
+                                                 std::vector<uint8_t>());
+        const auto payload = bytes.subspan(static_cast<size_t>(r.payloadOffset), r.payloadSize);
+        blob->data.assign(payload.begin(), payload.end());
+        blobs.push_back(std::move(blob));
+    }
+    return blobs;
+}
+
+}  // namespace quorvan

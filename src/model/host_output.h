@@ -1,0 +1,44 @@
+#pragma once
+
+// What a host reads of a model, written straight into memory the host owns
+// (a direct buffer it uploads to the GPU): flat x, y, z floats, the same
+// lists the array getters return. Each list has a count, so the host can
+// size its buffer first, and a writer that fills at most that many floats.
+//
+// The triangle list may leave out zero-area triangles: the joins between
+// strips and the closing triangles of fans repeat a vertex, and make up a
+// third to four fifths of the triangles of real tiles. Zero area means the
+// three vertices are collinear: their cross product is zero, computed in
+// double precision (for the vertices of one tile, the float differences and
+// their products are exact there, so no rounding decides); a triangle with a
+// non-finite vertex is kept.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "export.h"
+#include "model/glmodel.h"
+
+namespace quorvan {
+
+namespace output_flags {
+constexpr uint32_t SKIP_ZERO_AREA = 1;  // leave zero-area triangles out
+}  // namespace output_flags
+
+// Floats of the triangle list (nine per triangle), the strip converted.
+MESHORY_API size_t triangleFloatCount(const S_Model& model, uint32_t flags);
+// Floats of the line list (six per segment) and of the points as (x, y, 0).
+MESHORY_API size_t lineFloatCount(const S_Model& model);
+MESHORY_API size_t pointFloatCount(const S_Model& model);
+
+// Write the list into `out` and return the floats written. `out` must hold
+// at least the list's count; these write nothing and return 0 otherwise.
+MESHORY_API size_t writeTriangleFloats(const S_Model& model, uint32_t flags, std::span<float> out);
+MESHORY_API size_t writeLineFloats(const S_Model& model, std::span<float> out);
+MESHORY_API size_t writePointFloats(const S_Model& model, std::span<float> out);
+
+// True when a, b and c are exactly collinear.
+MESHORY_API bool isZeroAreaTriangle(const glm::vec3& a, const glm::vec3& b, const glm::vec3& c);
+
+}  // namespace quorvan
