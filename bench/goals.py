@@ -104,6 +104,12 @@ row("JNI hand-off (modelTriangles)", host_values("jvm_handoff_ns") / host_values
     f"{host_values('jvm_handoff_ns') / host_values('native_handoff_hot_ns'):.2f} against one cache-hot native buffer")
 row("host round trip (mixed tile)", host_values("jvm_tile_ns") / host_values("native_tile_ns"), 1.25, True,
     f"JVM {host_values('jvm_tile_ns') / 1e6:.2f} ms, native {host_values('native_tile_ns') / 1e6:.2f} ms")
+row("JNI hand-off into a kept direct buffer (modelTrianglesInto)",
+    host_values("jvm_handoff_buffer_ns") / host_values("native_handoff_hot_ns"), 1.15, True,
+    f"{host_values('jvm_handoff_buffer_ns') / 1e6:.2f} ms against {host_values('jvm_handoff_ns') / 1e6:.2f} ms "
+    "for a new array")
+row("host round trip, buffer path (mixed tile)", host_values("jvm_tile_buffers_ns") / host_values("native_tile_ns"),
+    1.15, True, f"JVM {host_values('jvm_tile_buffers_ns') / 1e6:.2f} ms over makeBlobs and the buffer getters")
 
 print()
 print("| goal | ratio | target | | detail |")

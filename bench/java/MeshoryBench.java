@@ -3,6 +3,7 @@ import cpp.geometry.Meshory;
 import java.io.IOException;
 import java.nio.ByteBuffer;
 import java.nio.ByteOrder;
+import java.nio.FloatBuffer;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.ArrayList;
@@ -11,8 +12,9 @@ import java.util.List;
 
 /**
  * The host's side of the JVM comparison: times the whole round trip of the mixed tile (makeBlob
- * for each record, makeModel per request, every getter, disposal) and the float-array hand-off of
- * a large model (modelTriangles). Reads tile.bin and large.bin as meshory_host_reference writes
+ * for each record, makeModel per request, every getter, disposal), the same over the buffer path
+ * (makeBlobs, the getters into one direct buffer, disposeBlobs), and the hand-off of a large
+ * model (modelTriangles into a new array, modelTrianglesInto a kept direct buffer). Reads tile.bin and large.bin as meshory_host_reference writes
  * them; prints the medians in nanoseconds.
  *
  * <p>Usage: java -Dmeshory.library=LIB -cp meshory.jar:meshory-bench.jar MeshoryBench DIR RUNS
@@ -22,7 +24,7 @@ import java.util.List;
 public final class MeshoryBench {
     private record Blob(long id, int type, int layer, int cell, byte[] data) {}
 
-    private record Request(double x, double y, List<Blob> blobs) {}
+    private record Request(double x, double y, List<Blob> blobs, ByteBuffer records) {}
 
     private static long sink;
 
@@ -33,6 +35,7 @@ public final class MeshoryBench {
             double x = in.getDouble();
             double y = in.getDouble();
             List<Blob> blobs = new ArrayList<>();
+            int first = in.position() + 4;
             for (int b = in.getInt(); b > 0; --b) {
                 long id = in.getLong();
                 int type = in.getInt();
@@ -42,7 +45,11 @@ public final class MeshoryBench {
                 in.get(data);
                 blobs.add(new Blob(id, type, layer, cell, data));
             }
-            tile.add(new Request(x, y, blobs));
+            // The same records as they lie in the file, in a direct buffer, as a host that
+            // reads its tiles into direct memory holds them.
+            ByteBuffer records = ByteBuffer.allocateDirect(in.position() - first);
+            records.put(in.duplicate().position(first).limit(in.position())).flip();
+            tile.add(new Request(x, y, blobs, records));
         }
         return tile;
     }
@@ -62,6 +69,31 @@ public final class MeshoryBench {
         for (long h : handles) {
             Meshory.disposeBlob(h);
         }
+    }
+
+    // One direct buffer per host thread, grown when a model needs more.
+    private static FloatBuffer target = ByteBuffer.allocateDirect(4 << 16).order(ByteOrder.nativeOrder()).asFloatBuffer();
+
+    private static FloatBuffer room(int floats) {
+        if (target.capacity() < floats) {
+            target = ByteBuffer.allocateDirect(4 * floats).order(ByteOrder.nativeOrder()).asFloatBuffer();
+        }
+        return target.clear();
+    }
+
+    /**
+     * The same request over the buffer path: every blob from one call, every list written into
+     * the thread's direct buffer (as it goes to glBufferData), the blobs freed in one call.
+     */
+    private static void roundTripBuffers(long maker, Request request) {
+        long[] handles = Meshory.makeBlobs(request.records().duplicate(), request.blobs().size());
+        long model = Meshory.makeModel(maker, handles, request.x(), request.y());
+        sink += Meshory.modelTrianglesInto(model, room(Meshory.modelTrianglesFloatCount(model, 0)), 0);
+        sink += Meshory.modelLinesInto(model, room(Meshory.modelLinesFloatCount(model)));
+        sink += Meshory.modelPointsInto(model, room(Meshory.modelPointsFloatCount(model)));
+        sink += Meshory.modelLabel(model).length() + (long) Meshory.modelHeight(model) + Meshory.modelLayerId(model);
+        Meshory.disposeModel(maker, model);
+        Meshory.disposeBlobs(handles);
     }
 
     private interface Body {
@@ -101,8 +133,13 @@ public final class MeshoryBench {
                 roundTrip(maker, r);
             }
         });
+        double buffersNs = only.equals("handoff") ? 0 : medianNanos(runs, () -> {
+            for (Request r : tile) {
+                roundTripBuffers(maker, r);
+            }
+        });
         if (only.equals("tile")) {
-            System.out.printf("jvm_tile_ns %.0f%nchecksum %d%n", tileNs, sink);
+            System.out.printf("jvm_tile_ns %.0f%njvm_tile_buffers_ns %.0f%nchecksum %d%n", tileNs, buffersNs, sink);
             return;
         }
 
@@ -123,7 +160,11 @@ public final class MeshoryBench {
             Meshory.disposeBlob(h);
         }
         Meshory.dispose(maker);
-        System.out.printf("jvm_tile_ns %.0f%njvm_handoff_ns %.0f%nhandoff_bytes %d%nchecksum %d%n", tileNs,
-                handoffNs, floats[0] * 4, sink);
+        FloatBuffer whole = room(Meshory.modelTrianglesFloatCount(model, 0));
+        double buffersHandoffNs = medianNanos(runs, () -> {
+            sink += Meshory.modelTrianglesInto(model, whole.clear(), 0);
+        });
+        System.out.printf("jvm_tile_ns %.0f%njvm_tile_buffers_ns %.0f%njvm_handoff_ns %.0f%njvm_handoff_buffer_ns %.0f%n"
+                + "handoff_bytes %d%nchecksum %d%n", tileNs, buffersNs, handoffNs, buffersHandoffNs, floats[0] * 4, sink);
     }
 }

@@ -15,6 +15,9 @@ import static cpp.geometry.PayloadWriter.withU16Prefix;
 import static cpp.geometry.PayloadWriter.withU8Prefix;
 
 import java.io.IOException;
+import java.nio.ByteBuffer;
+import java.nio.ByteOrder;
+import java.nio.FloatBuffer;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.ArrayList;
@@ -25,6 +28,8 @@ import java.util.List;
  * the Java heap adds a constant to the resident size: four host threads, each with its own
  * maker, build, read and dispose of tiles' models, and the resident size must be the same after
  * the run as after a warm-up. A leaked model or blob per tile costs tens of megabytes here.
+ * Every other tile travels the buffer path (its records from one direct buffer, its lists into a
+ * direct buffer per thread), the others the array path.
  *
  * <p>Arguments: tiles per thread after the warm-up, tolerance in KiB. Prints "rss warm=K end=K"
  * and exits 0 when end - warm is within the tolerance.
@@ -34,6 +39,7 @@ public final class NativeMemoryStress {
     private static final int TILES_PER_MAKER = 50;
     // Points of each ring and path: enough that a leaked model or blob per tile shows.
     private static final int POINTS = 16;
+    private static final int[] TYPES = {TRIANGLE_FAN, FLAT_LINE_STRIP, ROAD_PATH, BRIDGE, TEXT_DATA, LABEL_STYLE_SEGMENTS};
 
     private NativeMemoryStress() {}
 
@@ -81,31 +87,59 @@ public final class NativeMemoryStress {
      */
     private static void work(List<byte[][]> tiles, int offset, int count) {
         long maker = 0;
+        FloatBuffer target = ByteBuffer.allocateDirect(1 << 16).order(ByteOrder.nativeOrder()).asFloatBuffer();
         for (int i = 0; i < count; i++) {
             if (i % TILES_PER_MAKER == 0) {
                 Meshory.dispose(maker);
                 maker = Meshory.contsruct();
             }
             byte[][] tile = tiles.get((i + offset) % tiles.size());
-            int[] types = {TRIANGLE_FAN, FLAT_LINE_STRIP, ROAD_PATH, BRIDGE, TEXT_DATA, LABEL_STYLE_SEGMENTS};
-            long[] blobs = new long[types.length];
-            for (int b = 0; b < blobs.length; b++) {
-                blobs[b] = Meshory.makeBlob(i, types[b], 5 + b, 65536 + 3, tile[b]);
+            boolean buffers = i % 4 >= 2;
+            long[] blobs;
+            if (buffers) {
+                blobs = Meshory.makeBlobs(records(i, tile), TYPES.length);
+            } else {
+                blobs = new long[TYPES.length];
+                for (int b = 0; b < blobs.length; b++) {
+                    blobs[b] = Meshory.makeBlob(i, TYPES[b], 5 + b, 65536 + 3, tile[b]);
+                }
             }
             long model = Meshory.makeModel(maker, blobs, 100.0, 200.0);
-            for (long blob : blobs) {
-                Meshory.disposeBlob(blob);
+            Meshory.disposeBlobs(blobs);
+            if (model == 0 || Meshory.modelLabel(model).isEmpty()) {
+                throw new IllegalStateException("tile " + i + " built no model");
             }
-            if (model == 0 || Meshory.modelTriangles(model).length == 0 || Meshory.modelLines(model).length == 0
-                    || Meshory.modelLabel(model).isEmpty()) {
-                throw new IllegalStateException("tile " + i + " built no complete model");
+            if (buffers) {
+                target.clear();
+                int floats = Meshory.modelTrianglesInto(model, target, Meshory.SKIP_ZERO_AREA)
+                        + Meshory.modelLinesInto(model, target) + Meshory.modelPointsInto(model, target);
+                if (floats != target.position() || Meshory.modelLinesFloatCount(model) == 0) {
+                    throw new IllegalStateException("tile " + i + " wrote " + floats + " floats");
+                }
+            } else {
+                if (Meshory.modelTriangles(model).length == 0 || Meshory.modelLines(model).length == 0) {
+                    throw new IllegalStateException("tile " + i + " built no complete model");
+                }
+                Meshory.modelPoints(model);
             }
-            Meshory.modelPoints(model);
             if (i % 2 == 1) {
                 Meshory.disposeModel(maker, model);
             }
         }
         Meshory.dispose(maker);
+    }
+
+    /** The tile's payloads as records in one direct buffer, as a host reads them from a tile file. */
+    private static ByteBuffer records(long id, byte[][] tile) {
+        int size = 0;
+        for (byte[] payload : tile) {
+            size += 24 + payload.length;
+        }
+        ByteBuffer out = ByteBuffer.allocateDirect(size).order(ByteOrder.LITTLE_ENDIAN);
+        for (int b = 0; b < tile.length; b++) {
+            out.putLong(id).putInt(TYPES[b]).putInt(5 + b).putInt(65536 + 3).putInt(tile[b].length).put(tile[b]);
+        }
+        return out.flip();
     }
 
     /** The payloads of one tile: an extruded ring, a line, a road, a bridge, a label, segments. */
