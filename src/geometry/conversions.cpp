@@ -62,6 +62,7 @@ template <typename At>
 void appendLineStripRule(std::vector<glm::vec3>& out, size_t n, At at) {
     if (n < 2) return;
     glm::vec3* d = grow(out, 2 * (n - 1));
+    // The first segment in strip order, every later one newest point first.
     d[0] = at(0);
     d[1] = at(1);
     for (size_t i = 2; i < n; ++i) {
