@@ -67,6 +67,9 @@ MESHORY_API void appendTriangleNormals(std::vector<glm::vec3>& out, std::span<co
 MESHORY_API void appendLineStripLines(std::vector<glm::vec3>& out, std::span<const glm::vec3> strip);
 MESHORY_API void appendLineStripLines(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& v,
                                       const std::vector<uint16_t>& idx);
+// The line-strip rule on points of the plane, lifted to height z.
+MESHORY_API void appendLineStripLines(std::vector<glm::vec3>& out, std::span<const glm::vec2> strip,
+                                      float z);
 MESHORY_API void appendTriangleStripTriangles(std::vector<glm::vec3>& out, std::span<const glm::vec3> strip);
 MESHORY_API void appendTriangleStripTriangles(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& v,
                                               const std::vector<uint16_t>& idx);
