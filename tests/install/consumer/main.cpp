@@ -53,7 +53,9 @@ int main() {
     const glm::vec3 window = C_GLCamera(options).project(glm::vec3(0));
     if (!std::isfinite(window.x)) return fail("camera");
 
-    if (getNormal(glm::vec3(0), glm::vec3(1, 0, 0), glm::vec3(0, 1, 0)).z <= 0) return fail("normal");
+    // (p2 - p0) x (p1 - p0): this triangle's normal points down.
+    const glm::vec3 normal = getNormal(glm::vec3(0), glm::vec3(1, 0, 0), glm::vec3(0, 1, 0));
+    if (normal.z >= 0) return fail("normal");
     if (!C_AABB2d(glm::vec2(0), 2, 2).isPointInside(glm::vec2(0.5f))) return fail("box");
     C_TexturedLine line;
     line.createLine(std::vector<glm::vec2>{{0, 0}, {10, 0}}, 1.0f, 0);
