@@ -57,7 +57,15 @@ public final class NativeLoader {
                 loadFile(bundled, "the library this jar carries, extracted to " + bundled);
             }
         }
-        checkVersion(jarVersion(), libraryVersion());
+        String jarVersion = jarVersion();
+        String libraryVersion;
+        try {
+            libraryVersion = libraryVersion();
+        } catch (UnsatisfiedLinkError e) {
+            // A library older than the version native.
+            libraryVersion = "unknown (it has no version native)";
+        }
+        checkVersion(jarVersion, libraryVersion);
         loaded = true;
     }
 
