@@ -14,9 +14,9 @@
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 
-#include "export.h"
-#include "geometry/aabb2d.h"
-#include "model/glmodel.h"
+#include <meshory/export.h>
+#include <meshory/geometry/aabb2d.h>
+#include <meshory/model/glmodel.h>
 
 namespace quorvan {
 
