@@ -4,15 +4,16 @@
 // made, groups them by layer and releases them.
 
 #include <cstdint>
-#include <glm/vec3.hpp>
 #include <map>
 #include <memory>
 #include <set>
 #include <span>
 #include <vector>
 
-#include "export.h"
-#include "model/glmodel.h"
+#include <glm/vec3.hpp>
+
+#include <meshory/export.h>
+#include <meshory/model/glmodel.h>
 
 namespace quorvan {
 
