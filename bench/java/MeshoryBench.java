@@ -156,14 +156,14 @@ public final class MeshoryBench {
             floats[0] = triangles.length;
             sink += (long) triangles[triangles.length - 1];
         });
-        for (long h : handles) {
-            Meshory.disposeBlob(h);
-        }
-        Meshory.dispose(maker);
         FloatBuffer whole = room(Meshory.modelTrianglesFloatCount(model, 0));
         double buffersHandoffNs = medianNanos(runs, () -> {
             sink += Meshory.modelTrianglesInto(model, whole.clear(), 0);
         });
+        for (long h : handles) {
+            Meshory.disposeBlob(h);
+        }
+        Meshory.dispose(maker);
         System.out.printf("jvm_tile_ns %.0f%njvm_tile_buffers_ns %.0f%njvm_handoff_ns %.0f%njvm_handoff_buffer_ns %.0f%n"
                 + "handoff_bytes %d%nchecksum %d%n", tileNs, buffersNs, handoffNs, buffersHandoffNs, floats[0] * 4, sink);
     }

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "export.h"
-#include "model/glmodel.h"
+#include <meshory/export.h>
+#include <meshory/model/glmodel.h>
 
 namespace quorvan {
 

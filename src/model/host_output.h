@@ -17,8 +17,8 @@
 #include <cstdint>
 #include <span>
 
-#include "export.h"
-#include "model/glmodel.h"
+#include <meshory/export.h>
+#include <meshory/model/glmodel.h>
 
 namespace quorvan {
 

@@ -8,7 +8,9 @@
 #include <meshory/geometry/mathglm.h>
 #include <meshory/geometry/texturedline.h>
 #include <meshory/grid/grid.h>
+#include <meshory/model/blob_records.h>
 #include <meshory/model/glmodel.h>
+#include <meshory/model/host_output.h>
 #include <meshory/model/meshory.h>
 #include <meshory/styles/geostyle_lib.h>
 #include <meshory/styles/geostyles_lib.h>
@@ -38,6 +40,9 @@ int main() {
     const std::vector<S_BlobData> blobs = {S_BlobData(1, blob_geometry::POINTS, 2, 0, payload)};
     const S_Model* model = maker.makeModel(blobs, glm::vec3(1, 0, 0), LoadFilter(0));
     if (!model || model->points.size() != 1 || model->points[0].x != 2.0f) return fail("model");
+    float floats[3] = {};
+    if (writePointFloats(*model, floats) != 3 || floats[0] != 2.0f) return fail("host output");
+    if (!scanBlobRecords({}, 0).ok) return fail("blob records");
 
     // The styles headers take pugixml nodes: the package must bring pugixml.
     C_GeoStyle style;
