@@ -1,6 +1,8 @@
 package quorvan.meshory;
 
 import cpp.geometry.Meshory;
+import java.nio.ByteBuffer;
+import java.nio.ByteOrder;
 import java.util.Arrays;
 import java.util.List;
 
@@ -16,29 +18,35 @@ public final class Blobs implements AutoCloseable {
         this.handles = handles;
         // The batch is one native object for its lifetime; its handle only says "holds blobs".
         long[] owned = handles;
-        object = new NativeObject(this, "blob batch", handles.length == 0 ? 0 : 1, ignored -> {
-            for (long blob : owned) {
-                Meshory.disposeBlob(blob);
-            }
-        });
+        object = new NativeObject(this, "blob batch", handles.length == 0 ? 0 : 1,
+                ignored -> Meshory.disposeBlobs(owned));
     }
 
-    /** Copies every record into a new native blob, in order. */
+    /** Copies every record into a new native blob, in order, in one native call. */
     public static Blobs of(List<BlobRecord> records) {
-        long[] handles = new long[records.size()];
-        int made = 0;
-        try {
-            for (BlobRecord r : records) {
-                handles[made] = Meshory.makeBlob(r.id(), r.type(), r.layerId(), r.cellIndex(), r.data());
-                ++made;
-            }
-        } catch (RuntimeException | Error e) {
-            for (int i = 0; i < made; ++i) {
-                Meshory.disposeBlob(handles[i]);
-            }
-            throw e;
+        int size = 0;
+        for (BlobRecord r : records) {
+            size = Math.addExact(size, 24 + r.data().length);
         }
-        return new Blobs(handles);
+        ByteBuffer block = ByteBuffer.allocateDirect(size).order(ByteOrder.LITTLE_ENDIAN);
+        for (BlobRecord r : records) {
+            block.putLong(r.id()).putInt(r.type()).putInt(r.layerId()).putInt(r.cellIndex());
+            block.putInt(r.data().length).put(r.data());
+        }
+        return read(block.flip(), records.size());
+    }
+
+    /**
+     * Makes the blobs of {@code count} records read from a direct buffer at its position (which
+     * moves past them), in one native call. A record is, little-endian and unpadded: long id, int
+     * type, int layer id, int cell index, int payload size P, then P payload bytes: the blob layout
+     * of blob packs, as a host reads it from its tile files.
+     *
+     * @throws IllegalArgumentException when the buffer is not direct, the count is negative, or
+     *     the records run past the limit; nothing is made then
+     */
+    public static Blobs read(ByteBuffer records, int count) {
+        return new Blobs(Meshory.makeBlobs(records, count));
     }
 
     /** Copies every record into a new native blob, in order. */

@@ -1,6 +1,7 @@
 package quorvan.meshory;
 
 import cpp.geometry.Meshory;
+import java.nio.ByteOrder;
 import java.nio.FloatBuffer;
 import java.util.function.LongFunction;
 
@@ -55,24 +56,66 @@ public final class Model implements AutoCloseable {
         return read(Meshory::modelPoints, NO_FLOATS);
     }
 
+    /** The floats {@link #triangles()} holds: room to make in a buffer before filling it. */
+    public int triangleFloats() {
+        return read(model -> Meshory.modelTrianglesFloatCount(model, 0), 0);
+    }
+
+    /** The floats {@link #triangles(FloatBuffer, boolean)} puts when it leaves out zero-area triangles. */
+    public int triangleFloatsWithArea() {
+        return read(model -> Meshory.modelTrianglesFloatCount(model, Meshory.SKIP_ZERO_AREA), 0);
+    }
+
+    /** The floats {@link #lines()} holds. */
+    public int lineFloats() {
+        return read(Meshory::modelLinesFloatCount, 0);
+    }
+
+    /** The floats {@link #points()} holds. */
+    public int pointFloats() {
+        return read(Meshory::modelPointsFloatCount, 0);
+    }
+
     /**
-     * Puts the triangle list into {@code out} at its position, which advances.
+     * Puts the triangle list into {@code out} at its position, which advances. A direct buffer in
+     * native byte order (what OpenGL bindings take) is filled by the library itself, with no
+     * array in between; any other buffer through an array.
      *
      * @return the number of floats put
      * @throws java.nio.BufferOverflowException when {@code out} has too little room; nothing is put
+     * @throws java.nio.ReadOnlyBufferException when {@code out} is read-only
      */
     public int triangles(FloatBuffer out) {
+        return triangles(out, false);
+    }
+
+    /**
+     * Puts the triangle list into {@code out}, as {@link #triangles(FloatBuffer)} does; with
+     * {@code skipZeroArea}, leaving out the triangles whose vertices are collinear (the joins
+     * between strips and the closing triangles of fans), which draw nothing.
+     *
+     * @throws IllegalArgumentException when leaving triangles out into a buffer that is not direct
+     *     in native byte order
+     */
+    public int triangles(FloatBuffer out, boolean skipZeroArea) {
+        int flags = skipZeroArea ? Meshory.SKIP_ZERO_AREA : 0;
+        if (fillsInPlace(out)) {
+            return read(model -> Meshory.modelTrianglesInto(model, out, flags), 0);
+        }
+        if (skipZeroArea) {
+            throw new IllegalArgumentException("leaving out zero-area triangles needs a direct buffer in native order");
+        }
         return put(triangles(), out);
     }
 
     /** Puts the line list into {@code out}, as {@link #triangles(FloatBuffer)} does. */
     public int lines(FloatBuffer out) {
-        return put(lines(), out);
+        return fillsInPlace(out) ? read(model -> Meshory.modelLinesInto(model, out), 0) : put(lines(), out);
     }
 
     /** Puts the points into {@code out}, as {@link #triangles(FloatBuffer)} does. */
     public int points(FloatBuffer out) {
-        return put(points(), out);
+        return fillsInPlace(out) ? read(model -> Meshory.modelPointsInto(model, out), 0) : put(points(), out);
     }
 
     /** The label text; bytes that are not UTF-8 come back as U+FFFD. */
@@ -96,8 +139,11 @@ public final class Model implements AutoCloseable {
         object.close();
     }
 
-    // The buffer getters copy from the array for now; a native that fills the buffer directly
-    // can take their place without changing them.
+    // A buffer the library can fill in place; null goes to the native, which names it.
+    private static boolean fillsInPlace(FloatBuffer out) {
+        return out == null || (out.isDirect() && out.order() == ByteOrder.nativeOrder());
+    }
+
     private static int put(float[] values, FloatBuffer out) {
         out.put(values);
         return values.length;

@@ -47,8 +47,13 @@ class LifetimeTest {
             assertEquals(7, model.layerId());
             assertArrayEquals(new float[] {2, 3, 0, 4, 5, 0}, model.points());
             FloatBuffer direct = ByteBuffer.allocateDirect(4 * 8).order(ByteOrder.nativeOrder()).asFloatBuffer();
+            assertEquals(6, model.pointFloats());
             assertEquals(6, model.points(direct));
             assertEquals(2f, direct.get(0));
+            assertEquals(6, direct.position());
+            assertEquals(0, model.triangleFloatsWithArea());
+            assertThrows(IllegalArgumentException.class, () -> model.triangles(FloatBuffer.allocate(9), true));
+            maker.storageBudget(0);
             // Too little room: nothing is put.
             FloatBuffer small = FloatBuffer.allocate(5);
             assertThrows(BufferOverflowException.class, () -> model.points(small));
