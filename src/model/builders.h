@@ -14,13 +14,9 @@
 
 #include "geometry/mathglm.h"
 #include "model/glmodel.h"
+#include "model/payload.h"
 
 namespace quorvan::builders {
-
-// OpenGL primitive codes of the geometry records' `mode`.
-inline constexpr uint32_t MODE_LINES = 1;
-inline constexpr uint32_t MODE_TRIANGLES = 4;
-inline constexpr uint32_t MODE_TRIANGLE_STRIP = 5;
 
 // The decoders' 2D points lifted to height z.
 inline std::vector<glm::vec3> liftTo(const std::vector<glm::vec2>& points, float z) {
@@ -54,6 +50,45 @@ inline size_t fanRingSize(const std::vector<glm::vec3>& fan, bool hasCentre) {
 
 // The request origin as the 2D decoders' offset.
 inline glm::vec2 groundOffset(const S_ModelBlobData* data) { return {data->origin.x, data->origin.y}; }
+
+// ---- The blob's payload, decoded with the request origin as offset ----------
+
+// The whole payload as one vertex stream.
+inline std::vector<glm::vec2> decodeStream(const S_ModelBlobData* data) {
+    const auto& bytes = data->blob->data;
+    return extractVertexes(bytes.data(), bytes.size(), groundOffset(data));
+}
+
+// A fixed prefix, then a vertex stream: false (nothing decoded) without the prefix.
+template <typename P>
+bool decodePrefixedStream(const S_ModelBlobData* data, P& prefix, std::vector<glm::vec2>& points) {
+    return extractPrefixedVertexes(data->blob->data, groundOffset(data), prefix, points);
+}
+
+// One indexed block over the whole payload (V = vec2: ground offset; vec3:
+// the whole origin). The model's height is set to 0, then to the block's.
+template <typename V>
+struct IndexedBlock {
+    std::vector<V> vertices;
+    std::vector<uint16_t> indices;
+    std::vector<uint16_t> secondIndices;
+};
+
+template <typename V>
+IndexedBlock<V> decodeIndexedBlock(const S_ModelBlobData* data) {
+    const auto& bytes = data->blob->data;
+    V offset;
+    if constexpr (V::length() == 3) {
+        offset = data->origin;
+    } else {
+        offset = groundOffset(data);
+    }
+    IndexedBlock<V> block;
+    data->model->height = 0.0f;
+    extractIndexedVertexes(bytes.data(), bytes.size(), offset, block.vertices, block.indices,
+                           block.secondIndices, data->model->height);
+    return block;
+}
 
 void modelPoints(S_ModelBlobData* data);
 

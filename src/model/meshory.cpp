@@ -56,10 +56,7 @@ const ViewportPolygon& regionEmpty() {
 namespace builders {
 
 void modelPoints(S_ModelBlobData* data) {
-    const auto& bytes = data->blob->data;
-    const auto points =
-        extractVertexes(bytes.data(), bytes.size(), groundOffset(data));
-    appendInPlace(data->model->points, points);
+    appendInPlace(data->model->points, decodeStream(data));
 }
 
 }  // namespace builders
