@@ -32,20 +32,25 @@ inline glm::vec3 ground(const glm::vec3& v) { return {v.x, v.y, 0.0f}; }
 // Walks the outline ring of a fan (fan[0] is an inner centre when hasCentre)
 // as (current, previous) vertex pairs: the closing edge first, unless the
 // ring repeats its first vertex, then each edge in fan order. A fan that
-// holds only its centre has no edge.
+// holds only its centre has no edge. `out` gets room for six entries an
+// edge (at most one edge per outline vertex) before the walk.
 template <typename Edge>
-void forEachFanEdge(const std::vector<glm::vec3>& fan, bool hasCentre, Edge&& edge) {
+void appendPerFanEdge(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan, bool hasCentre,
+                      Edge&& edge) {
     const size_t n = fan.size();
     const size_t first = hasCentre ? 1 : 0;
     if (n <= first) return;
+    reserveToAppend(out, 6 * (n - first));
     if (!isSameVertex(fan[first], fan[n - 1])) edge(fan[first], fan[n - 1]);
     for (size_t i = first + 1; i < n; ++i) edge(fan[i], fan[i - 1]);
 }
 
-// Vertices on a fan's outline ring: at most one edge each.
-inline size_t fanRingSize(const std::vector<glm::vec3>& fan, bool hasCentre) {
-    const size_t first = hasCentre ? 1 : 0;
-    return fan.size() > first ? fan.size() - first : 0;
+// The by-value form of an appending fan function: its entries alone.
+template <typename Append>
+std::vector<glm::vec3> fanEntries(Append&& append, const std::vector<glm::vec3>& fan, bool hasCentre) {
+    std::vector<glm::vec3> out;
+    append(out, fan, hasCentre);
+    return out;
 }
 
 // The request origin as the 2D decoders' offset.

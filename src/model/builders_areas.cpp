@@ -57,17 +57,14 @@ void makeStrokeFromLine(std::vector<glm::vec3>& out, const glm::vec3& a, const g
 
 void appendStrokeLinesFromTrianglesFan(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan,
                                        bool hasCentre) {
-    // At most one edge per outline vertex, six vertices per raised edge.
-    reserveToAppend(out, 6 * fanRingSize(fan, hasCentre));
-    forEachFanEdge(fan, hasCentre,
-                   [&out](const glm::vec3& c, const glm::vec3& p) { makeStrokeFromLine(out, c, p); });
+    // Six vertices per raised edge, two at ground level.
+    appendPerFanEdge(out, fan, hasCentre,
+                     [&out](const glm::vec3& c, const glm::vec3& p) { makeStrokeFromLine(out, c, p); });
 }
 
 std::vector<glm::vec3> makeStrokeLinesFromTrianglesFan(const std::vector<glm::vec3>& fan,
                                                        bool hasCentre) {
-    std::vector<glm::vec3> out;
-    appendStrokeLinesFromTrianglesFan(out, fan, hasCentre);
-    return out;
+    return fanEntries(appendStrokeLinesFromTrianglesFan, fan, hasCentre);
 }
 
 namespace builders {

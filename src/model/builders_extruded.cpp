@@ -54,15 +54,12 @@ void appendWallsTrianglesFromTriangleFan(std::vector<glm::vec3>& out, const std:
         const glm::vec3 gp = ground(p);
         out.insert(out.end(), {c, p, gp, c, gp, ground(c)});
     };
-    reserveToAppend(out, 6 * fanRingSize(fan, hasCentre));
-    forEachFanEdge(fan, hasCentre, wall);
+    appendPerFanEdge(out, fan, hasCentre, wall);
 }
 
 std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(const std::vector<glm::vec3>& fan,
                                                         bool hasCentre) {
-    std::vector<glm::vec3> out;
-    appendWallsTrianglesFromTriangleFan(out, fan, hasCentre);
-    return out;
+    return fanEntries(appendWallsTrianglesFromTriangleFan, fan, hasCentre);
 }
 
 namespace builders {
