@@ -35,8 +35,8 @@ inline glm::vec3 ground(const glm::vec3& v) { return {v.x, v.y, 0.0f}; }
 // holds only its centre has no edge. `out` gets room for six entries an
 // edge (at most one edge per outline vertex) before the walk.
 template <typename Edge>
-void appendPerFanEdge(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan, bool hasCentre,
-                      Edge&& edge) {
+void appendPerFanEdge(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan,
+                      bool hasCentre, Edge&& edge) {
     const size_t n = fan.size();
     const size_t first = hasCentre ? 1 : 0;
     if (n <= first) return;
@@ -47,7 +47,8 @@ void appendPerFanEdge(std::vector<glm::vec3>& out, const std::vector<glm::vec3>&
 
 // The by-value form of an appending fan function: its entries alone.
 template <typename Append>
-std::vector<glm::vec3> fanEntries(Append&& append, const std::vector<glm::vec3>& fan, bool hasCentre) {
+std::vector<glm::vec3> fanEntries(Append&& append, const std::vector<glm::vec3>& fan,
+                                  bool hasCentre) {
     std::vector<glm::vec3> out;
     append(out, fan, hasCentre);
     return out;

@@ -58,8 +58,9 @@ void makeStrokeFromLine(std::vector<glm::vec3>& out, const glm::vec3& a, const g
 void appendStrokeLinesFromTrianglesFan(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan,
                                        bool hasCentre) {
     // Six vertices per raised edge, two at ground level.
-    appendPerFanEdge(out, fan, hasCentre,
-                     [&out](const glm::vec3& c, const glm::vec3& p) { makeStrokeFromLine(out, c, p); });
+    appendPerFanEdge(out, fan, hasCentre, [&out](const glm::vec3& c, const glm::vec3& p) {
+        makeStrokeFromLine(out, c, p);
+    });
 }
 
 std::vector<glm::vec3> makeStrokeLinesFromTrianglesFan(const std::vector<glm::vec3>& fan,
