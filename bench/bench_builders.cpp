@@ -12,23 +12,6 @@ namespace {
 
 using namespace meshory_bench;
 
-template <typename T>
-size_t bytesOf(const std::vector<T>& v) {
-    return v.size() * sizeof(T);
-}
-
-// Payload bytes of a model's lists and texts (not their spare capacity).
-size_t modelBytes(const quorvan::S_Model& m) {
-    size_t n = bytesOf(m.polygons.vertices) + bytesOf(m.polygons.normals) + bytesOf(m.lines.vertices) +
-               bytesOf(m.paths) + bytesOf(m.points) + m.label.size();
-    for (const auto* segments : {&m.roadSegments, &m.pointSegments}) {
-        for (const auto& [style, lines] : *segments) {
-            for (const auto& line : lines) n += bytesOf(line.points) + sizeof(line);
-        }
-    }
-    return n;
-}
-
 void BM_Builder(benchmark::State& state, int32_t type) {
     const Request request = scalingRequest(type, 100, false);
     quorvan::C_Meshory maker;
@@ -51,7 +34,8 @@ void BM_MixedTile(benchmark::State& state) {
     for (auto _ : state) {
         {
             const CountedAllocations counted;
-            for (const Request& r : tile) models.push_back(maker.makeModel(r.blobs, r.origin, filter));
+            for (const Request& r : tile)
+                models.push_back(maker.makeModel(r.blobs, r.origin, filter));
             built = counted.bytes();
         }
         bytes = 0;
@@ -70,7 +54,8 @@ void BM_MixedTile(benchmark::State& state) {
 
 const int registered = [] {
     for (int32_t type = 1; type <= 18; ++type) {
-        benchmark::RegisterBenchmark(("BM_Builder/" + std::to_string(type)).c_str(), BM_Builder, type);
+        benchmark::RegisterBenchmark(("BM_Builder/" + std::to_string(type)).c_str(), BM_Builder,
+                                     type);
     }
     benchmark::RegisterBenchmark("BM_Builder/101", BM_Builder, bg::LABEL_STYLE_SEGMENTS);
     benchmark::RegisterBenchmark("BM_MixedTile", BM_MixedTile)->Unit(benchmark::kMicrosecond);

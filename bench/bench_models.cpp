@@ -21,13 +21,6 @@ namespace {
 
 using namespace meshory_bench;
 
-const Request& cachedRequest(int32_t type, int n, bool reversed) {
-    static std::map<std::tuple<int32_t, int, bool>, Request> cache;
-    auto it = cache.find({type, n, reversed});
-    if (it == cache.end()) it = cache.emplace(std::tuple{type, n, reversed}, scalingRequest(type, n, reversed)).first;
-    return it->second;
-}
-
 void BM_Model(benchmark::State& state, int32_t type, bool reversed) {
     const Request& request = cachedRequest(type, static_cast<int>(state.range(0)), reversed);
     quorvan::C_Meshory maker;
@@ -47,36 +40,20 @@ void BM_Model(benchmark::State& state, int32_t type, bool reversed) {
 }
 
 const int registered = [] {
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);   // glibc's largest
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);  // glibc's largest
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    const std::pair<int32_t, const char*> types[] = {
-        {bg::TRIANGLE_STRIPS, "TRIANGLE_STRIPS"},
-        {bg::INDEXED_TRIANGLE_STRIPS, "INDEXED_TRIANGLE_STRIPS"},
-        {bg::FLAT_TRIANGLE_STRIP, "FLAT_TRIANGLE_STRIP"},
-        {bg::INDEXED_FLAT_TRIANGLE_STRIPS, "INDEXED_FLAT_TRIANGLE_STRIPS"},
-        {bg::FLAT_LINE_STRIP, "FLAT_LINE_STRIP"},
-        {bg::LINES, "LINES"},
-        {bg::INDEXED_LINES, "INDEXED_LINES"},
-        {bg::POINTS, "POINTS"},
-        {bg::TEXT_DATA, "TEXT_DATA"},
-        {bg::RAILROAD_PATH, "RAILROAD_PATH"},
-        {bg::TRAM_PATH, "TRAM_PATH"},
-        {bg::ROAD_PATH, "ROAD_PATH"},
-        {bg::BRIDGE, "BRIDGE"},
-        {bg::FLAT_TRIANGLE_FAN, "FLAT_TRIANGLE_FAN"},
-        {bg::TRIANGLE_FAN, "TRIANGLE_FAN"},
-        {bg::ON_POLYGON_FLAT_TRIANGLE_FAN, "ON_POLYGON_FLAT_TRIANGLE_FAN"},
-        {bg::ON_POLYGON_TRIANGLE_FAN, "ON_POLYGON_TRIANGLE_FAN"},
-        {bg::CELL_POLYGON, "CELL_POLYGON"},
-        {bg::LABEL_STYLE_SEGMENTS, "LABEL_STYLE_SEGMENTS"},
-    };
-    for (const auto& [type, name] : types) {
+    for (const auto& [type, name] : allTypes()) {
         const bool chain = type == bg::RAILROAD_PATH || type == bg::ROAD_PATH || type == bg::BRIDGE;
         for (const bool reversed : {false, true}) {
             if (reversed && !chain) continue;
-            const std::string label = std::string("BM_Model/") + name + (reversed ? "_reversed" : "");
+            const std::string label =
+                std::string("BM_Model/") + name + (reversed ? "_reversed" : "");
             benchmark::RegisterBenchmark(label.c_str(), BM_Model, type, reversed)
-                ->Arg(1)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+                ->Arg(1)
+                ->Arg(100)
+                ->Arg(1000)
+                ->Arg(10000)
+                ->Unit(benchmark::kMicrosecond);
         }
     }
     return 0;

@@ -60,6 +60,23 @@ alloc_ratios = {s.replace("BM_Model/", ""): a[10000] / (10 * a[1000]) if a[1000]
 worst = max(ratios, key=ratios.get)
 row("linear models (worst type/order)", ratios[worst], 1.10, True, worst)
 
+# Steady state under the allocator's defaults: one maker, each model released
+# before the next request (bench_steady_state, no mallopt in that program).
+steady = medians("bench_steady_state")
+steady_time, steady_faults = {}, {}
+for name, b in steady.items():
+    series, n = name.rsplit("/", 1)
+    series = series.replace("BM_SteadyModel/", "")
+    steady_time.setdefault(series, {})[int(n)] = b["cpu_time"]
+    if b.get("model_bytes"):
+        steady_faults.setdefault(series, {})[int(n)] = b["fault_bytes"] / b["model_bytes"]
+steady_ratios = {s: t[10000] / (10 * t[1000]) for s, t in steady_time.items() if 1000 in t and 10000 in t}
+worst_steady = max(steady_ratios, key=steady_ratios.get)
+row("steady state, default allocator (worst type/order)", steady_ratios[worst_steady], 1.15, True, worst_steady)
+fault_ratios = {f"{s}/{n}": r for s, by_n in steady_faults.items() for n, r in by_n.items()}
+worst_fault = max(fault_ratios, key=fault_ratios.get)
+row("kernel bytes per request ÷ model bytes (worst)", fault_ratios[worst_fault], 0.05, True, worst_fault)
+
 # No hidden copies: bytes allocated while building / bytes of the finished models.
 tile = medians("bench_builders")["BM_MixedTile"]
 row("no hidden copies (mixed tile)", tile["alloc_ratio"], 2.0, True,
@@ -98,3 +115,9 @@ print("Linear models, N = 10000 against 10 x N = 1000, every type and order:")
 print(f"  {'':40s} {'time':>6s} {'bytes allocated':>16s}")
 for name in sorted(ratios, key=ratios.get, reverse=True):
     print(f"  {name:40s} {ratios[name]:6.2f} {alloc_ratios.get(name, float('nan')):16.2f}")
+print()
+print("Steady state, default allocator, one maker releasing each model before the next request:")
+print(f"  {'':40s} {'time':>6s} {'kernel bytes/model bytes at 1000':>34s} {'at 10000':>9s}")
+for name in sorted(steady_ratios, key=steady_ratios.get, reverse=True):
+    f = steady_faults.get(name, {})
+    print(f"  {name:40s} {steady_ratios[name]:6.2f} {f.get(1000, float('nan')):34.3f} {f.get(10000, float('nan')):9.3f}")

@@ -1,43 +1,41 @@
 // The grid with fuzzed counts, bounds and query rectangles, finite or not.
+// Front: the grid's bounds, then per query its rectangle; back: the column
+// and row counts, then per query its margin.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <set>
 #include <stdexcept>
 #include <vector>
 
 #include "grid/grid.h"
+#include "provider.h"
 
 namespace {
 
-template <typename T>
-T take(const uint8_t*& p, size_t& n) {
-    T v{};
-    if (n >= sizeof(T)) {
-        std::memcpy(&v, p, sizeof(T));
-        p += sizeof(T);
-        n -= sizeof(T);
-    }
-    return v;
+quorvan::Bounds consumeBounds(FuzzedDataProvider& in) {
+    quorvan::Bounds b;
+    b.x1 = consumeRaw<double>(in);
+    b.y1 = consumeRaw<double>(in);
+    b.x2 = consumeRaw<double>(in);
+    b.y2 = consumeRaw<double>(in);
+    return b;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace quorvan;
-    const uint8_t* p = data;
-    size_t n = size;
-    // Keep the counts modest so a query cannot ask for billions of cells.
-    const int cols = take<int16_t>(p, n) % 300;
-    const int rows = take<int16_t>(p, n) % 300;
-    Bounds b;
-    b.x1 = take<double>(p, n), b.y1 = take<double>(p, n), b.x2 = take<double>(p, n), b.y2 = take<double>(p, n);
+    FuzzedDataProvider in(data, size);
+    // Keep the counts modest so a query cannot ask for billions of cells;
+    // negative counts stay reachable.
+    const int cols = in.ConsumeIntegralInRange(-299, 299);
+    const int rows = in.ConsumeIntegralInRange(-299, 299);
+    const Bounds b = consumeBounds(in);
     grid().cellsAmount(cols, rows);
     grid().gridCoordinates(b);
-    while (n >= 4 * sizeof(double) + sizeof(int8_t)) {
-        Bounds q;
-        q.x1 = take<double>(p, n), q.y1 = take<double>(p, n), q.x2 = take<double>(p, n), q.y2 = take<double>(p, n);
-        const int margin = take<int8_t>(p, n);
+    while (in.remaining_bytes() >= 4 * sizeof(double) + sizeof(int8_t)) {
+        const Bounds q = consumeBounds(in);
+        const int margin = in.ConsumeIntegral<int8_t>();
         std::set<int> cells;
         std::vector<StrictRange> ranges;
         try {

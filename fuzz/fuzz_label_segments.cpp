@@ -1,21 +1,22 @@
 // The label-segment decoder on raw bytes, then every element filed into a
-// model the way the builder files it. The first 8 bytes are the origin.
+// model the way the builder files it. The first 8 bytes are the origin (two
+// raw floats), the rest the payload.
 // Property: a truncated payload decodes to a prefix of the whole one.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "model/labels.h"
 #include "model/payload.h"
+#include "provider.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace quorvan;
-    if (size < 2 * sizeof(float)) return 0;
-    glm::vec2 offset;
-    std::memcpy(&offset, data, sizeof offset);
+    if (size < sizeof(glm::vec2)) return 0;
+    FuzzedDataProvider in(data, size);
+    const glm::vec2 offset = consumeRaw<glm::vec2>(in);
     // Exact-size copies, so that an overrun of either length is caught.
-    const std::vector<uint8_t> whole(data + sizeof offset, data + size);
+    const std::vector<uint8_t> whole = in.ConsumeRemainingBytes<uint8_t>();
     const std::vector<uint8_t> half(whole.begin(), whole.begin() + whole.size() / 2);
 
     const auto all = extractLabelSegments(whole.data(), whole.size(), offset);

@@ -1,35 +1,24 @@
 // The model maker end to end: the input is split into blobs (type, layer,
 // cell, payload), built into one model with a fuzzed origin and filter, read
-// back the way the bridge reads it, and released.
+// back the way the bridge reads it, and released. Front: the origin (three
+// raw floats), then the blobs' payloads; back: the filter, then per blob its
+// type byte, layer, column, row and payload length.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "geometry/mathglm.h"
 #include "grid/grid.h"
 #include "model/meshory.h"
+#include "provider.h"
 
 namespace {
 
-struct Input {
-    const uint8_t* p;
-    size_t n;
-    template <typename T>
-    T take() {
-        T v{};
-        if (n >= sizeof(T)) {
-            std::memcpy(&v, p, sizeof(T));
-            p += sizeof(T);
-            n -= sizeof(T);
-        }
-        return v;
-    }
-};
-
 // Every type code with a builder is reachable from one byte, and so is one
 // without (0).
-int32_t typeFromByte(uint8_t b) { return b % 20 == 19 ? 101 : b % 20; }
+int32_t typeFromByte(uint8_t b) {
+    return b % 20 == 19 ? 101 : b % 20;
+}
 
 // A builder added under a code that typeFromByte cannot produce would never
 // be fuzzed: refuse to run instead (the replay test fails).
@@ -46,7 +35,7 @@ bool everyBuilderReachable() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace quorvan;
-    Input in{data, size};
+    FuzzedDataProvider in(data, size);
     static const bool reachable = everyBuilderReachable();
     if (!reachable) __builtin_trap();
     static const bool gridReady = [] {
@@ -56,26 +45,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }();
     (void)gridReady;
 
-    // One take per statement: argument evaluation order is unspecified, and
+    // One field per statement: argument evaluation order is unspecified, and
     // a kept input must mean the same to every compiler that replays it.
     glm::vec3 origin;
-    origin.x = in.take<float>();
-    origin.y = in.take<float>();
-    origin.z = in.take<float>();
-    LoadFilter filter(in.take<uint16_t>());
-    if (const uint8_t c = in.take<uint8_t>(); c & 1) filter.categories.insert(c >> 1);
-    if (const uint32_t s = in.take<uint32_t>(); s & 1) filter.styleIds.insert(s >> 1);
+    origin.x = consumeRaw<float>(in);
+    origin.y = consumeRaw<float>(in);
+    origin.z = consumeRaw<float>(in);
+    LoadFilter filter(in.ConsumeIntegral<uint16_t>());
+    if (const uint8_t c = in.ConsumeIntegral<uint8_t>(); c & 1) filter.categories.insert(c >> 1);
+    if (const uint32_t s = in.ConsumeIntegral<uint32_t>(); s & 1) filter.styleIds.insert(s >> 1);
 
     std::vector<S_BlobData> blobs;
-    while (in.n > 0 && blobs.size() < 64) {
-        const int32_t type = typeFromByte(in.take<uint8_t>());
-        const int32_t layer = in.take<int8_t>();
-        const int32_t column = in.take<uint16_t>() % 64;
-        const int32_t cell = column * 65536 + in.take<uint8_t>() % 64;
-        const size_t length = std::min<size_t>(in.take<uint16_t>(), in.n);
-        blobs.emplace_back(blobs.size(), type, layer, cell, std::vector<uint8_t>(in.p, in.p + length));
-        in.p += length;
-        in.n -= length;
+    while (in.remaining_bytes() > 0 && blobs.size() < 64) {
+        const int32_t type = typeFromByte(in.ConsumeIntegral<uint8_t>());
+        const int32_t layer = in.ConsumeIntegral<int8_t>();
+        const int32_t column = in.ConsumeIntegralInRange(0, 63);
+        const int32_t cell = column * 65536 + in.ConsumeIntegralInRange(0, 63);
+        const uint16_t length = in.ConsumeIntegral<uint16_t>();
+        blobs.emplace_back(blobs.size(), type, layer, cell, in.ConsumeBytes<uint8_t>(length));
     }
 
     C_Meshory maker;

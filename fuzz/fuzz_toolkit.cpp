@@ -1,12 +1,11 @@
 // The geometry toolkit on fuzzed coordinates, NaN and infinity included:
 // textured line, convex hull, polygon tests, intersections and line merging.
-// Layout: u8 cap segments, f32 texture length, f32 radius, then (x, y)
-// pairs; the pairs split into polygons a (first half) and b (second half).
+// Front: f32 texture length, f32 radius, then (x, y) pairs, which split into
+// polygons a (first half) and b (second half); back: the cap segments.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <glm/geometric.hpp>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "geometry/aabb2d.h"
 #include "geometry/mathglm.h"
 #include "geometry/texturedline.h"
+#include "provider.h"
 
 namespace {
 
@@ -29,14 +29,14 @@ bool finite(const glm::vec3& v) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace quorvan;
     if (size < 1 + 2 * sizeof(float)) return 0;
-    const unsigned long caps = data[0] % 8;
-    float textureLength, radius;
-    std::memcpy(&textureLength, data + 1, sizeof(float));
-    std::memcpy(&radius, data + 5, sizeof(float));
-    std::vector<glm::vec2> points((size - 9) / sizeof(glm::vec2));
+    FuzzedDataProvider in(data, size);
+    const unsigned long caps = in.ConsumeIntegralInRange<unsigned long>(0, 7);
+    const float textureLength = consumeRaw<float>(in);
+    const float radius = consumeRaw<float>(in);
     // The polygon tests are quadratic; larger polygons only slow the search.
-    if (points.size() > 64) points.resize(64);
-    if (!points.empty()) std::memcpy(points.data(), data + 9, points.size() * sizeof(glm::vec2));
+    std::vector<glm::vec2> points;
+    while (points.size() < 64 && in.remaining_bytes() >= sizeof(glm::vec2))
+        points.push_back(consumeRaw<glm::vec2>(in));
     const std::vector<glm::vec2> a(points.begin(), points.begin() + points.size() / 2);
     const std::vector<glm::vec2> b(points.begin() + points.size() / 2, points.end());
 

@@ -1,9 +1,12 @@
 // Writes seed corpora for the fuzz targets from the payload writer: one
 // valid payload of every geometry type, so that fuzzing starts deep inside
-// every builder instead of at the first length check.
+// every builder instead of at the first length check. The style seeds are
+// the style tests' documents.
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 
 #include "support/payload_writer.h"
@@ -15,72 +18,56 @@ namespace {
 
 void write(const fs::path& dir, const std::string& name, const Bytes& bytes) {
     fs::create_directories(dir);
-    std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                      static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(dir / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
-// The model-maker target's framing: origin, filter, then blobs.
+// The framing FuzzedDataProvider reads (fuzz/provider.h): raw values and
+// byte runs from the front, integers from the back. The back is kept in the
+// order the target consumes it and written reversed; each integer is stored
+// as the provider decodes it: its offset from `min`, most significant byte
+// consumed first, in as many bytes as the range needs.
+struct ProviderInput {
+    ByteWriter front;
+    Bytes back;
+    template <typename T>
+    ProviderInput& integral(T value, T min = std::numeric_limits<T>::min(),
+                            T max = std::numeric_limits<T>::max()) {
+        const uint64_t range = static_cast<uint64_t>(max) - static_cast<uint64_t>(min);
+        const uint64_t offset = static_cast<uint64_t>(value) - static_cast<uint64_t>(min);
+        size_t width = 0;
+        while (width < sizeof(T) && (range >> (8 * width)) > 0) ++width;
+        for (size_t i = width; i-- > 0;) back.push_back(static_cast<uint8_t>(offset >> (8 * i)));
+        return *this;
+    }
+    Bytes bytes() const {
+        Bytes out = front.bytes;
+        out.insert(out.end(), back.rbegin(), back.rend());
+        return out;
+    }
+};
+
+// The model-maker target's framing: origin and filter, then blobs.
 struct MakerInput {
-    ByteWriter w;
-    MakerInput() { w.f32(10).f32(20).f32(0).u16(0).u8(0).u32(0); }
+    ProviderInput in;
+    MakerInput() {
+        in.front.f32(10).f32(20).f32(0);
+        in.integral<uint16_t>(0).integral<uint8_t>(0).integral<uint32_t>(0);
+    }
     MakerInput& blob(uint8_t typeByte, const Bytes& payload) {
-        w.u8(typeByte).put<int8_t>(3).u16(1).u8(2).u16(static_cast<uint16_t>(payload.size())).raw(payload);
+        in.integral<uint8_t>(typeByte).integral<int8_t>(3).integral(1, 0, 63).integral(2, 0, 63);
+        in.integral(static_cast<uint16_t>(payload.size()));
+        in.front.raw(payload);
         return *this;
     }
 };
 
-// Every property the style loader reads, in one layer, and a second layer
-// with defaults.
-const char* const kStyleDocument = R"(<?xml version="1.0" encoding="UTF-8"?>
-<StyledLayerDescriptor version="1.0.0" background-color="#F2EFE9" background-opacity="0.5">
-  <NamedLayer>
-    <Name>roads</Name>
-    <VendorOption name="geometryLayerId">20</VendorOption>
-    <VendorOption name="zOrder">10</VendorOption>
-    <VendorOption name="3D">true</VendorOption>
-    <VendorOption name="selectable">1</VendorOption>
-    <VendorOption name="antialiasing">true</VendorOption>
-    <VendorOption name="decorator">arrows</VendorOption>
-    <VendorOption name="direction">true</VendorOption>
-    <VendorOption name="mergeable">by-name</VendorOption>
-    <VendorOption name="repeat">300</VendorOption>
-    <VendorOption name="spaceAround">4</VendorOption>
-    <VendorOption name="maxAngleDelta">25</VendorOption>
-    <VendorOption name="autoWrap">120</VendorOption>
-    <VendorOption name="maxDisplacement">12</VendorOption>
-    <UserStyle>
-      <Name>roads-day</Name>
-      <FeatureTypeStyle>
-        <Rule>
-          <MinScaleDenominator>8000</MinScaleDenominator>
-          <MaxScaleDenominator>50</MaxScaleDenominator>
-          <VendorOption name="minLabelScaleDenominator">900</VendorOption>
-          <VendorOption name="maxLabelScaleDenominator">5</VendorOption>
-          <PolygonSymbolizer>
-            <Fill><CssParameter name="fill">#D9D0C9</CssParameter>
-              <CssParameter name="fill-opacity">0.9</CssParameter>
-              <CssParameter name="fill-width">2</CssParameter></Fill>
-            <Stroke><CssParameter name="stroke">#B9A99B</CssParameter>
-              <CssParameter name="stroke-width">1.5</CssParameter>
-              <CssParameter name="stroke-opacity">1</CssParameter>
-              <CssParameter name="stroke-dasharray">5 3</CssParameter></Stroke>
-            <Graphic><ExternalGraphic><Resource default="pin.png" selected="pin-hi.png"/></ExternalGraphic>
-              <Size>16</Size></Graphic>
-          </PolygonSymbolizer>
-          <TextSymbolizer><CssParameter name="font-size">12</CssParameter></TextSymbolizer>
-        </Rule>
-      </FeatureTypeStyle>
-    </UserStyle>
-  </NamedLayer>
-  <NamedLayer><Name>water</Name><VendorOption name="zOrder">-5</VendorOption></NamedLayer>
-</StyledLayerDescriptor>
-)";
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: make_seeds <corpus root>\n");
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: make_seeds <corpus root> <folder of style documents>\n");
         return 2;
     }
     const fs::path root(argv[1]);
@@ -89,9 +76,12 @@ int main(int argc, char** argv) {
     const Bytes stream = plainStream(line);
     const Bytes delta = deltaStream(ring);
     const std::vector<glm::vec2> quad = {{0, 0}, {10, 0}, {0, 10}, {10, 10}};
-    const Bytes block2 = indexedBlock<glm::vec2>(quad, {0, 1, 2, 3}, {0, 1, 3, 2, 0}, 45, kByteIndices);
-    const Bytes block2d = indexedBlock<glm::vec2>(quad, {0, 1, 2, 3}, {0, 1, 3, 2}, 12, kDeltaVertices | kByteSecond);
-    const Bytes block3 = indexedBlock<glm::vec3>({{0, 0, 1}, {5, 5, 2}, {9, 1, 0}}, {0, 1, 1, 2}, {}, 0, 0);
+    const Bytes block2 =
+        indexedBlock<glm::vec2>(quad, {0, 1, 2, 3}, {0, 1, 3, 2, 0}, 45, kByteIndices);
+    const Bytes block2d =
+        indexedBlock<glm::vec2>(quad, {0, 1, 2, 3}, {0, 1, 3, 2}, 12, kDeltaVertices | kByteSecond);
+    const Bytes block3 =
+        indexedBlock<glm::vec3>({{0, 0, 1}, {5, 5, 2}, {9, 1, 0}}, {0, 1, 1, 2}, {}, 0, 0);
     const Bytes labels = labelBlock({15, 25}, {{0, "Main"}, {1, "Haupt"}, {2, "\xE4\xB8\xBB"}});
     SegmentSpec road;
     road.styleId = 4, road.kind = 1, road.text = "Road", road.points = line, road.skipped = {1, 2};
@@ -100,58 +90,88 @@ int main(int argc, char** argv) {
     const Bytes segments = labelSegments({{road, point}, {}});
 
     const std::vector<std::pair<uint8_t, Bytes>> perType = {
-        {1, stream},  {2, block2},  {3, delta},          {4, block2d},          {5, withU8Prefix(3, stream)},
-        {6, stream},  {7, block3},  {8, delta},          {9, labels},           {10, withU8Prefix(0, stream)},
-        {11, withU8Prefix(2, stream)}, {12, withU8Prefix(6, delta)}, {13, withU8Prefix(2, stream)},
-        {14, plainStream(ring)}, {15, withU16Prefix(25, plainStream(ring))}, {16, delta},
-        {17, withU16Prefix(30, delta)}, {18, {}}, {19, segments},
+        {1, stream},
+        {2, block2},
+        {3, delta},
+        {4, block2d},
+        {5, withU8Prefix(3, stream)},
+        {6, stream},
+        {7, block3},
+        {8, delta},
+        {9, labels},
+        {10, withU8Prefix(0, stream)},
+        {11, withU8Prefix(2, stream)},
+        {12, withU8Prefix(6, delta)},
+        {13, withU8Prefix(2, stream)},
+        {14, plainStream(ring)},
+        {15, withU16Prefix(25, plainStream(ring))},
+        {16, delta},
+        {17, withU16Prefix(30, delta)},
+        {18, {}},
+        {19, segments},
     };
     for (const auto& [typeByte, payload] : perType) {
-        write(root / "model_maker", "type" + std::to_string(typeByte), MakerInput().blob(typeByte, payload).w.bytes);
+        write(root / "model_maker", "type" + std::to_string(typeByte),
+              MakerInput().blob(typeByte, payload).in.bytes());
     }
     MakerInput mixed;
     for (const auto& [typeByte, payload] : perType) mixed.blob(typeByte, payload);
-    write(root / "model_maker", "mixed", mixed.w.bytes);
+    write(root / "model_maker", "mixed", mixed.in.bytes());
 
-    write(root / "decoders", "stream", withU8Prefix(0, stream));
-    write(root / "decoders", "delta", withU8Prefix(0, delta));
-    write(root / "decoders", "block2", withU8Prefix(1, block2));
-    write(root / "decoders", "block2d", withU8Prefix(1, block2d));
-    write(root / "decoders", "block3", withU8Prefix(2, block3));
-    write(root / "decoders", "labels", withU8Prefix(3, labels));
+    // The payload, then the decoder selector.
+    const std::pair<const char*, std::pair<int, Bytes>> decoderSeeds[] = {
+        {"stream", {0, stream}},   {"delta", {0, delta}},   {"block2", {1, block2}},
+        {"block2d", {1, block2d}}, {"block3", {2, block3}}, {"labels", {3, labels}},
+    };
+    for (const auto& [name, seed] : decoderSeeds) {
+        ProviderInput d;
+        d.front.raw(seed.second);
+        write(root / "decoders", name, d.integral(seed.first, 0, 3).bytes());
+    }
 
-    ByteWriter g;
-    g.u16(4).u16(3).put<double>(0).put<double>(0).put<double>(400).put<double>(300);
-    g.put<double>(150).put<double>(50).put<double>(250).put<double>(250).put<int8_t>(1);
-    write(root / "grid", "basic", g.bytes);
+    ProviderInput g;
+    g.integral(4, -299, 299).integral(3, -299, 299);
+    g.front.put<double>(0).put<double>(0).put<double>(400).put<double>(300);
+    g.front.put<double>(150).put<double>(50).put<double>(250).put<double>(250);
+    g.integral<int8_t>(1);
+    write(root / "grid", "basic", g.bytes());
 
     ByteWriter origin;
     origin.f32(1).f32(2);
     write(root / "label_segments", "two_groups", ByteWriter(origin).raw(segments).bytes);
-    write(root / "label_segments", "empty_group", ByteWriter(origin).raw(labelSegments({{}})).bytes);
+    write(root / "label_segments", "empty_group",
+          ByteWriter(origin).raw(labelSegments({{}})).bytes);
 
-    // Toolkit: caps, texture length, radius, then a polyline with a sharp
-    // turn (a rejected miter) and a repeat, split into two polygons.
-    ByteWriter t;
-    t.u8(2).f32(4).f32(8);
-    for (const glm::vec2 p : {glm::vec2(0, 0), {10, 0}, {10, 10}, {10, 10}, {0, 1}, {5, 5}, {20, 0}, {20, 20}}) {
-        t.f32(p.x).f32(p.y);
+    // Toolkit: texture length, radius, then a polyline with a sharp turn (a
+    // rejected miter) and a repeat, split into two polygons; caps at the back.
+    ProviderInput t;
+    t.integral(2ul, 0ul, 7ul).front.f32(4).f32(8);
+    for (const glm::vec2 p :
+         {glm::vec2(0, 0), {10, 0}, {10, 10}, {10, 10}, {0, 1}, {5, 5}, {20, 0}, {20, 20}}) {
+        t.front.f32(p.x).f32(p.y);
     }
-    write(root / "toolkit", "polyline", t.bytes);
-    ByteWriter square;
-    square.u8(0).f32(1).f32(3);
+    write(root / "toolkit", "polyline", t.bytes());
+    ProviderInput square;
+    square.integral(0ul, 0ul, 7ul).front.f32(1).f32(3);
     for (const glm::vec2 p : {glm::vec2(0, 0), {4, 0}, {4, 4}, {0, 4}, {2, -1}, {6, 2}, {2, 5}}) {
-        square.f32(p.x).f32(p.y);
+        square.front.f32(p.x).f32(p.y);
     }
-    write(root / "toolkit", "polygons", square.bytes);
+    write(root / "toolkit", "polygons", square.bytes());
 
     // Every sequence length, and the ill-formed cases the two decoders must
     // agree on: an overlong form, an encoded surrogate, a cut-off sequence.
-    write(root / "utf8", "valid", ByteWriter().text("Stra\xC3\x9F" "e \xE4\xB8\xBB \xF0\x9F\x97\xBA").bytes);
+    write(root / "utf8", "valid",
+          ByteWriter()
+              .text("Stra\xC3\x9F"
+                    "e \xE4\xB8\xBB \xF0\x9F\x97\xBA")
+              .bytes);
     write(root / "utf8", "ill_formed", ByteWriter().text("\xC0\x80 \xED\xA0\x80 \xE2\x82").bytes);
 
-    write(root / "styles", "city.sld", ByteWriter().text(kStyleDocument).bytes);
-    write(root / "styles", "minimal.sld",
-          ByteWriter().text("<StyledLayerDescriptor><NamedLayer/></StyledLayerDescriptor>").bytes);
+    for (const auto& entry : fs::directory_iterator(argv[2])) {
+        if (entry.path().extension() != ".sld") continue;
+        fs::create_directories(root / "styles");
+        fs::copy_file(entry.path(), root / "styles" / entry.path().filename(),
+                      fs::copy_options::overwrite_existing);
+    }
     return 0;
 }

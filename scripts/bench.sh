@@ -24,7 +24,7 @@ rm -rf "$out" && mkdir -p "$out"
 
 # Medians of repetitions run in random interleaved order, so that a change in
 # the machine's load hits every benchmark of a program alike.
-for program in bench_decoders bench_conversions bench_builders bench_models bench_queries; do
+for program in bench_decoders bench_conversions bench_builders bench_models bench_steady_state bench_queries; do
     echo "bench: $program"
     "$build/bench/$program" --benchmark_repetitions="$repetitions" --benchmark_min_time="$min_time" \
         --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \

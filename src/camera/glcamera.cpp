@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <glm/ext/matrix_clip_space.hpp>
+#include <glm/ext/matrix_projection.hpp>
+#include <glm/ext/matrix_transform.hpp>
 #include <glm/geometric.hpp>
 #include <glm/matrix.hpp>
 
@@ -24,43 +27,14 @@ bool isKnownKind(int32_t kind) {
            kind == camera_projection::PERSPECTIVE || kind == camera_projection::SCREEN_ORTHOGRAPHIC;
 }
 
-// glm's orthographic convention with left 0, right w, bottom h, top 0: pixel
-// rows grow downwards, depth maps near..far to -1..1.
-glm::mat4 screenOrthographic(float w, float h, float n, float f) {
-    glm::mat4 m(0.0f);
-    m[0][0] = 2.0f / w;
-    m[1][1] = -2.0f / h;
-    m[2][2] = -2.0f / (f - n);
-    m[3][0] = -1.0f;
-    m[3][1] = 1.0f;
-    m[3][2] = -(f + n) / (f - n);
-    m[3][3] = 1.0f;
-    return m;
-}
-
-glm::mat4 translation(const glm::vec3& t) {
-    glm::mat4 m(1.0f);
-    m[3] = glm::vec4(t, 1.0f);
-    return m;
-}
-
+// Diagonal by assignment: glm::scale multiplies the identity, so a
+// non-finite factor would also turn the zeros beside it into NaN.
 glm::mat4 diagonal(const glm::vec3& d) {
     glm::mat4 m(1.0f);
     m[0][0] = d.x;
     m[1][1] = d.y;
     m[2][2] = d.z;
     return m;
-}
-
-// Window coordinates (viewport origin 0) to normalised device coordinates.
-glm::vec4 windowToNdc(const glm::vec3& w, float width, float height) {
-    return {w.x / width * 2.0f - 1.0f, w.y / height * 2.0f - 1.0f, w.z * 2.0f - 1.0f, 1.0f};
-}
-
-glm::vec3 unprojectThrough(const glm::mat4& inverse, const glm::vec3& window, float width,
-                           float height) {
-    const glm::vec4 r = inverse * windowToNdc(window, width, height);
-    return glm::vec3(r) / r.w;
 }
 
 }  // namespace
@@ -163,14 +137,8 @@ void C_GLCamera::calculateEye() {
 }
 
 void C_GLCamera::makeViewMatrix() {
-    // Right-handed look-at: the view looks down its negative third axis.
-    const glm::vec3 f = glm::normalize(options_.target - eye_);
-    const glm::vec3 s = glm::normalize(glm::cross(f, up_));
-    const glm::vec3 u = glm::cross(s, f);
-    for (int c = 0; c < 3; ++c) {
-        view_[c] = glm::vec4(s[c], u[c], -f[c], 0.0f);
-    }
-    view_[3] = glm::vec4(-glm::dot(s, eye_), -glm::dot(u, eye_), glm::dot(f, eye_), 1.0f);
+    // Right-handed: the view looks down its negative third axis.
+    view_ = glm::lookAt(eye_, options_.target, up_);
     makeNormalMatrix();
     makeCompleteMatrix();
 }
@@ -186,27 +154,22 @@ void C_GLCamera::makeProjectionMatrix() {
     const float h = static_cast<float>(options_.height);
     switch (options_.projection) {
         case camera_projection::PERSPECTIVE: {
-            const float t = std::tan(kDegToRad * options_.fov * 0.5f);
             const float aspect = w / h;
-            projection_ = glm::mat4(0.0f);
-            projection_[0][0] = 1.0f / (aspect * t);
-            projection_[1][1] = 1.0f / t;
-            projection_[2][2] = -(f + n) / (f - n);
-            projection_[2][3] = -1.0f;
-            projection_[3][2] = -(2.0f * f * n) / (f - n);
+            // glm asserts that the aspect is a number; a 0 x 0 viewport has
+            // none, and only the first element depends on it.
+            projection_ = glm::perspective(kDegToRad * options_.fov,
+                                           std::isnan(aspect) ? 1.0f : aspect, n, f);
+            if (std::isnan(aspect)) projection_[0][0] = aspect;
             break;
         }
         case camera_projection::SCREEN_ORTHOGRAPHIC:
-            projection_ = screenOrthographic(w, h, n, f);
+            // Pixel rows grow downwards.
+            projection_ = glm::ortho(0.0f, w, h, 0.0f, n, f);
             break;
-        case camera_projection::CENTERED_ORTHOGRAPHIC: {
-            // The pixel matrix, flipped and moved so that the view axis meets
-            // the middle of the viewport with the second axis up.
-            const glm::vec3& k = offsetFactors_;
-            projection_ = screenOrthographic(w, h, n, f) * diagonal(k) *
-                          translation(glm::vec3(0.5f * w * k.x, 0.5f * h * k.y, 0.0f));
+        case camera_projection::CENTERED_ORTHOGRAPHIC:
+            // The view axis meets the middle of the viewport, second axis up.
+            projection_ = glm::ortho(-0.5f * w, 0.5f * w, -0.5f * h, 0.5f * h, n, f);
             break;
-        }
         default:
             break;
     }
@@ -259,22 +222,18 @@ glm::vec3 C_GLCamera::adjustCoords(const glm::vec3& v) const {
 }
 
 glm::vec3 C_GLCamera::project(const glm::vec3& world) const {
-    const glm::vec4 c = projection_ * (view_ * glm::vec4(world, 1.0f));
-    const glm::vec3 n = glm::vec3(c) / c.w;
-    return {(n.x * 0.5f + 0.5f) * static_cast<float>(options_.width),
-            (n.y * 0.5f + 0.5f) * static_cast<float>(options_.height), n.z * 0.5f + 0.5f};
+    return glm::project(world, view_, projection_, getViewport());
 }
 
 glm::vec3 C_GLCamera::unProject(const glm::vec3& window) const {
-    const glm::vec4 viewport = getViewport();
-    return unprojectThrough(glm::inverse(projection_ * view_), window, viewport.z, viewport.w);
+    return glm::unProject(window, view_, projection_, getViewport());
 }
 
 std::vector<glm::vec3> C_GLCamera::unprojectLine(const glm::vec3& a, const glm::vec3& b) const {
+    const glm::mat4 modelView = view_ * scale_;
     const glm::vec4 viewport = getViewport();
-    const glm::mat4 inverse = glm::inverse(projection_ * (view_ * scale_));
-    return {unprojectThrough(inverse, a, viewport.z, viewport.w),
-            unprojectThrough(inverse, b, viewport.z, viewport.w)};
+    return {glm::unProject(a, modelView, projection_, viewport),
+            glm::unProject(b, modelView, projection_, viewport)};
 }
 
 glm::vec3 C_GLCamera::getPointOnPlane(const glm::vec3& planePoint, const glm::vec3& a,

@@ -20,7 +20,7 @@
 #include <glm/vec4.hpp>
 #include <vector>
 
-#include "export.h"
+#include <meshory/export.h>
 
 namespace quorvan {
 

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "export.h"
+#include <meshory/export.h>
 
 namespace quorvan {
 

@@ -10,7 +10,7 @@
 
 #include <glm/vec2.hpp>
 
-#include "export.h"
+#include <meshory/export.h>
 
 namespace quorvan {
 

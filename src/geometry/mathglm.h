@@ -14,9 +14,9 @@
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 
-#include "export.h"
-#include "geometry/aabb2d.h"
-#include "model/glmodel.h"
+#include <meshory/export.h>
+#include <meshory/geometry/aabb2d.h>
+#include <meshory/model/glmodel.h>
 
 namespace quorvan {
 
@@ -67,6 +67,9 @@ MESHORY_API void appendTriangleNormals(std::vector<glm::vec3>& out, std::span<co
 MESHORY_API void appendLineStripLines(std::vector<glm::vec3>& out, std::span<const glm::vec3> strip);
 MESHORY_API void appendLineStripLines(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& v,
                                       const std::vector<uint16_t>& idx);
+// The line-strip rule on points of the plane, lifted to height z.
+MESHORY_API void appendLineStripLines(std::vector<glm::vec3>& out, std::span<const glm::vec2> strip,
+                                      float z);
 MESHORY_API void appendTriangleStripTriangles(std::vector<glm::vec3>& out, std::span<const glm::vec3> strip);
 MESHORY_API void appendTriangleStripTriangles(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& v,
                                               const std::vector<uint16_t>& idx);

@@ -7,7 +7,7 @@
 #include <set>
 #include <vector>
 
-#include "export.h"
+#include <meshory/export.h>
 
 namespace quorvan {
 

@@ -25,12 +25,19 @@ float narrow(jdouble d) {
     return static_cast<float>(d);
 }
 
-// The live camera of a handle, or null with IllegalArgumentException pending
-// for handle 0 (a host that queries a camera it never made or already let go).
-const C_GLCamera* liveCamera(JNIEnv* env, jlong handle) {
-    const C_GLCamera* camera = jni::fromHandle<C_GLCamera>(handle);
-    if (!camera) jni::throwJava(env, "java/lang/IllegalArgumentException", "camera handle 0");
-    return camera;
+// Runs `query` on the live camera of a handle under the guard. Handle 0 (a
+// host that queries a camera it never made or already let go) gives null
+// with IllegalArgumentException pending, and the query does not run.
+template <typename F>
+jfloatArray queryCamera(JNIEnv* env, jlong handle, F&& query) {
+    return jni::guarded(env, jfloatArray{nullptr}, [&]() -> jfloatArray {
+        const C_GLCamera* camera = jni::fromHandle<C_GLCamera>(handle);
+        if (!camera) {
+            jni::throwJava(env, "java/lang/IllegalArgumentException", "camera handle 0");
+            return nullptr;
+        }
+        return query(*camera);
+    });
 }
 
 jfloatArray floatArray(JNIEnv* env, const float* values, jsize count) {
@@ -85,29 +92,23 @@ JNIEXPORT void JNICALL Java_quorvan__1native_Camera_00024_destroyCameraHandle(JN
 JNIEXPORT jfloatArray JNICALL Java_quorvan__1native_Camera_00024_project(JNIEnv* env, jobject,
                                                                          jlong handle, jfloat x,
                                                                          jfloat y, jfloat z) {
-    return guarded(env, jfloatArray{nullptr}, [&]() -> jfloatArray {
-        const C_GLCamera* camera = quorvan::liveCamera(env, handle);
-        if (!camera) return nullptr;
-        return quorvan::vec3ToArray(env, camera->project(glm::vec3(x, y, z)));
+    return quorvan::queryCamera(env, handle, [&](const C_GLCamera& camera) {
+        return quorvan::vec3ToArray(env, camera.project(glm::vec3(x, y, z)));
     });
 }
 
 JNIEXPORT jfloatArray JNICALL Java_quorvan__1native_Camera_00024_unproject(JNIEnv* env, jobject,
                                                                            jlong handle, jfloat x,
                                                                            jfloat y, jfloat z) {
-    return guarded(env, jfloatArray{nullptr}, [&]() -> jfloatArray {
-        const C_GLCamera* camera = quorvan::liveCamera(env, handle);
-        if (!camera) return nullptr;
-        return quorvan::vec3ToArray(env, camera->unProject(glm::vec3(x, y, z)));
+    return quorvan::queryCamera(env, handle, [&](const C_GLCamera& camera) {
+        return quorvan::vec3ToArray(env, camera.unProject(glm::vec3(x, y, z)));
     });
 }
 
 JNIEXPORT jfloatArray JNICALL Java_quorvan__1native_Camera_00024_getLineToPlane(
     JNIEnv* env, jobject, jlong handle, jfloat x, jfloat y, jfloat z) {
-    return guarded(env, jfloatArray{nullptr}, [&]() -> jfloatArray {
-        const C_GLCamera* camera = quorvan::liveCamera(env, handle);
-        if (!camera) return nullptr;
-        const std::vector<glm::vec3> points = camera->getLineToPlane(glm::vec2(x, y), z);
+    return quorvan::queryCamera(env, handle, [&](const C_GLCamera& camera) {
+        const std::vector<glm::vec3> points = camera.getLineToPlane(glm::vec2(x, y), z);
         const float values[6] = {points[0].x, points[0].y, points[0].z,
                                  points[1].x, points[1].y, points[1].z};
         return quorvan::floatArray(env, values, 6);
@@ -116,10 +117,8 @@ JNIEXPORT jfloatArray JNICALL Java_quorvan__1native_Camera_00024_getLineToPlane(
 
 JNIEXPORT jfloatArray JNICALL Java_quorvan__1native_Camera_00024_getEye(JNIEnv* env, jobject,
                                                                         jlong handle) {
-    return guarded(env, jfloatArray{nullptr}, [&]() -> jfloatArray {
-        const C_GLCamera* camera = quorvan::liveCamera(env, handle);
-        if (!camera) return nullptr;
-        return quorvan::vec3ToArray(env, camera->getEye());
+    return quorvan::queryCamera(env, handle, [&](const C_GLCamera& camera) {
+        return quorvan::vec3ToArray(env, camera.getEye());
     });
 }
 

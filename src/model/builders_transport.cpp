@@ -34,21 +34,12 @@ constexpr float BRIDGE_LINE_WIDTH = 2.0f;
 constexpr float BRIDGE_TEXTURE_LENGTH = 1.0f;
 constexpr unsigned long BRIDGE_CAP_SEGMENTS = 1;
 
-// The line list of the whole merged path, lifted to z = 0 (the line-strip
-// rule: first segment in strip order, later ones newest point first).
-// Whatever the model's lines held before is replaced; their storage is reused.
+// The line list of the whole merged path, lifted to z = 0 by the toolkit's
+// line-strip rule. Whatever the model's lines held before is replaced; their
+// storage is reused.
 void rebuildPathLines(S_Model& model, std::span<const glm::vec2> path) {
-    std::vector<glm::vec3>& out = model.lines.vertices;
-    out.clear();
-    if (path.size() < 2) return;
-    out.resize(2 * (path.size() - 1));
-    glm::vec3* dst = out.data();
-    dst[0] = glm::vec3(path[0], 0.0f);
-    dst[1] = glm::vec3(path[1], 0.0f);
-    for (size_t i = 2; i < path.size(); ++i) {
-        dst[2 * i - 2] = glm::vec3(path[i], 0.0f);
-        dst[2 * i - 1] = glm::vec3(path[i - 1], 0.0f);
-    }
+    model.lines.vertices.clear();
+    appendLineStripLines(model.lines.vertices, path, 0.0f);
 }
 
 // Edge polylines of a bridge: the centre line's left and right offsets scaled

@@ -12,7 +12,7 @@
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 
-#include "export.h"
+#include <meshory/export.h>
 
 namespace quorvan {
 

@@ -11,8 +11,8 @@
 
 #include <glm/vec3.hpp>
 
-#include "export.h"
-#include "model/glmodel.h"
+#include <meshory/export.h>
+#include <meshory/model/glmodel.h>
 
 namespace quorvan {
 

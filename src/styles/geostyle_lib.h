@@ -16,7 +16,7 @@
 #include <glm/vec4.hpp>
 #include <pugixml.hpp>
 
-#include "export.h"
+#include <meshory/export.h>
 
 namespace quorvan {
 

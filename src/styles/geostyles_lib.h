@@ -22,8 +22,8 @@
 
 #include <glm/vec4.hpp>
 
-#include "export.h"
-#include "styles/geostyle_lib.h"
+#include <meshory/export.h>
+#include <meshory/styles/geostyle_lib.h>
 
 namespace quorvan {
 

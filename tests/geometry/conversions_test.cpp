@@ -123,18 +123,6 @@ TEST(Conversions, StripJoinsKeepTheSecondStripsWinding) {
     EXPECT_EQ(inPlace, mergeTriangleStrips(a3, b));
 }
 
-TEST(Angles, WrapAngleAndPlaneCrossing) {
-    EXPECT_EQ(wrapAngle(-90), 270);
-    EXPECT_EQ(wrapAngle(360), 0);
-    EXPECT_EQ(wrapAngle(720), 0);
-    const vec3 up(0, 0, 1);
-    EXPECT_EQ(getIntersectLinePlane(vec3(0), vec3(1, 1, 1), vec3(2, 2, 2), up), vec3(2, 2, 2));
-    EXPECT_EQ(getIntersectLinePlane(vec3(0), vec3(1, 1, 0), vec3(2, 2, 2), up), vec3(2, 2, 2));
-    const vec3 hit = getIntersectLinePlane(vec3(0, 0, 1), vec3(0, 0, 3), vec3(2, 0, -1), up);
-    EXPECT_NEAR(hit.x, 1.0f, 1e-5);
-    EXPECT_NEAR(hit.z, 1.0f, 1e-5);
-}
-
 }  // namespace
 }  // namespace quorvan
 
@@ -164,6 +152,10 @@ TEST(ConversionForms, AppendingAndInPlaceMatchByValue) {
         }
         appended([&](V& o) { appendLineStripLines(o, s); }, strip);
         EXPECT_EQ(lineStripToLines(s), strip);
+        const std::vector<glm::vec2> plane(s.begin(), s.end());
+        V lifted;
+        for (const auto& p : plane) lifted.emplace_back(p, 5.0f);
+        appended([&](V& o) { appendLineStripLines(o, plane, 5.0f); }, lineStripToLines(lifted));
         appended([&](V& o) { appendTriangleStripTriangles(o, s); }, triangleStripToTriangles(s));
         appended([&](V& o) { appendTriangleFanTriangles(o, s); }, triangleFanToTriangles(s));
         appended([&](V& o) { appendTriangleNormals(o, s); }, calculateTriangleNormals(s));

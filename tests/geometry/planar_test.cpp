@@ -9,6 +9,7 @@ namespace quorvan {
 namespace {
 
 using glm::vec2;
+using glm::vec3;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 TEST(AABB2d, CreateFormsAndBorderRules) {
@@ -36,6 +37,18 @@ TEST(Intersections, SegmentRangesExclusionsAndCircles) {
     ASSERT_EQ(hits.size(), 2u);  // one segment length either side of the midpoint
     EXPECT_NEAR(hits[0].x, 1.0f, 1e-6f);
     EXPECT_TRUE(lineCircleIntersection(vec2(0, 0), 1.0f, vec2(0.5f, 0), vec2(0.5f, 0)).empty());
+}
+
+TEST(Angles, WrapAngleAndPlaneCrossing) {
+    EXPECT_EQ(wrapAngle(-90), 270);
+    EXPECT_EQ(wrapAngle(360), 0);
+    EXPECT_EQ(wrapAngle(720), 0);
+    const vec3 up(0, 0, 1);
+    EXPECT_EQ(getIntersectLinePlane(vec3(0), vec3(1, 1, 1), vec3(2, 2, 2), up), vec3(2, 2, 2));
+    EXPECT_EQ(getIntersectLinePlane(vec3(0), vec3(1, 1, 0), vec3(2, 2, 2), up), vec3(2, 2, 2));
+    const vec3 hit = getIntersectLinePlane(vec3(0, 0, 1), vec3(0, 0, 3), vec3(2, 0, -1), up);
+    EXPECT_NEAR(hit.x, 1.0f, 1e-5);
+    EXPECT_NEAR(hit.z, 1.0f, 1e-5);
 }
 
 TEST(AnglesAndNumbers, EdgesAndGuards) {

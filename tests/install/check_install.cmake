@@ -6,16 +6,92 @@ function(run)
     if(NOT rc EQUAL 0)
         message(FATAL_ERROR "failed: ${ARGN}\n${out}")
     endif()
+    set(last_output "${out}" PARENT_SCOPE)
+endfunction()
+
+# The fenced block that follows the marker <!-- tested: NAME --> in the README.
+function(readme_snippet name out_file)
+    file(READ ${README} text)
+    string(FIND "${text}" "<!-- tested: ${name} -->" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "README.md has no snippet marked '${name}'")
+    endif()
+    string(SUBSTRING "${text}" ${at} -1 text)
+    string(REGEX MATCH "```[a-z+]*\n(.*)" _ "${text}")
+    set(text "${CMAKE_MATCH_1}")
+    string(FIND "${text}" "```" end)
+    string(SUBSTRING "${text}" 0 ${end} text)
+    file(WRITE ${out_file} "${text}")
 endfunction()
 
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} --component Unspecified)
+
+# Only the public headers, all under include/meshory/.
+file(GLOB_RECURSE headers RELATIVE ${prefix}/include ${prefix}/include/*)
+list(SORT headers)
+set(expected meshory/camera/glcamera.h meshory/debug/debuglog.h meshory/export.h
+    meshory/geometry/aabb2d.h meshory/geometry/mathglm.h meshory/geometry/texturedline.h
+    meshory/grid/grid.h meshory/model/glmodel.h meshory/model/meshory.h
+    meshory/styles/geostyle_lib.h meshory/styles/geostyles_lib.h meshory/version.h)
+if(NOT headers STREQUAL expected)
+    message(FATAL_ERROR "installed headers differ from the public ones:\n${headers}")
+endif()
+
 # A sanitized library needs its runtime linked into the program that loads it.
 set(flags "")
 if(SANITIZE)
     set(flags "-fsanitize=${SANITIZE}")
 endif()
+set(snippet ${WORK_DIR}/snippet.cpp)
+readme_snippet(cpp ${snippet})
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G ${GENERATOR}
-    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXE_LINKER_FLAGS=${flags})
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXE_LINKER_FLAGS=${flags}
+    -DSNIPPET=${snippet})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run(${WORK_DIR}/build/consumer)
-message(STATUS "consumer built and ran against ${prefix}")
+run(${WORK_DIR}/build/snippet)
+
+# The same snippet through pkg-config alone.
+run(${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/${LIBDIR}/pkgconfig
+    pkg-config --cflags --libs meshory)
+string(STRIP "${last_output}" pc_flags)
+separate_arguments(pc_flags UNIX_COMMAND "${pc_flags}")
+run(${CXX} -std=c++20 ${snippet} -o ${WORK_DIR}/snippet-pc ${pc_flags} ${flags}
+    -Wl,-rpath,${prefix}/${LIBDIR})
+run(${WORK_DIR}/snippet-pc)
+message(STATUS "C++ consumers built and ran against ${prefix}")
+
+if(NOT JAVA)
+    return()
+endif()
+# The Java snippet against the installed jar alone: no library path, no
+# property; the jar loads the library it carries, extracted into this cache.
+set(jar ${prefix}/${MAVEN_DIR}/meshory-${VERSION}.jar)
+foreach(artifact meshory-${VERSION}.pom meshory-${VERSION}-sources.jar meshory-${VERSION}-javadoc.jar)
+    if(NOT EXISTS ${prefix}/${MAVEN_DIR}/${artifact})
+        message(FATAL_ERROR "${artifact} not installed in ${prefix}/${MAVEN_DIR}")
+    endif()
+endforeach()
+set(java_dir ${WORK_DIR}/java)
+file(MAKE_DIRECTORY ${java_dir}/classes)
+readme_snippet(java ${java_dir}/HelloMeshory.java)
+run(${JAVAC} -Xlint:all -Werror -cp ${jar} -d ${java_dir}/classes ${java_dir}/HelloMeshory.java)
+set(cache ${WORK_DIR}/cache)
+# Twice: the first run extracts, the second finds the intact copy.
+foreach(round 1 2)
+    run(${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH --unset=JAVA_TOOL_OPTIONS XDG_CACHE_HOME=${cache}
+        ${JAVA} -Xcheck:jni -cp ${jar}:${java_dir}/classes HelloMeshory)
+    if(NOT last_output MATCHES "\\[2\\.0, 0\\.0, 0\\.0\\]" OR last_output MATCHES "WARNING in native method|WARNING: JNI")
+        message(FATAL_ERROR "unexpected output of the Java snippet:\n${last_output}")
+    endif()
+endforeach()
+file(GLOB extracted ${cache}/meshory/*/libmeshory.so)
+list(LENGTH extracted count)
+if(NOT count EQUAL 1)
+    message(FATAL_ERROR "expected one extracted library in ${cache}, found: ${extracted}")
+endif()
+file(GLOB leftovers ${cache}/meshory/*/partial-*)
+if(leftovers)
+    message(FATAL_ERROR "extraction left files behind: ${leftovers}")
+endif()
+message(STATUS "Java consumer ran against ${jar} alone")

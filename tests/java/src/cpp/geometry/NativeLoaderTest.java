@@ -1,6 +1,7 @@
 package cpp.geometry;
 
 import static org.junit.jupiter.api.Assertions.assertDoesNotThrow;
+import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
@@ -11,6 +12,23 @@ class NativeLoaderTest {
     void loadsTheBuiltLibraryAndIsIdempotent() {
         assertDoesNotThrow(NativeLoader::load);
         assertDoesNotThrow(NativeLoader::load);
+    }
+
+    @Test
+    void libraryAndJarStateOneVersionAndAMismatchIsRefused() {
+        NativeLoader.load();
+        String jar = NativeLoader.jarVersion();
+        assertTrue(jar != null && !jar.isEmpty(), "the jar's manifest states its version");
+        assertEquals(jar, NativeLoader.libraryVersion());
+        UnsatisfiedLinkError e = assertThrows(UnsatisfiedLinkError.class, () -> NativeLoader.checkVersion("9.9.9", jar));
+        assertTrue(e.getMessage().contains("9.9.9") && e.getMessage().contains(jar), e.getMessage());
+    }
+
+    @Test
+    void namesPlatformsAsTheJarFoldersDo() {
+        assertEquals("linux-x86_64", NativeLoader.platform("Linux", "amd64"));
+        assertEquals("linux-aarch64", NativeLoader.platform("Linux", "aarch64"));
+        assertEquals("macos-aarch64", NativeLoader.platform("Mac OS X", "arm64"));
     }
 
     @Test

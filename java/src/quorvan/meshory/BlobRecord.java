@@ -1,0 +1,14 @@
+package quorvan.meshory;
+
+/**
+ * One geometry record of a tile, as it becomes a blob: its id, geometry type, layer, grid cell
+ * (column &lt;&lt; 16 | row) and payload bytes. The bytes are copied when the blob is made; null
+ * counts as no bytes.
+ *
+ * @param id the record's id
+ * @param type the geometry type, which picks the builder
+ * @param layerId the map layer
+ * @param cellIndex the grid cell, column &lt;&lt; 16 | row
+ * @param data the payload
+ */
+public record BlobRecord(long id, int type, int layerId, int cellIndex, byte[] data) {}

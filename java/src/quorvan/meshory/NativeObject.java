@@ -1,0 +1,131 @@
+package quorvan.meshory;
+
+import java.lang.ref.Cleaner;
+import java.util.concurrent.atomic.AtomicLong;
+import java.util.function.LongConsumer;
+
+/**
+ * The lifetime of one native object, shared by its Java owner and the {@link Cleaner} action
+ * that frees it if the owner is forgotten. It must never refer to the owner, or the owner could
+ * never become unreachable.
+ *
+ * <p>Calls bracket each use with {@link #acquire} and {@link #release}. Closing marks the object
+ * closed at once (later uses throw {@link IllegalStateException} before any native call) but
+ * frees it only when the last running use has ended, so a close racing a call on another thread
+ * never frees memory under it.
+ */
+final class NativeObject implements Runnable {
+    private static final Cleaner CLEANER = Cleaner.create();
+    private static final System.Logger LOG = System.getLogger("quorvan.meshory");
+    private static final AtomicLong FORGOTTEN = new AtomicLong();
+
+    private final String kind;
+    private final NativeObject parent;
+    private final LongConsumer free;
+    private final Cleaner.Cleanable cleanable;
+    private long handle;
+    private int users;
+    private boolean closed;
+
+    /**
+     * Takes over {@code handle} for {@code owner}; {@code free} must not refer to the owner. Handle 0
+     * stands for no native object: it is never freed.
+     */
+    NativeObject(Object owner, String kind, long handle, LongConsumer free) {
+        this(owner, kind, handle, null, free);
+    }
+
+    /** The same for an object that {@code parent} frees with itself (a model of a maker). */
+    NativeObject(Object owner, String kind, long handle, NativeObject parent, LongConsumer free) {
+        this.kind = kind;
+        this.parent = parent;
+        this.free = free;
+        this.handle = handle;
+        this.cleanable = CLEANER.register(owner, this);
+    }
+
+    /** The handle, counted as in use until {@link #release}; throws once closed. */
+    synchronized long acquire() {
+        if (closed) {
+            throw new IllegalStateException("meshory: the " + kind + " is closed");
+        }
+        ++users;
+        return handle;
+    }
+
+    /** The handle counted as in use, or 0 (not counted) when already closed. */
+    synchronized long tryAcquire() {
+        if (closed) {
+            return 0;
+        }
+        ++users;
+        return handle;
+    }
+
+    void release() {
+        long toFree;
+        synchronized (this) {
+            --users;
+            toFree = takeIfUnused();
+        }
+        freeOutsideLock(toFree);
+    }
+
+    synchronized boolean isClosed() {
+        return closed;
+    }
+
+    /** Closes; a second close does nothing. */
+    void close() {
+        markClosed();
+        cleanable.clean();
+    }
+
+    /** The Cleaner action: the owner became unreachable; frees the object unless it was closed. */
+    @Override
+    public void run() {
+        boolean forgotten;
+        synchronized (this) {
+            forgotten = !closed && handle != 0;
+        }
+        // Freed with its parent already: nothing was forgotten.
+        forgotten = forgotten && (parent == null || !parent.isClosed());
+        if (forgotten) {
+            FORGOTTEN.incrementAndGet();
+            LOG.log(System.Logger.Level.WARNING,
+                    "meshory: freed a " + kind + " that was never closed; close it (try-with-resources)");
+        }
+        markClosed();
+    }
+
+    /** How many forgotten objects the Cleaner freed in this class loader. */
+    static long forgottenCount() {
+        return FORGOTTEN.get();
+    }
+
+    private void markClosed() {
+        long toFree;
+        synchronized (this) {
+            closed = true;
+            toFree = takeIfUnused();
+        }
+        freeOutsideLock(toFree);
+    }
+
+    // Called with the lock held: the handle to free now, taken out so it is freed once.
+    private long takeIfUnused() {
+        if (!closed || users > 0 || handle == 0) {
+            return 0;
+        }
+        long h = handle;
+        handle = 0;
+        return h;
+    }
+
+    // Outside this object's lock: freeing a model takes its maker's lock.
+    private void freeOutsideLock(long h) {
+        if (h != 0) {
+            free.accept(h);
+        }
+    }
+}

@@ -1,0 +1,35 @@
+/**
+ * The idiomatic Java API of libmeshory.so: every native object is an {@link java.lang.AutoCloseable}
+ * owner, meant for try-with-resources.
+ *
+ * <pre>{@code
+ * Grid.initialize(4, 4, 0, 0, 4096, 4096);
+ * try (ModelMaker maker = new ModelMaker();
+ *      Blobs blobs = Blobs.of(new BlobRecord(1, type, layerId, cellIndex, bytes));
+ *      Model model = maker.makeModel(blobs, originX, originY)) {
+ *     float[] triangles = model.triangles();
+ * }
+ * }</pre>
+ *
+ * <h2>Lifetimes</h2>
+ * A {@link quorvan.meshory.ModelMaker} owns the models it makes: closing it frees them too, and
+ * closing a {@link quorvan.meshory.Model} first is allowed as well. Blobs belong to nobody but
+ * their owner; a model never refers to their memory. Any use of a closed object, or of a model
+ * whose maker is closed, throws {@link java.lang.IllegalStateException} before any native code
+ * runs; a second {@code close()} does nothing. An object that becomes unreachable unclosed is
+ * freed by a {@link java.lang.ref.Cleaner}, with a warning logged through
+ * {@code System.getLogger("quorvan.meshory")}: that is a safety net, not a way to manage memory,
+ * as the Cleaner runs only when the garbage collector gets to it.
+ *
+ * <h2>Threads</h2>
+ * Every class here may be shared between threads. The natives of one maker and its models must not
+ * overlap, so a maker serialises the calls on itself and on its models: use one maker per thread
+ * to build in parallel. A camera's queries do not change it and run concurrently. A blob or batch
+ * may feed makers on several threads at once. Closing an object while another thread uses it
+ * frees it only once that call returns. {@link quorvan.meshory.Grid#initialize} sets up
+ * process-wide state: call it before any thread makes models, not while they do.
+ *
+ * <p>The raw natives ({@code cpp.geometry.Meshory}, {@code quorvan._native.Camera$},
+ * {@code quorvan._native.SldStyles$}) stay available unchanged beside this package.
+ */
+package quorvan.meshory;
