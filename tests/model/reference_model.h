@@ -11,11 +11,12 @@
 
 #include <bit>
 #include <cmath>
-#include <glm/vec2.hpp>
-#include <glm/vec3.hpp>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <glm/vec2.hpp>
+#include <glm/vec3.hpp>
 
 #include "geometry/texturedline.h"
 #include "grid/grid.h"
