@@ -14,8 +14,9 @@
 // strip of their own (a cell's square, a bridge's bands) and mark it so.
 
 #include <cstddef>
-#include <glm/vec3.hpp>
 #include <vector>
+
+#include <glm/vec3.hpp>
 
 #include "model/glmodel.h"
 
