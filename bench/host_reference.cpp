@@ -52,7 +52,7 @@ int run(const std::string& dir, int runs) {
             blobs.reserve(r.blobs.size());
             for (const auto& b : r.blobs) blobs.emplace_back(b.id, b.type, b.layerId, b.cellIndex, b.data);
             const quorvan::S_Model* model = maker.makeModel(blobs, r.origin, filter);
-            if (model->polygons.mode == 5) sink += quorvan::geometryPolygonsToTriangles(model->polygons).size();
+            if (quorvan::isTriangleStrip(model->polygons)) sink += quorvan::geometryPolygonsToTriangles(model->polygons).size();
             sink += model->polygons.vertices.size() + model->lines.vertices.size() + model->points.size();
             maker.releaseModel(model);
         }

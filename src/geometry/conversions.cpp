@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "geometry/mathglm.h"
+#include "geometry/strip_rules.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -75,25 +76,12 @@ template <typename At>
 void appendTriangleStripRule(std::vector<glm::vec3>& out, size_t n, At at) {
     if (n < 3) return;
     glm::vec3* d = grow(out, 3 * (n - 2));
-    d[0] = at(0);
-    d[1] = at(1);
-    d[2] = at(2);
-    d += 3;
-    size_t i = 3;
-    // Odd and even steps in pairs, so the loop carries no parity test.
-    for (; i + 1 < n; i += 2, d += 6) {
-        d[0] = at(i);
-        d[1] = at(i - 1);
-        d[2] = at(i - 2);
-        d[3] = at(i + 1);
-        d[4] = at(i - 1);
-        d[5] = at(i);
-    }
-    if (i < n) {
-        d[0] = at(i);
-        d[1] = at(i - 1);
-        d[2] = at(i - 2);
-    }
+    forEachStripTriangle(n, at, [&d](const glm::vec3& a, const glm::vec3& b, const glm::vec3& c) {
+        d[0] = a;
+        d[1] = b;
+        d[2] = c;
+        d += 3;
+    });
 }
 
 }  // namespace
@@ -337,7 +325,7 @@ std::vector<glm::vec3> geometryLinesToLines(const S_GeometryLines& g) {
 }
 
 std::vector<glm::vec3> geometryPolygonsToTriangles(const S_GeometryPolygons& g) {
-    if (g.mode == 5) return triangleStripToTriangles(g.vertices);
+    if (isTriangleStrip(g)) return triangleStripToTriangles(g.vertices);
     return g.vertices;
 }
 

@@ -160,7 +160,8 @@ JNIEXPORT jfloatArray JNICALL Java_cpp_geometry_Meshory_modelTriangles(JNIEnv* e
         if (!m) return quorvan::makeFloatArray({}, env);
         // A triangle list goes to the JVM straight from the model; only a
         // strip needs converting first.
-        if (m->polygons.mode != 5) return quorvan::makeFloatArray(m->polygons.vertices, env);
+        if (!quorvan::isTriangleStrip(m->polygons))
+            return quorvan::makeFloatArray(m->polygons.vertices, env);
         return quorvan::makeFloatArray(quorvan::geometryPolygonsToTriangles(m->polygons), env);
     });
 }

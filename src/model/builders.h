@@ -14,13 +14,9 @@
 
 #include "geometry/mathglm.h"
 #include "model/glmodel.h"
+#include "model/payload.h"
 
 namespace quorvan::builders {
-
-// OpenGL primitive codes of the geometry records' `mode`.
-inline constexpr uint32_t MODE_LINES = 1;
-inline constexpr uint32_t MODE_TRIANGLES = 4;
-inline constexpr uint32_t MODE_TRIANGLE_STRIP = 5;
 
 // The decoders' 2D points lifted to height z.
 inline std::vector<glm::vec3> liftTo(const std::vector<glm::vec2>& points, float z) {
@@ -36,24 +32,69 @@ inline glm::vec3 ground(const glm::vec3& v) { return {v.x, v.y, 0.0f}; }
 // Walks the outline ring of a fan (fan[0] is an inner centre when hasCentre)
 // as (current, previous) vertex pairs: the closing edge first, unless the
 // ring repeats its first vertex, then each edge in fan order. A fan that
-// holds only its centre has no edge.
+// holds only its centre has no edge. `out` gets room for six entries an
+// edge (at most one edge per outline vertex) before the walk.
 template <typename Edge>
-void forEachFanEdge(const std::vector<glm::vec3>& fan, bool hasCentre, Edge&& edge) {
+void appendPerFanEdge(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan,
+                      bool hasCentre, Edge&& edge) {
     const size_t n = fan.size();
     const size_t first = hasCentre ? 1 : 0;
     if (n <= first) return;
+    reserveToAppend(out, 6 * (n - first));
     if (!isSameVertex(fan[first], fan[n - 1])) edge(fan[first], fan[n - 1]);
     for (size_t i = first + 1; i < n; ++i) edge(fan[i], fan[i - 1]);
 }
 
-// Vertices on a fan's outline ring: at most one edge each.
-inline size_t fanRingSize(const std::vector<glm::vec3>& fan, bool hasCentre) {
-    const size_t first = hasCentre ? 1 : 0;
-    return fan.size() > first ? fan.size() - first : 0;
+// The by-value form of an appending fan function: its entries alone.
+template <typename Append>
+std::vector<glm::vec3> fanEntries(Append&& append, const std::vector<glm::vec3>& fan,
+                                  bool hasCentre) {
+    std::vector<glm::vec3> out;
+    append(out, fan, hasCentre);
+    return out;
 }
 
 // The request origin as the 2D decoders' offset.
 inline glm::vec2 groundOffset(const S_ModelBlobData* data) { return {data->origin.x, data->origin.y}; }
+
+// ---- The blob's payload, decoded with the request origin as offset ----------
+
+// The whole payload as one vertex stream.
+inline std::vector<glm::vec2> decodeStream(const S_ModelBlobData* data) {
+    const auto& bytes = data->blob->data;
+    return extractVertexes(bytes.data(), bytes.size(), groundOffset(data));
+}
+
+// A fixed prefix, then a vertex stream: false (nothing decoded) without the prefix.
+template <typename P>
+bool decodePrefixedStream(const S_ModelBlobData* data, P& prefix, std::vector<glm::vec2>& points) {
+    return extractPrefixedVertexes(data->blob->data, groundOffset(data), prefix, points);
+}
+
+// One indexed block over the whole payload (V = vec2: ground offset; vec3:
+// the whole origin). The model's height is set to 0, then to the block's.
+template <typename V>
+struct IndexedBlock {
+    std::vector<V> vertices;
+    std::vector<uint16_t> indices;
+    std::vector<uint16_t> secondIndices;
+};
+
+template <typename V>
+IndexedBlock<V> decodeIndexedBlock(const S_ModelBlobData* data) {
+    const auto& bytes = data->blob->data;
+    V offset;
+    if constexpr (V::length() == 3) {
+        offset = data->origin;
+    } else {
+        offset = groundOffset(data);
+    }
+    IndexedBlock<V> block;
+    data->model->height = 0.0f;
+    extractIndexedVertexes(bytes.data(), bytes.size(), offset, block.vertices, block.indices,
+                           block.secondIndices, data->model->height);
+    return block;
+}
 
 void modelPoints(S_ModelBlobData* data);
 

@@ -2,27 +2,23 @@
 // INDEXED_FLAT_TRIANGLE_STRIPS, FLAT_TRIANGLE_FAN,
 // ON_POLYGON_FLAT_TRIANGLE_FAN, CELL_POLYGON) and the outline functions.
 //
-// The polygon record's mode is the state carried from blob to blob of one
-// model: a strip (5) keeps growing by degenerate joins until some blob needs
-// a triangle list (4), which converts it once; after that everything appends
-// triangles. Only TRIANGLE_STRIPS writes normals (and recomputes them for a
-// converted strip); the flat builders write none, so `normals` may end up
-// shorter than `vertices`. CELL_POLYGON replaces the vertices by the cell's
-// square strip and leaves normals, lines and height as they were. Vertices
-// of 2D streams are lifted to z = 0.
+// The strip-or-list state of the polygon record is model/polygon_modes.h's:
+// the flat strips join while the record is not a triangle list, and
+// TRIANGLE_STRIPS and the fans append triangles. Only TRIANGLE_STRIPS writes
+// normals. CELL_POLYGON replaces the vertices by the cell's square strip and
+// leaves normals, lines and height as they were. Vertices of 2D streams are
+// lifted to z = 0.
 //
 // Malformed input: an empty or too short stream adds nothing but the modes
 // are still set. An indexed block whose strip (or outline) index list holds
 // an index beyond its vertices adds no triangle (no outline) for that list;
 // the other list is still used.
 
-#include <span>
-
 #include "geometry/mathglm.h"
 #include "grid/grid.h"
 #include "model/builders.h"
 #include "model/outlines.h"
-#include "model/payload.h"
+#include "model/polygon_modes.h"
 
 namespace quorvan {
 
@@ -32,28 +28,15 @@ namespace {
 
 // The whole payload as one vertex stream, at ground level.
 std::vector<glm::vec3> decodeGroundStream(const S_ModelBlobData* data) {
-    const auto& bytes = data->blob->data;
-    return liftTo(extractVertexes(bytes.data(), bytes.size(), groundOffset(data)), 0.0f);
-}
-
-// Adds a strip to a polygon record without normals: joined to the strip
-// already there, or as triangles once the record holds a triangle list.
-void addFlatStrip(S_GeometryPolygons& polygons, const std::vector<glm::vec3>& strip) {
-    if (polygons.mode == MODE_TRIANGLES) {
-        appendTriangleStripTriangles(polygons.vertices, strip);
-        return;
-    }
-    mergeTriangleStripsInPlace(polygons.vertices, strip);
-    polygons.mode = MODE_TRIANGLE_STRIP;
+    return liftTo(decodeStream(data), 0.0f);
 }
 
 void addFlatFan(S_ModelBlobData* data, bool hasCentre) {
     const auto fan = decodeGroundStream(data);
-    auto& polygons = data->model->polygons;
     // Normals stay as they were: this fan adds none of its own either.
-    if (polygons.mode == MODE_TRIANGLE_STRIP) triangleStripToTrianglesInPlace(polygons.vertices);
-    appendTriangleFanTriangles(polygons.vertices, fan);
-    polygons.mode = MODE_TRIANGLES;
+    TriangleAppend triangles(data->model->polygons, TriangleAppend::Normals::Kept);
+    appendTriangleFanTriangles(triangles.vertices(), fan);
+    triangles.close();
     auto& lines = data->model->lines;
     appendStrokeLinesFromTrianglesFan(lines.vertices, fan, hasCentre);
     lines.mode = MODE_LINES;
@@ -74,54 +57,38 @@ void makeStrokeFromLine(std::vector<glm::vec3>& out, const glm::vec3& a, const g
 
 void appendStrokeLinesFromTrianglesFan(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan,
                                        bool hasCentre) {
-    // At most one edge per outline vertex, six vertices per raised edge.
-    reserveToAppend(out, 6 * fanRingSize(fan, hasCentre));
-    forEachFanEdge(fan, hasCentre,
-                   [&out](const glm::vec3& c, const glm::vec3& p) { makeStrokeFromLine(out, c, p); });
+    // Six vertices per raised edge, two at ground level.
+    appendPerFanEdge(out, fan, hasCentre, [&out](const glm::vec3& c, const glm::vec3& p) {
+        makeStrokeFromLine(out, c, p);
+    });
 }
 
 std::vector<glm::vec3> makeStrokeLinesFromTrianglesFan(const std::vector<glm::vec3>& fan,
                                                        bool hasCentre) {
-    std::vector<glm::vec3> out;
-    appendStrokeLinesFromTrianglesFan(out, fan, hasCentre);
-    return out;
+    return fanEntries(appendStrokeLinesFromTrianglesFan, fan, hasCentre);
 }
 
 namespace builders {
 
 void modelTriangleStrips(S_ModelBlobData* data) {
     const auto strip = decodeGroundStream(data);
-    auto& polygons = data->model->polygons;
-    if (polygons.mode == MODE_TRIANGLE_STRIP) {
-        // The strip's storage is kept (it was sized for the whole request).
-        triangleStripToTrianglesInPlace(polygons.vertices);
-        polygons.normals.clear();
-        appendTriangleNormals(polygons.normals, polygons.vertices);
-    }
-    const size_t first = polygons.vertices.size();
-    appendTriangleStripTriangles(polygons.vertices, strip);
-    appendTriangleNormals(polygons.normals, std::span<const glm::vec3>(polygons.vertices).subspan(first));
-    polygons.mode = MODE_TRIANGLES;
+    TriangleAppend triangles(data->model->polygons, TriangleAppend::Normals::Flat);
+    appendTriangleStripTriangles(triangles.vertices(), strip);
+    triangles.close();
 }
 
 void modelFlatTriangleStrip(S_ModelBlobData* data) {
-    addFlatStrip(data->model->polygons, decodeGroundStream(data));
+    appendFlatStrip(data->model->polygons, decodeGroundStream(data));
 }
 
 void modelIndexedFlatTriangleStrip(S_ModelBlobData* data) {
-    const auto& bytes = data->blob->data;
     S_Model* model = data->model;
-    model->height = 0.0f;
-    std::vector<glm::vec2> decoded;
-    std::vector<uint16_t> strip;
-    std::vector<uint16_t> outline;
     // The block's height is kept in the model but not applied: this area is flat.
-    extractIndexedVertexes(bytes.data(), bytes.size(), builders::groundOffset(data),
-                           decoded, strip, outline, model->height);
-    const auto vertices = liftTo(decoded, 0.0f);
+    const auto block = decodeIndexedBlock<glm::vec2>(data);
+    const auto vertices = liftTo(block.vertices, 0.0f);
     // Both conversions yield nothing for an index list that leaves the vertices.
-    addFlatStrip(model->polygons, triangleStripUnindexed(vertices, strip));
-    appendLineStripLines(model->lines.vertices, vertices, outline);
+    appendFlatStrip(model->polygons, triangleStripUnindexed(vertices, block.indices));
+    appendLineStripLines(model->lines.vertices, vertices, block.secondIndices);
     model->lines.mode = MODE_LINES;
 }
 
@@ -160,7 +127,7 @@ void modelCellPolygon(S_ModelBlobData* data) {
     polygons.vertices[1] = {cx + side, cy, cz};
     polygons.vertices[2] = {cx, cy + side, cz};
     polygons.vertices[3] = {cx + side, cy + side, cz};
-    polygons.mode = MODE_TRIANGLE_STRIP;
+    markTriangleStrip(polygons);
 }
 
 }  // namespace builders

@@ -3,8 +3,8 @@
 // blob's height h (the model's `height`, last blob wins); walls join the
 // outline to the ground only when h > 0. Output is a triangle list with flat
 // normals (a strip already in the model is converted first and its normals
-// recomputed) and the outline as lines, with vertical and ground edges above
-// the ground.
+// recomputed, as model/polygon_modes.h rules) and the outline as lines, with
+// vertical and ground edges above the ground.
 //
 // Malformed input:
 // - A fan payload shorter than its 2-byte height changes nothing: no height
@@ -14,13 +14,10 @@
 //   one whose outline list leaves them adds no walls and no outline. The
 //   height and modes are still set.
 
-#include <span>
-
 #include "geometry/mathglm.h"
 #include "model/builders.h"
-#include "model/byte_reader.h"
 #include "model/outlines.h"
-#include "model/payload.h"
+#include "model/polygon_modes.h"
 
 namespace quorvan {
 
@@ -28,40 +25,19 @@ using namespace builders;
 
 namespace {
 
-// A strip left by earlier blobs becomes a triangle list with fresh normals,
-// so that vertices and normals stay parallel.
-void ensureTriangleList(S_GeometryPolygons& polygons) {
-    if (polygons.mode != MODE_TRIANGLE_STRIP) return;
-    triangleStripToTrianglesInPlace(polygons.vertices);
-    polygons.normals.clear();
-    appendTriangleNormals(polygons.normals, polygons.vertices);
-}
-
-// The triangles appended to the polygon vertices since `first` get their normals.
-void finishTriangles(S_GeometryPolygons& polygons, size_t first) {
-    appendTriangleNormals(polygons.normals, std::span<const glm::vec3>(polygons.vertices).subspan(first));
-    polygons.mode = MODE_TRIANGLES;
-}
-
 void addExtrudedFan(S_ModelBlobData* data, bool hasCentre) {
-    const auto& bytes = data->blob->data;
-    ByteReader reader(bytes.data(), bytes.size());
     uint16_t heightTenths = 0;
-    if (!reader.read(heightTenths)) return;
+    std::vector<glm::vec2> points;
+    if (!decodePrefixedStream(data, heightTenths, points)) return;
     S_Model* model = data->model;
-    const float h = static_cast<float>(heightTenths) / 10.0f;
+    const float h = fromTenths(heightTenths);
     model->height = h;
-    const auto stream = std::span<const uint8_t>(bytes).subspan(reader.position());
-    const auto fan = liftTo(
-        extractVertexes(stream.data(), stream.size(), builders::groundOffset(data)),
-        h);
+    const auto fan = liftTo(points, h);
 
-    S_GeometryPolygons& polygons = model->polygons;
-    ensureTriangleList(polygons);
-    const size_t first = polygons.vertices.size();
-    appendTriangleFanTriangles(polygons.vertices, fan);  // roof first, then walls
-    if (h > 0.0f) appendWallsTrianglesFromTriangleFan(polygons.vertices, fan, hasCentre);
-    finishTriangles(polygons, first);
+    TriangleAppend triangles(model->polygons, TriangleAppend::Normals::Flat);
+    appendTriangleFanTriangles(triangles.vertices(), fan);  // roof first, then walls
+    if (h > 0.0f) appendWallsTrianglesFromTriangleFan(triangles.vertices(), fan, hasCentre);
+    triangles.close();
 
     appendStrokeLinesFromTrianglesFan(model->lines.vertices, fan, hasCentre);
     model->lines.mode = MODE_LINES;
@@ -78,15 +54,12 @@ void appendWallsTrianglesFromTriangleFan(std::vector<glm::vec3>& out, const std:
         const glm::vec3 gp = ground(p);
         out.insert(out.end(), {c, p, gp, c, gp, ground(c)});
     };
-    reserveToAppend(out, 6 * fanRingSize(fan, hasCentre));
-    forEachFanEdge(fan, hasCentre, wall);
+    appendPerFanEdge(out, fan, hasCentre, wall);
 }
 
 std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(const std::vector<glm::vec3>& fan,
                                                         bool hasCentre) {
-    std::vector<glm::vec3> out;
-    appendWallsTrianglesFromTriangleFan(out, fan, hasCentre);
-    return out;
+    return fanEntries(appendWallsTrianglesFromTriangleFan, fan, hasCentre);
 }
 
 namespace builders {
@@ -100,18 +73,13 @@ void modelOnPolygonTriangleFan(S_ModelBlobData* data) {
 }
 
 void modelIndexedTriangleStrips(S_ModelBlobData* data) {
-    const auto& bytes = data->blob->data;
     S_Model* model = data->model;
-    model->height = 0.0f;
-    ensureTriangleList(model->polygons);
-
-    std::vector<glm::vec2> decoded;
-    std::vector<uint16_t> roof;
-    std::vector<uint16_t> outline;
-    extractIndexedVertexes(bytes.data(), bytes.size(), builders::groundOffset(data),
-                           decoded, roof, outline, model->height);
+    TriangleAppend triangles(model->polygons, TriangleAppend::Normals::Flat);
+    const auto block = decodeIndexedBlock<glm::vec2>(data);
+    const std::vector<uint16_t>& roof = block.indices;
+    const std::vector<uint16_t>& outline = block.secondIndices;
     const float h = model->height;
-    const auto v = liftTo(decoded, h);
+    const auto v = liftTo(block.vertices, h);
     // The outline is read by index below; a list that leaves the vertices is
     // dropped as a whole, like every other index list.
     const bool hasOutline = !v.empty() && !outline.empty() && indicesInRange(outline, v.size());
@@ -119,9 +87,7 @@ void modelIndexedTriangleStrips(S_ModelBlobData* data) {
     const auto at = [&](size_t j) -> const glm::vec3& { return v[outline[j]]; };
     const bool ringOpen = hasOutline && !isSameVertex(at(0), at(m - 1));
 
-    S_GeometryPolygons& polygons = model->polygons;
-    const size_t first = polygons.vertices.size();
-    appendTriangleStripTriangles(polygons.vertices, v, roof);
+    appendTriangleStripTriangles(triangles.vertices(), v, roof);
     if (h > 0.0f && hasOutline) {
         // Wall strip: roof and ground point of each outline vertex in turn.
         std::vector<glm::vec3> wall;
@@ -134,9 +100,9 @@ void modelIndexedTriangleStrips(S_ModelBlobData* data) {
             wall.push_back(at(0));
             wall.push_back(ground(at(0)));
         }
-        appendTriangleStripTriangles(polygons.vertices, wall);
+        appendTriangleStripTriangles(triangles.vertices(), wall);
     }
-    finishTriangles(polygons, first);
+    triangles.close();
 
     if (hasOutline) {
         std::vector<glm::vec3>& lines = model->lines.vertices;

@@ -11,22 +11,13 @@
 //   no width was read, so neither width nor mode is written. A payload of the
 //   width byte alone sets width and mode and adds no segment.
 
-#include <span>
-
 #include "geometry/mathglm.h"
 #include "model/builders.h"
-#include "model/byte_reader.h"
-#include "model/payload.h"
 
 namespace quorvan::builders {
 
-namespace {
-
-}  // namespace
-
 void modelLines(S_ModelBlobData* data) {
-    const auto& bytes = data->blob->data;
-    const auto points = extractVertexes(bytes.data(), bytes.size(), groundOffset(data));
+    const auto points = decodeStream(data);
     auto& lines = data->model->lines;
     // The points are already a line list; an odd last point has no partner.
     const size_t count = points.size() - points.size() % 2;
@@ -36,14 +27,10 @@ void modelLines(S_ModelBlobData* data) {
 }
 
 void modelIndexedLines(S_ModelBlobData* data) {
-    const auto& bytes = data->blob->data;
+    const auto block = decodeIndexedBlock<glm::vec3>(data);
+    const auto& vertices = block.vertices;
+    const auto& indices = block.indices;
     S_Model* model = data->model;
-    model->height = 0.0f;
-    std::vector<glm::vec3> vertices;
-    std::vector<uint16_t> indices;
-    std::vector<uint16_t> unused;
-    extractIndexedVertexes(bytes.data(), bytes.size(), data->origin, vertices, indices, unused,
-                           model->height);
     // Gathered straight into the model; an odd last index has no partner.
     if (indicesInRange(indices, vertices.size())) {
         std::vector<glm::vec3>& lines = model->lines.vertices;
@@ -55,17 +42,11 @@ void modelIndexedLines(S_ModelBlobData* data) {
 }
 
 void modelFlatLineStrip(S_ModelBlobData* data) {
-    const auto& bytes = data->blob->data;
-    ByteReader reader(bytes.data(), bytes.size());
     uint8_t width = 0;
-    if (!reader.read(width)) return;
-    const auto stream = std::span<const uint8_t>(bytes).subspan(reader.position());
-    const auto points = extractVertexes(stream.data(), stream.size(), groundOffset(data));
-    std::vector<glm::vec3> strip;
-    strip.reserve(points.size());
-    for (const auto& p : points) strip.emplace_back(p, 0.0f);
+    std::vector<glm::vec2> points;
+    if (!decodePrefixedStream(data, width, points)) return;
     auto& lines = data->model->lines;
-    appendLineStripLines(lines.vertices, strip);
+    appendLineStripLines(lines.vertices, liftTo(points, 0.0f));
     lines.mode = MODE_LINES;
     lines.width = static_cast<float>(width);
 }

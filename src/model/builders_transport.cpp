@@ -19,7 +19,7 @@
 #include "geometry/texturedline.h"
 #include "model/builders.h"
 #include "model/meshory.h"
-#include "model/payload.h"
+#include "model/polygon_modes.h"
 #include "model/transport_request.h"
 
 namespace quorvan::builders {
@@ -33,23 +33,6 @@ constexpr float BRIDGE_MARGIN = 2.0f;
 constexpr float BRIDGE_LINE_WIDTH = 2.0f;
 constexpr float BRIDGE_TEXTURE_LENGTH = 1.0f;
 constexpr unsigned long BRIDGE_CAP_SEGMENTS = 1;
-
-// The bytes after a fixed-size prefix; empty when the payload is shorter.
-std::span<const uint8_t> afterPrefix(const std::vector<uint8_t>& bytes, size_t prefix) {
-    if (bytes.size() < prefix) return {};
-    return std::span<const uint8_t>(bytes).subspan(prefix);
-}
-
-// One transport payload: a u8 prefix, then a vertex stream. False (and
-// nothing decoded) when even the prefix byte is missing.
-bool decodeTransport(const S_ModelBlobData& data, uint8_t& prefix, std::vector<glm::vec2>& line) {
-    const std::vector<uint8_t>& bytes = data.blob->data;
-    if (bytes.empty()) return false;
-    prefix = bytes.front();
-    const std::span<const uint8_t> stream = afterPrefix(bytes, 1);
-    line = extractVertexes(stream.data(), stream.size(), glm::vec2(data.origin.x, data.origin.y));
-    return true;
-}
 
 // The line list of the whole merged path, lifted to z = 0 by the toolkit's
 // line-strip rule. Whatever the model's lines held before is replaced; their
@@ -123,7 +106,7 @@ bool TransportRequest::independentOf(int32_t type) {
 void TransportRequest::build(int32_t type, const S_ModelBlobData& data) {
     uint8_t prefix = 0;
     std::vector<glm::vec2> line;
-    if (!decodeTransport(data, prefix, line)) return;
+    if (!decodePrefixedStream(&data, prefix, line)) return;
     const Pending kind = type == blob_geometry::BRIDGE ? Pending::BridgeBands : Pending::PathLines;
     // The other kind's regeneration must see the path as it was before this blob.
     if (pending != kind) flush();
@@ -131,13 +114,13 @@ void TransportRequest::build(int32_t type, const S_ModelBlobData& data) {
     pending = kind;
     if (kind == Pending::BridgeBands) {
         bridgeOffset = static_cast<float>(prefix) + BRIDGE_MARGIN;
-        model.polygons.mode = MODE_TRIANGLE_STRIP;
+        // The bands replace the polygons at the next flush.
+        markTriangleStrip(model.polygons);
         model.lines.width = BRIDGE_LINE_WIDTH;
         return;
     }
-    // The polygons are untouched; their mode is claimed only while the model
-    // holds none, so triangle lists of another builder keep reading as such.
-    if (model.polygons.vertices.empty()) model.polygons.mode = MODE_TRIANGLE_STRIP;
+    // The polygons are untouched.
+    claimTriangleStripIfEmpty(model.polygons);
     model.lines.mode = MODE_LINES;
     model.lines.width = type == blob_geometry::ROAD_PATH ? static_cast<float>(prefix) : RAILWAY_WIDTH;
 }
@@ -171,7 +154,7 @@ void modelRoadPath(S_ModelBlobData* data) { buildAlone(blob_geometry::ROAD_PATH,
 void modelTramPath(S_ModelBlobData* data) {
     uint8_t width = 0;
     std::vector<glm::vec2> line;
-    if (!decodeTransport(*data, width, line)) return;
+    if (!decodePrefixedStream(data, width, line)) return;
     S_Model& model = *data->model;
     appendLineStripLines(model.lines.vertices, liftTo(line, 0.0f));
     model.lines.mode = MODE_LINES;

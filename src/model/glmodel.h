@@ -48,16 +48,29 @@ struct MESHORY_API LoadFilter {
     explicit LoadFilter(unsigned short variant) { variants.insert(variant); }
 };
 
+// OpenGL primitive codes of the geometry records' `mode`; 0 until a builder sets one.
+inline constexpr uint32_t MODE_LINES = 1;
+inline constexpr uint32_t MODE_TRIANGLES = 4;
+inline constexpr uint32_t MODE_TRIANGLE_STRIP = 5;
+
 // The area part of a model. `mode` is the OpenGL primitive of `vertices`:
-// 4 separate triangles, 5 one triangle strip, 0 until a builder sets it.
+// MODE_TRIANGLES or MODE_TRIANGLE_STRIP, 0 until a builder sets it.
 // Flat builders write no normals, so `normals` may be shorter than `vertices`.
+// How builders switch a record between the two: model/polygon_modes.h.
 struct MESHORY_API S_GeometryPolygons {
     std::vector<glm::vec3> vertices;
     std::vector<glm::vec3> normals;
     uint32_t mode = 0;
 };
 
-// The line part of a model: two vertices per segment (mode 1 once set).
+// Whether the vertices read as one triangle strip. Every other mode, 0
+// included, reads as a triangle list: the one test every reader of a record
+// applies before drawing or converting it.
+inline bool isTriangleStrip(const S_GeometryPolygons& polygons) {
+    return polygons.mode == MODE_TRIANGLE_STRIP;
+}
+
+// The line part of a model: two vertices per segment (MODE_LINES once set).
 struct MESHORY_API S_GeometryLines {
     std::vector<glm::vec3> vertices;
     uint32_t mode = 0;

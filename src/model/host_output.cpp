@@ -8,15 +8,11 @@ namespace quorvan {
 
 namespace {
 
-bool isStrip(const S_GeometryPolygons& p) {
-    return p.mode == 5;
-}
-
 // Floats of the whole list, as the array getter hands it over: a list as it
 // stands (whatever its length), a strip as n - 2 triangles.
 size_t allTriangleFloats(const S_GeometryPolygons& p) {
     const size_t n = p.vertices.size();
-    if (isStrip(p)) return n < 3 ? 0 : 9 * (n - 2);
+    if (isTriangleStrip(p)) return n < 3 ? 0 : 9 * (n - 2);
     return 3 * n;
 }
 
@@ -25,7 +21,7 @@ size_t allTriangleFloats(const S_GeometryPolygons& p) {
 template <typename Emit>
 void forEachTriangle(const S_GeometryPolygons& p, Emit emit) {
     const glm::vec3* v = p.vertices.data();
-    if (isStrip(p)) {
+    if (isTriangleStrip(p)) {
         forEachStripTriangle(
             p.vertices.size(), [v](size_t i) -> const glm::vec3& { return v[i]; }, emit);
         return;
@@ -75,7 +71,7 @@ size_t writeTriangleFloats(const S_Model& model, uint32_t flags, std::span<float
     if (out.size() < allTriangleFloats(p) && out.size() < triangleFloatCount(model, flags))
         return 0;
     float* d = out.data();
-    if (!isStrip(p) && !skip) {
+    if (!isTriangleStrip(p) && !skip) {
         const size_t n = allTriangleFloats(p);
         if (n > 0) std::memcpy(d, p.vertices.data(), n * sizeof(float));
         return n;

@@ -57,9 +57,7 @@ const ViewportPolygon& regionEmpty() {
 namespace builders {
 
 void modelPoints(S_ModelBlobData* data) {
-    const auto& bytes = data->blob->data;
-    const auto points = extractVertexes(bytes.data(), bytes.size(), groundOffset(data));
-    appendInPlace(data->model->points, points);
+    appendInPlace(data->model->points, decodeStream(data));
 }
 
 }  // namespace builders
@@ -86,9 +84,8 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
     return makeModelFrom(list, origin, filter, viewport);
 }
 
-const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs,
-                                        const glm::vec3& origin, const LoadFilter& filter,
-                                        const ViewportPolygon& viewport) {
+const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs, const glm::vec3& origin,
+                                        const LoadFilter& filter, const ViewportPolygon& viewport) {
     if (blobs.empty()) return nullptr;
     // Owned here until filed, so an allocation failure inside a builder frees it.
     const builders::RequestSizes sizes = builders::planRequest(blobs);
@@ -148,8 +145,8 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
     return makeModel(blobs, origin, filter, regionEmpty());
 }
 
-const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs,
-                                        const glm::vec3& origin, const LoadFilter& filter) {
+const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs, const glm::vec3& origin,
+                                        const LoadFilter& filter) {
     return makeModelFrom(blobs, origin, filter, regionEmpty());
 }
 
@@ -158,9 +155,7 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
     return makeModel(blobs, origin, LoadFilter(), viewport);
 }
 
-void C_Meshory::addModelToGroup(S_Model* model) {
-    layers[model->layerId].insert(model);
-}
+void C_Meshory::addModelToGroup(S_Model* model) { layers[model->layerId].insert(model); }
 
 void C_Meshory::releaseModel(const S_Model* model) {
     if (!model) return;
@@ -176,23 +171,16 @@ void C_Meshory::releaseModels(const ModelSet& set) {
 }
 
 void C_Meshory::releaseModels() {
-    for (const S_Model* model : models)
-        pool->give(std::unique_ptr<S_Model>(const_cast<S_Model*>(model)));
+    for (const S_Model* model : models) pool->give(std::unique_ptr<S_Model>(const_cast<S_Model*>(model)));
     models.clear();
     layers.clear();
 }
 
-void C_Meshory::setStorageBudget(size_t bytes) {
-    pool->setBudget(bytes);
-}
+void C_Meshory::setStorageBudget(size_t bytes) { pool->setBudget(bytes); }
 
-size_t C_Meshory::storageBudget() const {
-    return pool->budget();
-}
+size_t C_Meshory::storageBudget() const { return pool->budget(); }
 
-size_t C_Meshory::keptStorageBytes() const {
-    return pool->keptBytes();
-}
+size_t C_Meshory::keptStorageBytes() const { return pool->keptBytes(); }
 
 const C_Meshory::ModelSet& C_Meshory::getModelLayer(const int32_t& layerId) const {
     static const ModelSet empty;

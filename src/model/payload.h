@@ -29,6 +29,75 @@
 
 namespace quorvan {
 
+// ---- Headers ------------------------------------------------------------------
+// What the decoders and the request plan read before any vertex: one reader
+// per layout, so that sizing a request and decoding it agree on every count.
+
+// Vertex stream: the encoding, and how many points the bytes after the
+// encoding byte hold (8 bytes a plain point; a delta stream holds its 8-byte
+// first point, then one point per 4-byte delta pair, and no point at all
+// when shorter than the first). No encoding byte: no points.
+struct VertexStreamHeader {
+    bool delta = false;
+    uint64_t points = 0;
+};
+
+// Reads the encoding byte at the cursor; the rest of `r` is the stream's body.
+inline VertexStreamHeader readVertexStreamHeader(ByteReader& r) {
+    VertexStreamHeader h;
+    uint8_t encoding = 0;
+    if (!r.read(encoding)) return h;
+    h.delta = encoding != 0;
+    if (!h.delta) {
+        h.points = r.remaining() / 8;
+    } else if (r.has(8)) {
+        h.points = 1 + (r.remaining() - 8) / 4;
+    }
+    return h;
+}
+
+// Layout "a fixed prefix, then a vertex stream to the end": reads the prefix
+// and leaves `stream` over the bytes after it. False, with `prefix` and
+// `stream` unchanged, when the prefix is not wholly present.
+template <typename P>
+bool splitPrefixedStream(const std::vector<uint8_t>& bytes, P& prefix, ByteReader& stream) {
+    ByteReader r(bytes.data(), bytes.size());
+    if (!r.read(prefix)) return false;
+    return r.take(r.remaining(), stream);
+}
+
+// Indexed block header: u16 vertexCount, u16 indexCount, u16 heightTenths,
+// u8 flags (bit 0: 1-byte indices, bit 1: 1-byte second indices, bit 2:
+// delta vertices), and the byte sizes it implies for V::length() dimensions.
+struct IndexedBlockHeader {
+    uint16_t vertexCount = 0;
+    uint16_t indexCount = 0;
+    uint16_t heightTenths = 0;
+    uint8_t flags = 0;
+
+    bool byteIndices() const { return flags & 1; }
+    bool byteSecond() const { return flags & 2; }
+    bool delta() const { return flags & 4; }
+    uint64_t vertexBytes(uint64_t dims) const {
+        return delta() ? 4 * dims + 2 * dims * (vertexCount - 1u) : 4 * dims * vertexCount;
+    }
+    uint64_t indexBytes() const { return byteIndices() ? indexCount : 2u * indexCount; }
+    // Entries of the second index list in the `bytes` that follow the first.
+    uint64_t secondCount(uint64_t bytes) const { return byteSecond() ? bytes : bytes / 2; }
+};
+
+// Reads the 7-byte header at the cursor. False when it is short or the block
+// has no vertex: such a block holds nothing to decode.
+inline bool readIndexedBlockHeader(ByteReader& r, IndexedBlockHeader& h) {
+    return r.read(h.vertexCount) && h.vertexCount != 0 && r.read(h.indexCount) &&
+           r.read(h.heightTenths) && r.read(h.flags);
+}
+
+// Heights travel as u16 tenths of a unit.
+inline float fromTenths(uint16_t tenths) {
+    return static_cast<float>(tenths) / 10.0f;
+}
+
 namespace payload_detail {
 
 template <typename V>
@@ -124,25 +193,42 @@ std::vector<V> unpackDeltaValues(const std::vector<int16_t>& deltas, const V& st
     return out;
 }
 
-// Decodes a 2D vertex stream of `size` bytes. An empty stream (no encoding
-// byte) and a delta stream shorter than its 9-byte head give no points.
+// Decodes the 2D vertex stream that `stream` holds from its cursor to its
+// end. An empty stream (no encoding byte) and a delta stream shorter than
+// its 9-byte head give no points.
 template <typename V>
-std::vector<V> extractVertexes(const uint8_t* data, uint64_t size, const V& offset) {
+std::vector<V> extractVertexes(ByteReader stream, const V& offset) {
     static_assert(V::length() == 2, "vertex streams are two-dimensional");
     std::vector<V> out;
-    ByteReader r(data, size);
-    uint8_t encoding = 0;
-    if (!r.read(encoding)) return out;
-    if (encoding == 0) {
-        payload_detail::appendPlainRun(out, r, 0, r.remaining() / 8, offset);
+    const VertexStreamHeader h = readVertexStreamHeader(stream);
+    if (h.points == 0) return out;
+    if (!h.delta) {
+        payload_detail::appendPlainRun(out, stream, 0, h.points, offset);
         return out;
     }
-    if (!r.has(8)) return out;
-    const V first = payload_detail::readVec<V>(r, 0);
-    const uint64_t pairs = (r.remaining() - 8) / 2 / 2;
-    out.reserve(static_cast<size_t>(pairs + 1));
-    payload_detail::appendDeltaRun(out, r, 8, pairs, first, offset);
+    out.reserve(static_cast<size_t>(h.points));
+    payload_detail::appendDeltaRun(out, stream, 8, h.points - 1,
+                                   payload_detail::readVec<V>(stream, 0), offset);
     return out;
+}
+
+// The same over `size` bytes at `data`.
+template <typename V>
+std::vector<V> extractVertexes(const uint8_t* data, uint64_t size, const V& offset) {
+    return extractVertexes(ByteReader(data, size), offset);
+}
+
+// Decodes the layout "a fixed prefix P, then a 2D vertex stream to the end"
+// (transport paths and line strips with a u8 width, extruded fans with a u16
+// height). False, with `prefix` and `points` unchanged, when the prefix is
+// not wholly present.
+template <typename P>
+bool extractPrefixedVertexes(const std::vector<uint8_t>& bytes, const glm::vec2& offset, P& prefix,
+                             std::vector<glm::vec2>& points) {
+    ByteReader stream;
+    if (!splitPrefixedStream(bytes, prefix, stream)) return false;
+    points = extractVertexes(stream, offset);
+    return true;
 }
 
 // Decodes an indexed vertex block (V = vec2 or vec3; plain or delta vertices,
@@ -162,24 +248,23 @@ void extractIndexedVertexes(const uint8_t* data, uint64_t size, const V& offset,
                             float& height) {
     constexpr uint64_t dims = V::length();
     ByteReader r(data, size);
-    uint16_t vertexCount = 0, indexCount = 0, heightTenths = 0;
-    uint8_t flags = 0;
-    if (!r.read(vertexCount) || vertexCount == 0) return;
-    if (!r.read(indexCount) || !r.read(heightTenths) || !r.read(flags)) return;
-    height = static_cast<float>(heightTenths) / 10.0f;
+    IndexedBlockHeader h;
+    if (!readIndexedBlockHeader(r, h)) return;
+    height = fromTenths(h.heightTenths);
 
-    const bool byteIndices = flags & 1;
-    const bool byteSecond = flags & 2;
-    const bool delta = flags & 4;
-    const uint64_t vertexBytes = delta ? 4 * dims + 2 * dims * (vertexCount - 1u) : 4 * dims * vertexCount;
-    const uint64_t indexBytes = byteIndices ? indexCount : 2u * indexCount;
+    const uint16_t vertexCount = h.vertexCount;
+    const uint16_t indexCount = h.indexCount;
+    const bool byteIndices = h.byteIndices();
+    const bool byteSecond = h.byteSecond();
+    const uint64_t vertexBytes = h.vertexBytes(dims);
+    const uint64_t indexBytes = h.indexBytes();
     if (!r.has(vertexBytes + indexBytes)) {
         vertices.clear();
         indices.clear();
         return;
     }
 
-    if (delta) {
+    if (h.delta()) {
         std::vector<V> decoded;
         decoded.reserve(vertexCount);
         payload_detail::appendDeltaRun(decoded, r, 4 * dims, vertexCount - 1u,
@@ -198,7 +283,7 @@ void extractIndexedVertexes(const uint8_t* data, uint64_t size, const V& offset,
     r.skip(indexBytes);
 
     if (r.atEnd()) return;
-    const uint64_t secondCount = byteSecond ? r.remaining() : r.remaining() / 2;
+    const uint64_t secondCount = h.secondCount(r.remaining());
     secondIndices.resize(static_cast<size_t>(secondCount));
     for (uint64_t i = 0; i < secondCount; ++i) {
         secondIndices[i] = byteSecond ? r.peekChecked<uint8_t>(i) : r.peekChecked<uint16_t>(2 * i);

@@ -1,15 +1,18 @@
 #pragma once
 
 // A literal, slow model maker kept as the oracle of the differential test:
-// every builder as it was first written, straight from its description.
-// Railways, roads and bridges regenerate their whole output from the merged
-// path at every blob, the path is a plain vector that a front join copies
-// whole, and every conversion returns a fresh vector. Only the decoders, the
-// label builders, the grid and the textured line come from the library (they
-// have tests of their own and were not reworked for speed).
+// every builder as it was first written, straight from its description, and
+// sharing no helper with the code under test. Payloads are read byte by byte
+// from their layouts; railways, roads and bridges regenerate their whole
+// output from the merged path at every blob, the path is a plain vector that
+// a front join copies whole, and every conversion returns a fresh vector.
+// Only the grid and the textured line come from the library: the bridge rule
+// is stated over the textured line's output, and both have tests of their own.
 
+#include <bit>
 #include <cmath>
-#include <span>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <glm/vec2.hpp>
@@ -17,11 +20,8 @@
 
 #include "geometry/texturedline.h"
 #include "grid/grid.h"
-#include "model/builders.h"
-#include "model/byte_reader.h"
 #include "model/glmodel.h"
 #include "model/meshory.h"
-#include "model/payload.h"
 
 namespace meshory_reference {
 
@@ -34,6 +34,99 @@ using quorvan::S_ModelBlobData;
 using V3 = std::vector<vec3>;
 using V2 = std::vector<vec2>;
 using Indices = std::vector<uint16_t>;
+
+// ---- Payload reading ------------------------------------------------------------
+
+// Little-endian values from a position in a payload; callers check has() first.
+struct Cursor {
+    const std::vector<uint8_t>& b;
+    size_t at = 0;
+
+    bool has(uint64_t n) const { return at <= b.size() && n <= b.size() - at; }
+    uint32_t le(size_t n) {
+        uint32_t v = 0;
+        for (size_t i = 0; i < n; ++i) v |= static_cast<uint32_t>(b[at + i]) << (8 * i);
+        at += n;
+        return v;
+    }
+    uint8_t u8() { return static_cast<uint8_t>(le(1)); }
+    uint16_t u16() { return static_cast<uint16_t>(le(2)); }
+    int16_t i16() { return static_cast<int16_t>(le(2)); }
+    uint32_t u32() { return le(4); }
+    int32_t i32() { return static_cast<int32_t>(le(4)); }
+    float f32() { return std::bit_cast<float>(le(4)); }
+    std::string text(size_t n) {
+        std::string out(b.begin() + static_cast<std::ptrdiff_t>(at),
+                        b.begin() + static_cast<std::ptrdiff_t>(at + n));
+        at += n;
+        return out;
+    }
+};
+
+// The vertex stream from byte `from` to the end: an encoding byte, then plain
+// (x, y) floats, or a first point and (dx, dy) steps in tenths.
+inline V2 decodeStream(const std::vector<uint8_t>& b, size_t from, vec2 offset) {
+    V2 out;
+    Cursor c{b, from};
+    if (!c.has(1)) return out;
+    if (c.u8() == 0) {
+        while (c.has(8)) {
+            const float x = c.f32();
+            const float y = c.f32();
+            out.emplace_back(x - offset.x, y - offset.y);
+        }
+        return out;
+    }
+    if (!c.has(8)) return out;
+    vec2 p;
+    p.x = c.f32();
+    p.y = c.f32();
+    out.push_back(p - offset);
+    while (c.has(4)) {
+        p.x += static_cast<float>(c.i16()) / 10.0f;
+        p.y += static_cast<float>(c.i16()) / 10.0f;
+        out.push_back(p - offset);
+    }
+    return out;
+}
+
+template <typename V>
+struct Block {
+    std::vector<V> vertices;
+    Indices first, second;
+};
+
+// An indexed block over the whole payload; the height is written only when
+// the block has vertices. Vertices and first list come only when all their
+// bytes are there; the second list is whatever whole entries follow.
+template <typename V>
+Block<V> decodeBlock(const std::vector<uint8_t>& b, const V& offset, float& height) {
+    Block<V> out;
+    Cursor c{b, 0};
+    if (!c.has(7)) return out;
+    const uint16_t count = c.u16(), indexCount = c.u16(), tenths = c.u16();
+    const uint8_t flags = c.u8();
+    if (count == 0) return out;
+    height = static_cast<float>(tenths) / 10.0f;
+    const bool delta = flags & 4, byteFirst = flags & 1, byteSecond = flags & 2;
+    const uint64_t dims = V::length();
+    const uint64_t vertexBytes = delta ? 4 * dims + 2 * dims * (count - 1u) : 4 * dims * count;
+    if (!c.has(vertexBytes + (byteFirst ? indexCount : 2u * indexCount))) return out;
+    V p;
+    for (uint16_t k = 0; k < count; ++k) {
+        for (int i = 0; i < V::length(); ++i) {
+            if (delta && k > 0) {
+                p[i] += static_cast<float>(c.i16()) / 10.0f;
+            } else {
+                p[i] = c.f32();
+            }
+        }
+        out.vertices.push_back(p - offset);
+    }
+    for (uint16_t k = 0; k < indexCount; ++k) out.first.push_back(byteFirst ? c.u8() : c.u16());
+    while (c.has(byteSecond ? 1 : 2)) out.second.push_back(byteSecond ? c.u8() : c.u16());
+    return out;
+}
 
 // ---- Conversions ------------------------------------------------------------
 
@@ -153,9 +246,7 @@ inline V3 fanWalls(const V3& fan, bool hasCentre) {
 }
 
 inline V2 stream(const S_ModelBlobData& d, size_t skip) {
-    const auto& b = d.blob->data;
-    if (b.size() < skip) return {};
-    return quorvan::extractVertexes(b.data() + skip, b.size() - skip, vec2(d.origin.x, d.origin.y));
+    return decodeStream(d.blob->data, skip, vec2(d.origin.x, d.origin.y));
 }
 
 // ---- Builders ----------------------------------------------------------------
@@ -173,13 +264,10 @@ inline void lines(S_ModelBlobData& d) {
 }
 
 inline void indexedLines(S_ModelBlobData& d) {
-    const auto& b = d.blob->data;
     S_Model& m = *d.model;
     m.height = 0.0f;
-    V3 v;
-    Indices idx, unused;
-    quorvan::extractIndexedVertexes(b.data(), b.size(), d.origin, v, idx, unused, m.height);
-    V3 seg = gather(v, idx);
+    const Block<vec3> block = decodeBlock(d.blob->data, d.origin, m.height);
+    V3 seg = gather(block.vertices, block.first);
     if (seg.size() % 2) seg.pop_back();
     m.lines.vertices = merge(m.lines.vertices, seg);
     m.lines.mode = 1;
@@ -219,16 +307,12 @@ inline void triangleStrips(S_ModelBlobData& d) {
 }
 
 inline void indexedFlatStrip(S_ModelBlobData& d) {
-    const auto& b = d.blob->data;
     S_Model& m = *d.model;
     m.height = 0.0f;
-    V2 decoded;
-    Indices strip, outline;
-    quorvan::extractIndexedVertexes(b.data(), b.size(), vec2(d.origin.x, d.origin.y), decoded, strip, outline,
-                                    m.height);
-    const V3 v = lift(decoded, 0.0f);
-    flatStrip(m.polygons, gather(v, strip));
-    m.lines.vertices = merge(m.lines.vertices, lineStripToLines(gather(v, outline)));
+    const Block<vec2> block = decodeBlock(d.blob->data, vec2(d.origin.x, d.origin.y), m.height);
+    const V3 v = lift(block.vertices, 0.0f);
+    flatStrip(m.polygons, gather(v, block.first));
+    m.lines.vertices = merge(m.lines.vertices, lineStripToLines(gather(v, block.second)));
     m.lines.mode = 1;
 }
 
@@ -242,18 +326,23 @@ inline void flatFan(S_ModelBlobData& d, bool hasCentre) {
     m.lines.mode = 1;
 }
 
+// The cell's square, 5 units beyond the cell on every side: the corner is
+// placed in double from the grid start, then narrowed and taken off the origin.
 inline void cellPolygon(S_ModelBlobData& d) {
-    const quorvan::Grid& g = quorvan::grid();
-    int x = 0, y = 0;
-    quorvan::Grid::indexToXy(d.blob->cellIndex, &x, &y);
-    const float s = static_cast<float>(g.cellSize());
-    const float cx = static_cast<float>(static_cast<double>(static_cast<float>(x) * s) + g.bounds().x1) -
-                     (d.origin.x + 5.0f);
-    const float cy = static_cast<float>(static_cast<double>(static_cast<float>(y) * s) + g.bounds().y1) -
-                     (d.origin.y + 5.0f);
-    const float cz = 0.0f - d.origin.z;
-    const float side = s + 10.0f;
-    d.model->polygons.vertices = {{cx, cy, cz}, {cx + side, cy, cz}, {cx, cy + side, cz}, {cx + side, cy + side, cz}};
+    int column = 0, row = 0;
+    quorvan::Grid::indexToXy(d.blob->cellIndex, &column, &row);
+    const quorvan::Grid& grid = quorvan::grid();
+    const float cell = static_cast<float>(grid.cellSize());
+    const auto corner = [cell](int k, double start, float origin) {
+        const double placed = static_cast<double>(static_cast<float>(k) * cell) + start;
+        return static_cast<float>(placed) - (origin + 5.0f);
+    };
+    const float x = corner(column, grid.bounds().x1, d.origin.x);
+    const float y = corner(row, grid.bounds().y1, d.origin.y);
+    const float z = 0.0f - d.origin.z;
+    const float far = cell + 10.0f;
+    d.model->polygons.vertices = {
+        {x, y, z}, {x + far, y, z}, {x, y + far, z}, {x + far, y + far, z}};
     d.model->polygons.mode = 5;
 }
 
@@ -275,16 +364,14 @@ inline void extrudedFan(S_ModelBlobData& d, bool hasCentre) {
 }
 
 inline void indexedTriangleStrips(S_ModelBlobData& d) {
-    const auto& b = d.blob->data;
     S_Model& m = *d.model;
     m.height = 0.0f;
     toTriangleList(m.polygons, true);
-    V2 decoded;
-    Indices roof, outline;
-    quorvan::extractIndexedVertexes(b.data(), b.size(), vec2(d.origin.x, d.origin.y), decoded, roof, outline,
-                                    m.height);
+    const Block<vec2> block = decodeBlock(d.blob->data, vec2(d.origin.x, d.origin.y), m.height);
+    const Indices& roof = block.first;
+    const Indices& outline = block.second;
     const float h = m.height;
-    const V3 v = lift(decoded, h);
+    const V3 v = lift(block.vertices, h);
     const bool hasOutline = !v.empty() && !outline.empty() && inRange(outline, v.size());
     const size_t n = outline.size();
     const auto at = [&](size_t j) { return v[outline[j]]; };
@@ -349,6 +436,25 @@ inline void tram(S_ModelBlobData& d) {
     m.lines.width = static_cast<float>(d.blob->data[0]);
 }
 
+// One edge of a bridge (side 0 left, 1 right): the corners of the centre
+// mesh pushed out by c along their offsets, each segment's start and end in
+// travel order. Where the next segment starts with the very same offset the
+// two corners coincide, and the end is left out.
+inline V2 bridgeEdge(const quorvan::C_TexturedLine& centre, float c, size_t side) {
+    const V3& v = centre.getVertexes();
+    const V3& n = centre.getNormals();
+    const auto corner = [&](size_t i) { return vec2(n[i].x * c + v[i].x, n[i].y * c + v[i].y); };
+    V2 edge;
+    const size_t segments = v.size() / 4;
+    for (size_t j = 0; j < segments; ++j) {
+        const size_t start = 4 * j + side, end = start + 2, next = start + 4;
+        edge.push_back(corner(start));
+        const bool shared = j + 1 < segments && n[end].x == n[next].x && n[end].y == n[next].y;
+        if (!shared) edge.push_back(corner(end));
+    }
+    return edge;
+}
+
 inline void bridge(S_ModelBlobData& d) {
     if (d.blob->data.empty()) return;
     S_Model& m = *d.model;
@@ -358,20 +464,8 @@ inline void bridge(S_ModelBlobData& d) {
     if (m.paths.size() >= 2) {
         quorvan::C_TexturedLine centre;
         centre.createLine(m.paths, 1.0f, 0);
-        const V3& v = centre.getVertexes();
-        const V3& n = centre.getNormals();
-        const auto edge = [&](size_t i) { return vec2(n[i] * c + v[i]); };
-        const auto differ = [&](size_t i, size_t j) { return !(n[i].x == n[j].x && n[i].y == n[j].y); };
-        for (size_t s = 0; s < v.size(); s += 4) {
-            if (s > 0 && differ(s, s - 2)) left.push_back(edge(s - 2));
-            if (s > 0 && differ(s + 1, s - 1)) right.push_back(edge(s - 1));
-            left.push_back(edge(s));
-            right.push_back(edge(s + 1));
-        }
-        if (!v.empty()) {
-            left.push_back(edge(v.size() - 2));
-            right.push_back(edge(v.size() - 1));
-        }
+        left = bridgeEdge(centre, c, 0);
+        right = bridgeEdge(centre, c, 1);
     }
     quorvan::C_TexturedLine l, r;
     l.createLine(left, 1.0f, 1);
@@ -380,6 +474,127 @@ inline void bridge(S_ModelBlobData& d) {
     m.polygons.normals = mergeStrips(l.getNormals(), r.getNormals());
     m.polygons.mode = 5;
     m.lines.width = 2.0f;
+}
+
+// ---- Labels ------------------------------------------------------------------------
+
+// Well-formed UTF-8: one to four byte sequences, no overlong form, no
+// surrogate, nothing above U+10FFFF.
+inline bool wellFormedUtf8(const std::string& s) {
+    for (size_t i = 0; i < s.size();) {
+        const auto lead = static_cast<unsigned char>(s[i]);
+        size_t tail = 0;
+        uint32_t cp = lead, lowest = 0;
+        if (lead >= 0xF0 && lead <= 0xF7) {
+            tail = 3, cp = lead & 0x07u, lowest = 0x10000;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            tail = 2, cp = lead & 0x0Fu, lowest = 0x800;
+        } else if (lead >= 0xC0 && lead <= 0xDF) {
+            tail = 1, cp = lead & 0x1Fu, lowest = 0x80;
+        } else if (lead >= 0x80) {
+            return false;
+        }
+        if (tail > s.size() - i - 1) return false;
+        for (size_t k = 1; k <= tail; ++k) {
+            const auto b = static_cast<unsigned char>(s[i + k]);
+            if (b < 0x80 || b > 0xBF) return false;
+            cp = cp << 6 | (b & 0x3Fu);
+        }
+        if (cp < lowest || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += tail + 1;
+    }
+    return true;
+}
+
+// TEXT_DATA: an anchor, then texts (a variant before every one but the
+// first); a text cut off by the end ends the block.
+inline void text(S_ModelBlobData& d) {
+    const auto& b = d.blob->data;
+    if (b.size() <= 8) return;
+    Cursor c{b, 0};
+    const float x = c.f32();
+    const float y = c.f32();
+    std::vector<std::pair<uint16_t, std::string>> texts;
+    while (c.has(1)) {
+        uint16_t variant = 0;
+        if (!texts.empty()) {
+            if (!c.has(2)) break;
+            variant = c.u16();
+        }
+        if (!c.has(1)) break;
+        const size_t length = c.u8();
+        if (!c.has(length)) break;
+        texts.emplace_back(variant, c.text(length));
+    }
+    const std::string* chosen = nullptr;
+    for (const auto& [variant, t] : texts) {
+        if (d.filter.variants.count(variant)) {
+            chosen = &t;
+            break;
+        }
+    }
+    for (size_t k = 0; !chosen && k < texts.size(); ++k) {
+        const size_t last = texts.size() - 1 - k;
+        if (texts[last].first == 0) chosen = &texts[last].second;
+    }
+    if (!chosen || !wellFormedUtf8(*chosen)) return;
+    d.model->labelPosition = vec3(x - d.origin.x, y - d.origin.y, 0.0f - d.origin.z);
+    d.model->label = *chosen;
+}
+
+// LABEL_STYLE_SEGMENTS: groups of elements until the end; the first element
+// (or group count) not wholly there ends the payload. Kept elements are
+// filed once the whole payload is read.
+inline void labelSegments(S_ModelBlobData& d) {
+    const auto& b = d.blob->data;
+    const quorvan::LoadFilter& f = d.filter;
+    const auto wanted = [](const auto& set, auto value) {
+        return set.empty() || set.count(value) != 0;
+    };
+    std::vector<quorvan::SegmentLineElement> kept;
+    Cursor c{b, 0};
+    bool whole = true;
+    while (whole && c.has(2)) {  // a lone last byte is no group count
+        const uint16_t count = c.u16();
+        for (uint16_t k = 0; whole && k < count; ++k) {
+            quorvan::SegmentLineElement e;
+            whole = c.has(4);
+            if (!whole) break;
+            const uint64_t skipped = 4 * static_cast<uint64_t>(c.u32()) + 4;
+            whole = c.has(skipped + 16);
+            if (!whole) break;
+            c.at += static_cast<size_t>(skipped);
+            e.variant = c.u16();
+            e.category = c.u8();
+            e.styleId = c.i32();
+            e.code = c.i32();
+            e.kind = c.u8();
+            const uint16_t length = c.u16(), pointCount = c.u16();
+            whole = c.has(length + 8 * static_cast<uint64_t>(pointCount));
+            if (!whole) break;
+            e.text = c.text(length);
+            for (uint16_t p = 0; p < pointCount; ++p) {
+                const float x = c.f32();
+                const float y = c.f32();
+                e.points.emplace_back(x - d.origin.x, y - d.origin.y);
+            }
+            if (wanted(f.styleIds, static_cast<uint32_t>(e.styleId)) &&
+                wanted(f.variants, e.variant) && wanted(f.categories, e.category)) {
+                kept.push_back(std::move(e));
+            }
+        }
+    }
+    S_Model& m = *d.model;
+    for (const auto& e : kept) {
+        if (e.kind != 1 && e.kind != 2) continue;
+        auto& segments = e.kind == 1 ? m.roadSegments : m.pointSegments;
+        quorvan::SegmentLine line;
+        line.points = e.points;
+        line.code = static_cast<int16_t>(e.code);
+        segments[e.styleId].push_back(line);
+        m.label = e.text;
+        if (e.kind == 2 && !e.points.empty()) m.labelPosition = vec3(e.points.front(), 0.0f);
+    }
 }
 
 // One blob into `model`, as the maker's table would dispatch it. False for a
@@ -395,7 +610,9 @@ inline bool build(S_ModelBlobData& d) {
         case bg::LINES: lines(d); break;
         case bg::INDEXED_LINES: indexedLines(d); break;
         case bg::POINTS: points(d); break;
-        case bg::TEXT_DATA: quorvan::builders::modelText(&d); break;
+        case bg::TEXT_DATA:
+            text(d);
+            break;
         case bg::RAILROAD_PATH: railOrRoad(d, false); break;
         case bg::TRAM_PATH: tram(d); break;
         case bg::ROAD_PATH: railOrRoad(d, true); break;
@@ -405,7 +622,9 @@ inline bool build(S_ModelBlobData& d) {
         case bg::ON_POLYGON_FLAT_TRIANGLE_FAN: flatFan(d, false); break;
         case bg::ON_POLYGON_TRIANGLE_FAN: extrudedFan(d, false); break;
         case bg::CELL_POLYGON: cellPolygon(d); break;
-        case bg::LABEL_STYLE_SEGMENTS: quorvan::builders::modelLabelSegments(&d); break;
+        case bg::LABEL_STYLE_SEGMENTS:
+            labelSegments(d);
+            break;
         default: return false;
     }
     return true;

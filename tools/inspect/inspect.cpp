@@ -74,7 +74,8 @@ std::string layerName(const pack::BlobPack& pack, int32_t layerId) {
 
 bool isOffsetBand(const S_Model& model) {
     const S_GeometryPolygons& p = model.polygons;
-    if (p.mode != 5 || p.vertices.empty() || p.normals.size() != p.vertices.size()) return false;
+    if (!isTriangleStrip(p) || p.vertices.empty() || p.normals.size() != p.vertices.size())
+        return false;
     return std::all_of(p.normals.begin(), p.normals.end(),
                        [](const glm::vec3& n) { return n.z == 0.0f; });
 }
