@@ -26,6 +26,16 @@ struct GltfSummary {
     size_t points = 0;
 };
 
+enum class GltfEncoding {
+    Json,  // one JSON document, the vertex data as a base64 data URI
+    Glb,   // binary glTF: the JSON and the vertex data in one container
+};
+
+// The glTF in memory, for the page and for checks. Texts (node, mesh and
+// material names, the extras a viewer shows on picking: layerId, layer, id
+// as text, label) are displayText, so the JSON is valid whatever the pack.
+std::string encodeGltf(const Inspection& inspection, GltfEncoding encoding, GltfSummary& summary);
+
 // False with `error` set when the files cannot be written.
 bool writeGltf(const Inspection& inspection, const std::string& path, GltfSummary& summary,
                std::string& error);

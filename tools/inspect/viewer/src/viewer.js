@@ -1,0 +1,180 @@
+// The inspector's 3D page. The page holds the models as binary glTF in
+// base64 (script#meshory-model) and this script, bundled into one classic
+// script: pages opened from file:// may neither import modules nor fetch.
+//
+// The page reports its state on <body> for people and tests:
+//   data-state   "loading", then "loaded" or "error"
+//   data-models  models in the glTF; data-loaded: models in the scene
+//   data-errors  errors seen (console.error, uncaught errors)
+import * as THREE from 'three';
+import { GLTFLoader } from 'three/examples/jsm/loaders/GLTFLoader.js';
+import { OrbitControls } from 'three/examples/jsm/controls/OrbitControls.js';
+
+const body = document.body;
+let errors = 0;
+function countError() {
+  errors += 1;
+  body.dataset.errors = String(errors);
+}
+const consoleError = console.error.bind(console);
+console.error = (...args) => {
+  countError();
+  consoleError(...args);
+};
+window.addEventListener('error', countError);
+window.addEventListener('unhandledrejection', countError);
+body.dataset.state = 'loading';
+body.dataset.errors = '0';
+
+function fail(message) {
+  body.dataset.state = 'error';
+  document.getElementById('status').textContent = message;
+  console.error(message);
+}
+
+function decodeBase64(text) {
+  const binary = atob(text.replace(/\s+/g, ''));
+  const bytes = new Uint8Array(binary.length);
+  for (let i = 0; i < binary.length; i += 1) bytes[i] = binary.charCodeAt(i);
+  return bytes.buffer;
+}
+
+const renderer = new THREE.WebGLRenderer({ antialias: true, preserveDrawingBuffer: true });
+renderer.setPixelRatio(window.devicePixelRatio);
+renderer.setSize(window.innerWidth, window.innerHeight);
+document.getElementById('view').appendChild(renderer.domElement);
+
+const scene = new THREE.Scene();
+scene.background = new THREE.Color(0xf4f1ea);
+scene.add(new THREE.HemisphereLight(0xffffff, 0x8d8d8d, 2.2));
+const sun = new THREE.DirectionalLight(0xffffff, 1.6);
+sun.position.set(0.4, 1, 0.6);
+scene.add(sun);
+
+const camera = new THREE.PerspectiveCamera(45, window.innerWidth / window.innerHeight, 1, 1e6);
+const controls = new OrbitControls(camera, renderer.domElement);
+controls.enableDamping = false;
+controls.screenSpacePanning = true;
+
+function render() {
+  renderer.render(scene, camera);
+}
+controls.addEventListener('change', render);
+window.addEventListener('resize', () => {
+  camera.aspect = window.innerWidth / window.innerHeight;
+  camera.updateProjectionMatrix();
+  renderer.setSize(window.innerWidth, window.innerHeight);
+  render();
+});
+
+// An oblique view from the south over the whole scene, so that heights show.
+function frame(root) {
+  const box = new THREE.Box3().setFromObject(root);
+  if (box.isEmpty()) return;
+  const centre = box.getCenter(new THREE.Vector3());
+  const size = box.getSize(new THREE.Vector3());
+  const radius = Math.max(size.x, size.z, size.y, 1) * 0.6;
+  const distance = radius / Math.sin(THREE.MathUtils.degToRad(camera.fov / 2));
+  camera.near = distance / 1000;
+  camera.far = distance * 10;
+  camera.position.set(centre.x, centre.y + distance * 0.7, centre.z + distance * 0.72);
+  camera.updateProjectionMatrix();
+  controls.target.copy(centre);
+  controls.update();
+}
+
+function swatchColour(layerNode) {
+  let colour = null;
+  layerNode.traverse((o) => {
+    if (colour || !o.isMesh || !o.material || !o.material.color) return;
+    colour = `#${o.material.color.getHexString(THREE.SRGBColorSpace)}`;
+  });
+  return colour || '#888888';
+}
+
+function layerList(root) {
+  const list = document.getElementById('layers');
+  for (const layer of root.children) {
+    const item = document.createElement('label');
+    const box = document.createElement('input');
+    box.type = 'checkbox';
+    box.checked = true;
+    box.addEventListener('change', () => {
+      layer.visible = box.checked;
+      render();
+    });
+    const swatch = document.createElement('span');
+    swatch.className = 'swatch';
+    swatch.style.background = swatchColour(layer);
+    item.append(box, swatch, document.createTextNode(` ${layer.name} (${layer.children.length})`));
+    list.appendChild(item);
+  }
+}
+
+// The model node is the nearest ancestor that carries the inspector's extras.
+function modelOf(object) {
+  for (let o = object; o; o = o.parent) {
+    if (o.userData && o.userData.layer !== undefined) return o;
+  }
+  return null;
+}
+
+function enablePicking(root) {
+  const raycaster = new THREE.Raycaster();
+  raycaster.params.Line.threshold = 2;
+  raycaster.params.Points.threshold = 3;
+  const info = document.getElementById('info');
+  let down = null;
+  renderer.domElement.addEventListener('pointerdown', (e) => {
+    down = [e.clientX, e.clientY];
+  });
+  renderer.domElement.addEventListener('pointerup', (e) => {
+    // A drag turns the camera; only a click picks.
+    if (!down || Math.hypot(e.clientX - down[0], e.clientY - down[1]) > 4) return;
+    const rect = renderer.domElement.getBoundingClientRect();
+    const pointer = new THREE.Vector2(
+      ((e.clientX - rect.left) / rect.width) * 2 - 1,
+      -((e.clientY - rect.top) / rect.height) * 2 + 1,
+    );
+    raycaster.setFromCamera(pointer, camera);
+    const hit = raycaster.intersectObject(root, true).find((h) => h.object.visible && modelOf(h.object));
+    const model = hit && modelOf(hit.object);
+    if (!model) {
+      info.textContent = 'nothing here';
+      return;
+    }
+    const d = model.userData;
+    info.textContent = `layer ${d.layerId} ${d.layer}, id ${d.id}` + (d.label ? `, "${d.label}"` : '');
+  });
+}
+
+function start() {
+  const data = document.getElementById('meshory-model');
+  if (!data) {
+    fail('no model data in the page');
+    return;
+  }
+  new GLTFLoader().parse(
+    decodeBase64(data.textContent),
+    '',
+    (gltf) => {
+      const root = gltf.scene;
+      scene.add(root);
+      let models = 0;
+      root.traverse((o) => {
+        if (o.userData && o.userData.layer !== undefined) models += 1;
+      });
+      frame(root);
+      layerList(root);
+      enablePicking(root);
+      render();
+      body.dataset.models = String(gltf.parser.json.nodes ? gltf.parser.json.nodes.filter((n) => n.extras && n.extras.layer !== undefined).length : 0);
+      body.dataset.loaded = String(models);
+      body.dataset.state = 'loaded';
+      document.getElementById('status').textContent = `${models} models`;
+    },
+    (error) => fail(`cannot read the models: ${error && error.message ? error.message : error}`),
+  );
+}
+
+start();
