@@ -2,8 +2,11 @@
 // valid payload of every geometry type, so that fuzzing starts deep inside
 // every builder instead of at the first length check.
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 
 #include "support/payload_writer.h"
@@ -15,8 +18,9 @@ namespace {
 
 void write(const fs::path& dir, const std::string& name, const Bytes& bytes) {
     fs::create_directories(dir);
-    std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                      static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(dir / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 // The model-maker target's framing: origin, filter, then blobs.
@@ -24,7 +28,12 @@ struct MakerInput {
     ByteWriter w;
     MakerInput() { w.f32(10).f32(20).f32(0).u16(0).u8(0).u32(0); }
     MakerInput& blob(uint8_t typeByte, const Bytes& payload) {
-        w.u8(typeByte).put<int8_t>(3).u16(1).u8(2).u16(static_cast<uint16_t>(payload.size())).raw(payload);
+        w.u8(typeByte)
+            .put<int8_t>(3)
+            .u16(1)
+            .u8(2)
+            .u16(static_cast<uint16_t>(payload.size()))
+            .raw(payload);
         return *this;
     }
 };
@@ -76,11 +85,62 @@ const char* const kStyleDocument = R"(<?xml version="1.0" encoding="UTF-8"?>
 </StyledLayerDescriptor>
 )";
 
+// Small packs cut from a sample pack (layout in docs/blob-pack.md): its
+// header, grid and layer names, then a few of its requests. One pack per
+// layer with that layer's first three requests, and one with the first of
+// every layer. The sample is trusted; a pack it cannot be cut from gives no
+// seeds.
+void packSeeds(const fs::path& dir, const fs::path& sample) {
+    std::ifstream in(sample, std::ios::binary);
+    const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    auto u32 = [&](size_t at) {
+        uint32_t v = 0;
+        if (at + 4 <= bytes.size()) std::memcpy(&v, bytes.data() + at, 4);
+        return v;
+    };
+    size_t at = 52;
+    const uint32_t names = u32(at);
+    at += 4;
+    for (uint32_t i = 0; i < names && at + 6 <= bytes.size(); ++i)
+        at += 6 + (bytes[at + 4] | bytes[at + 5] << 8);
+    const size_t prefix = at;
+    const uint32_t requests = u32(at);
+    at += 4;
+    std::map<int32_t, std::vector<std::pair<size_t, size_t>>> byLayer;  // request spans
+    for (uint32_t i = 0; i < requests && at + 20 <= bytes.size(); ++i) {
+        const size_t start = at;
+        const uint32_t blobs = u32(at + 16);
+        at += 20;
+        int32_t layer = 0;
+        for (uint32_t b = 0; b < blobs && at + 24 <= bytes.size(); ++b) {
+            if (b == 0) std::memcpy(&layer, bytes.data() + at + 12, 4);
+            at += 24 + u32(at + 20);
+        }
+        if (at > bytes.size()) return;
+        if (byLayer[layer].size() < 3) byLayer[layer].emplace_back(start, at);
+    }
+    auto pack = [&](const std::vector<std::pair<size_t, size_t>>& spans) {
+        ByteWriter w;
+        w.raw(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(prefix)));
+        w.u32(static_cast<uint32_t>(spans.size()));
+        for (const auto& [from, to] : spans)
+            w.raw(Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(to)));
+        return w.bytes;
+    };
+    std::vector<std::pair<size_t, size_t>> firsts;
+    for (const auto& [layer, spans] : byLayer) {
+        write(dir, "layer" + std::to_string(layer), pack(spans));
+        firsts.push_back(spans.front());
+    }
+    write(dir, "every_layer", pack(firsts));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: make_seeds <corpus root>\n");
+        std::fprintf(stderr, "usage: make_seeds <corpus root> [sample pack]\n");
         return 2;
     }
     const fs::path root(argv[1]);
@@ -89,9 +149,12 @@ int main(int argc, char** argv) {
     const Bytes stream = plainStream(line);
     const Bytes delta = deltaStream(ring);
     const std::vector<glm::vec2> quad = {{0, 0}, {10, 0}, {0, 10}, {10, 10}};
-    const Bytes block2 = indexedBlock<glm::vec2>(quad, {0, 1, 2, 3}, {0, 1, 3, 2, 0}, 45, kByteIndices);
-    const Bytes block2d = indexedBlock<glm::vec2>(quad, {0, 1, 2, 3}, {0, 1, 3, 2}, 12, kDeltaVertices | kByteSecond);
-    const Bytes block3 = indexedBlock<glm::vec3>({{0, 0, 1}, {5, 5, 2}, {9, 1, 0}}, {0, 1, 1, 2}, {}, 0, 0);
+    const Bytes block2 =
+        indexedBlock<glm::vec2>(quad, {0, 1, 2, 3}, {0, 1, 3, 2, 0}, 45, kByteIndices);
+    const Bytes block2d =
+        indexedBlock<glm::vec2>(quad, {0, 1, 2, 3}, {0, 1, 3, 2}, 12, kDeltaVertices | kByteSecond);
+    const Bytes block3 =
+        indexedBlock<glm::vec3>({{0, 0, 1}, {5, 5, 2}, {9, 1, 0}}, {0, 1, 1, 2}, {}, 0, 0);
     const Bytes labels = labelBlock({15, 25}, {{0, "Main"}, {1, "Haupt"}, {2, "\xE4\xB8\xBB"}});
     SegmentSpec road;
     road.styleId = 4, road.kind = 1, road.text = "Road", road.points = line, road.skipped = {1, 2};
@@ -100,14 +163,29 @@ int main(int argc, char** argv) {
     const Bytes segments = labelSegments({{road, point}, {}});
 
     const std::vector<std::pair<uint8_t, Bytes>> perType = {
-        {1, stream},  {2, block2},  {3, delta},          {4, block2d},          {5, withU8Prefix(3, stream)},
-        {6, stream},  {7, block3},  {8, delta},          {9, labels},           {10, withU8Prefix(0, stream)},
-        {11, withU8Prefix(2, stream)}, {12, withU8Prefix(6, delta)}, {13, withU8Prefix(2, stream)},
-        {14, plainStream(ring)}, {15, withU16Prefix(25, plainStream(ring))}, {16, delta},
-        {17, withU16Prefix(30, delta)}, {18, {}}, {19, segments},
+        {1, stream},
+        {2, block2},
+        {3, delta},
+        {4, block2d},
+        {5, withU8Prefix(3, stream)},
+        {6, stream},
+        {7, block3},
+        {8, delta},
+        {9, labels},
+        {10, withU8Prefix(0, stream)},
+        {11, withU8Prefix(2, stream)},
+        {12, withU8Prefix(6, delta)},
+        {13, withU8Prefix(2, stream)},
+        {14, plainStream(ring)},
+        {15, withU16Prefix(25, plainStream(ring))},
+        {16, delta},
+        {17, withU16Prefix(30, delta)},
+        {18, {}},
+        {19, segments},
     };
     for (const auto& [typeByte, payload] : perType) {
-        write(root / "model_maker", "type" + std::to_string(typeByte), MakerInput().blob(typeByte, payload).w.bytes);
+        write(root / "model_maker", "type" + std::to_string(typeByte),
+              MakerInput().blob(typeByte, payload).w.bytes);
     }
     MakerInput mixed;
     for (const auto& [typeByte, payload] : perType) mixed.blob(typeByte, payload);
@@ -128,13 +206,15 @@ int main(int argc, char** argv) {
     ByteWriter origin;
     origin.f32(1).f32(2);
     write(root / "label_segments", "two_groups", ByteWriter(origin).raw(segments).bytes);
-    write(root / "label_segments", "empty_group", ByteWriter(origin).raw(labelSegments({{}})).bytes);
+    write(root / "label_segments", "empty_group",
+          ByteWriter(origin).raw(labelSegments({{}})).bytes);
 
     // Toolkit: caps, texture length, radius, then a polyline with a sharp
     // turn (a rejected miter) and a repeat, split into two polygons.
     ByteWriter t;
     t.u8(2).f32(4).f32(8);
-    for (const glm::vec2 p : {glm::vec2(0, 0), {10, 0}, {10, 10}, {10, 10}, {0, 1}, {5, 5}, {20, 0}, {20, 20}}) {
+    for (const glm::vec2 p :
+         {glm::vec2(0, 0), {10, 0}, {10, 10}, {10, 10}, {0, 1}, {5, 5}, {20, 0}, {20, 20}}) {
         t.f32(p.x).f32(p.y);
     }
     write(root / "toolkit", "polyline", t.bytes);
@@ -147,11 +227,30 @@ int main(int argc, char** argv) {
 
     // Every sequence length, and the ill-formed cases the two decoders must
     // agree on: an overlong form, an encoded surrogate, a cut-off sequence.
-    write(root / "utf8", "valid", ByteWriter().text("Stra\xC3\x9F" "e \xE4\xB8\xBB \xF0\x9F\x97\xBA").bytes);
+    write(root / "utf8", "valid",
+          ByteWriter()
+              .text("Stra\xC3\x9F"
+                    "e \xE4\xB8\xBB \xF0\x9F\x97\xBA")
+              .bytes);
     write(root / "utf8", "ill_formed", ByteWriter().text("\xC0\x80 \xED\xA0\x80 \xE2\x82").bytes);
 
     write(root / "styles", "city.sld", ByteWriter().text(kStyleDocument).bytes);
     write(root / "styles", "minimal.sld",
           ByteWriter().text("<StyledLayerDescriptor><NamedLayer/></StyledLayerDescriptor>").bytes);
+
+    // A pack whose layer name and label text are not UTF-8: the writers must
+    // turn both into U+FFFD.
+    SegmentSpec bad = road;
+    bad.text = "Mar\xC0\x80ket \xFF";
+    const Bytes badSegments = labelSegments({{bad}});
+    ByteWriter hostile;
+    hostile.text("MSHYPACK").u16(1).u16(0).u32(0).u32(0);
+    for (int i = 0; i < 4; ++i) hostile.put<double>(0);
+    hostile.u32(1).u32(19).u16(5).text("road\xFF");
+    hostile.u32(1).put<double>(1).put<double>(2).u32(1);
+    hostile.put<uint64_t>(7).u32(19).u32(19).u32(0).u32(static_cast<uint32_t>(badSegments.size()));
+    hostile.raw(badSegments);
+    write(root / "inspect", "ill_formed_text", hostile.bytes);
+    if (argc > 2) packSeeds(root / "inspect", argv[2]);
     return 0;
 }

@@ -77,8 +77,10 @@ public:
         const Rgb& colour = forLines ? style.stroke : style.fill;
         tinygltf::Material m;
         m.name = forLines ? name + " lines" : name;
-        m.pbrMetallicRoughness.baseColorFactor = {colour.channel(0), colour.channel(1),
-                                                  colour.channel(2), 1.0};
+        // The styles' colours are sRGB, glTF's factors linear: so the models
+        // look as in the SVG.
+        m.pbrMetallicRoughness.baseColorFactor = {colour.linearChannel(0), colour.linearChannel(1),
+                                                  colour.linearChannel(2), 1.0};
         m.pbrMetallicRoughness.metallicFactor = 0.0;
         m.pbrMetallicRoughness.roughnessFactor = 1.0;
         m.doubleSided = true;
@@ -131,11 +133,23 @@ void buildGltf(const Inspection& inspection, tinygltf::Model& gltf, GltfSummary&
     GltfBuilder builder(gltf);
 
     tinygltf::Scene scene;
+    // A scene with neither nodes nor name would be written as null, which
+    // is not a glTF scene (a pack may give no model at all).
+    scene.name = "models";
     std::map<int32_t, int> layerNodes;
     for (const auto& [id, layer] : inspection.layers) {
         if (layer.models == 0) continue;
         tinygltf::Node node;
         node.name = layer.name;
+        // The layer's colours as the SVG draws them, for a viewer's legend
+        // (casing: the colour that outlines its wide lines, if any).
+        const LayerStyle style = layerStyle(id, layer.name);
+        tinygltf::Value::Object extras;
+        extras["layerId"] = tinygltf::Value(static_cast<int>(id));
+        extras["fill"] = tinygltf::Value(style.fill.hex());
+        extras["stroke"] = tinygltf::Value(style.stroke.hex());
+        if (style.cased) extras["casing"] = tinygltf::Value(style.casing.hex());
+        node.extras = tinygltf::Value(std::move(extras));
         gltf.nodes.push_back(std::move(node));
         layerNodes.emplace(id, static_cast<int>(gltf.nodes.size() - 1));
         scene.nodes.push_back(layerNodes[id]);

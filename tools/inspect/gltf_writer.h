@@ -4,7 +4,9 @@
 // path-stem.bin (the vertex data). One node per layer, holding one node per
 // model at the model's origin; one mesh per model with up to three
 // primitives: triangles (with flat normals), lines and points. A model with a
-// label but no geometry becomes a node named by its label.
+// label but no geometry becomes a node named by its label. Layer nodes carry
+// their SVG colours in extras (layerId, fill, stroke, casing), model nodes
+// what a viewer shows on picking (layerId, layer, id, label).
 //
 // glTF is y-up: the library's (x, y, z) with z up is written as (x, z, -y).
 // Zero-area triangles (the degenerate joins of strips) and anything with a

@@ -2,7 +2,8 @@
 // base64 (script#meshory-model) and this script, bundled into one classic
 // script: pages opened from file:// may neither import modules nor fetch.
 //
-// The page reports its state on <body> for people and tests:
+// The page reports its state on <body> for people and tests (and each layer's
+// SVG fill colour on its entry in the layer list, data-fill):
 //   data-state   "loading", then "loaded" or "error"
 //   data-models  models in the glTF; data-loaded: models in the scene
 //   data-errors  errors seen (console.error, uncaught errors)
@@ -45,10 +46,11 @@ renderer.setSize(window.innerWidth, window.innerHeight);
 document.getElementById('view').appendChild(renderer.domElement);
 
 const scene = new THREE.Scene();
-scene.background = new THREE.Color(0xf4f1ea);
-scene.add(new THREE.HemisphereLight(0xffffff, 0x8d8d8d, 2.2));
-const sun = new THREE.DirectionalLight(0xffffff, 1.6);
-sun.position.set(0.4, 1, 0.6);
+scene.background = new THREE.Color(0xdde4ea);
+// Roofs come out near their SVG colour, walls darker by the side they face.
+scene.add(new THREE.HemisphereLight(0xffffff, 0x6f6a64, 1.7));
+const sun = new THREE.DirectionalLight(0xffffff, 1.3);
+sun.position.set(-0.5, 1, 0.4);
 scene.add(sun);
 
 const camera = new THREE.PerspectiveCamera(45, window.innerWidth / window.innerHeight, 1, 1e6);
@@ -73,7 +75,7 @@ function frame(root) {
   if (box.isEmpty()) return;
   const centre = box.getCenter(new THREE.Vector3());
   const size = box.getSize(new THREE.Vector3());
-  const radius = Math.max(size.x, size.z, size.y, 1) * 0.6;
+  const radius = Math.max(size.x, size.z, size.y, 1) * 0.5;
   const distance = radius / Math.sin(THREE.MathUtils.degToRad(camera.fov / 2));
   camera.near = distance / 1000;
   camera.far = distance * 10;
@@ -83,19 +85,39 @@ function frame(root) {
   controls.update();
 }
 
-function swatchColour(layerNode) {
-  let colour = null;
+// Lines one pixel wide vanish on a light ground in a layer whose SVG lines
+// are light and cased (roads): draw them in the casing colour instead.
+function applyCasing(layerNode) {
+  const casing = layerNode.userData.casing;
+  if (!casing) return;
+  const colour = new THREE.Color(casing);
   layerNode.traverse((o) => {
-    if (colour || !o.isMesh || !o.material || !o.material.color) return;
-    colour = `#${o.material.color.getHexString(THREE.SRGBColorSpace)}`;
+    if ((o.isLine || o.isLineSegments) && o.material && o.material.color) {
+      o.material = o.material.clone();
+      o.material.color.copy(colour);
+    }
   });
-  return colour || '#888888';
+}
+
+// Ground layers all lie at height 0; offset each layer's depth by its place
+// in the layer order, so that later layers win as they do in the SVG instead
+// of flickering through each other.
+function stackGround(layerNode, index) {
+  layerNode.traverse((o) => {
+    if (!o.isMesh || !o.material) return;
+    o.material = o.material.clone();
+    o.material.polygonOffset = true;
+    o.material.polygonOffsetFactor = -index;
+    o.material.polygonOffsetUnits = -4 * index;
+  });
 }
 
 function layerList(root) {
   const list = document.getElementById('layers');
   for (const layer of root.children) {
     const item = document.createElement('label');
+    item.dataset.layer = layer.name;
+    item.dataset.fill = layer.userData.fill || '';
     const box = document.createElement('input');
     box.type = 'checkbox';
     box.checked = true;
@@ -105,7 +127,8 @@ function layerList(root) {
     });
     const swatch = document.createElement('span');
     swatch.className = 'swatch';
-    swatch.style.background = swatchColour(layer);
+    swatch.style.background = layer.userData.fill || '#888888';
+    swatch.style.borderColor = layer.userData.casing || layer.userData.stroke || '#555555';
     item.append(box, swatch, document.createTextNode(` ${layer.name} (${layer.children.length})`));
     list.appendChild(item);
   }
@@ -164,11 +187,14 @@ function start() {
       root.traverse((o) => {
         if (o.userData && o.userData.layer !== undefined) models += 1;
       });
+      root.children.forEach(applyCasing);
+      root.children.forEach(stackGround);
       frame(root);
       layerList(root);
       enablePicking(root);
       render();
-      body.dataset.models = String(gltf.parser.json.nodes ? gltf.parser.json.nodes.filter((n) => n.extras && n.extras.layer !== undefined).length : 0);
+      const nodes = gltf.parser.json.nodes || [];
+      body.dataset.models = String(nodes.filter((n) => n.extras && n.extras.layer !== undefined).length);
       body.dataset.loaded = String(models);
       body.dataset.state = 'loaded';
       document.getElementById('status').textContent = `${models} models`;
