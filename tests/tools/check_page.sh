@@ -42,16 +42,18 @@ chrome() {
         --disable-background-networking --disable-component-update --disable-sync \
         --disable-dev-shm-usage --user-data-dir="$profile" \
         --use-angle=swiftshader --enable-unsafe-swiftshader --enable-logging=stderr --v=0 \
-        --window-size=1280,800 --hide-scrollbars --virtual-time-budget=30000 "$@" "$url"
+        --window-size=1280,800 --hide-scrollbars --virtual-time-budget=30000 "$@"
 }
 
-chrome --dump-dom > "$work/dom.html" 2> "$work/dom.log"
+# The DOM with a pick at the centre of the view (page.html#pick).
+chrome --dump-dom "$url#pick" > "$work/dom.html" 2> "$work/dom.log"
 body=$(grep -o '<body[^>]*>' "$work/dom.html" || true)
 state=$(sed -n 's/.*data-state="\([^"]*\)".*/\1/p' <<< "$body")
 errors=$(sed -n 's/.*data-errors="\([^"]*\)".*/\1/p' <<< "$body")
 models=$(sed -n 's/.*data-models="\([^"]*\)".*/\1/p' <<< "$body")
 loaded=$(sed -n 's/.*data-loaded="\([^"]*\)".*/\1/p' <<< "$body")
-echo "page: state ${state:-none}, ${loaded:-0} of ${models:-0} models loaded, ${errors:-?} errors"
+picked=$(sed -n 's/.*data-picked="\([^"]*\)".*/\1/p' <<< "$body")
+echo "page: state ${state:-none}, ${loaded:-0} of ${models:-0} models loaded, ${errors:-?} errors; centre pick: ${picked:-none}"
 fail=0
 if [ "$state" != "loaded" ] || [ -z "$models" ] || [ "$models" -eq 0 ] || [ "$loaded" != "$models" ]; then
     echo "the page did not report every model loaded: $body" >&2
@@ -61,9 +63,13 @@ if [ "$errors" != "0" ] || grep -E 'CONSOLE.*(Uncaught|Error)' "$work/dom.log" >
     echo "the page reported errors on the console" >&2
     fail=1
 fi
+if ! grep -q '^layer [0-9-]* .*, id [0-9]*' <<< "$picked"; then
+    echo "a pick at the centre of the view named no model" >&2
+    fail=1
+fi
 [ "$fail" -eq 0 ] || exit 1
 
-chrome --screenshot="$work/$stem-3d.png" > /dev/null 2> "$work/shot.log"
+chrome --screenshot="$work/$stem-3d.png" "$url" > /dev/null 2> "$work/shot.log"
 [ -s "$work/$stem-3d.png" ] || { echo "no screenshot" >&2; exit 1; }
 mapfile -t fills < <(grep -o 'data-layer="[^"]*" data-fill="#[0-9a-f]*"' "$work/dom.html" |
     sed 's/data-layer="\([^"]*\)" data-fill="\(#[0-9a-f]*\)"/\1=\2/' | tr ' ' '_')

@@ -7,6 +7,7 @@
 //   data-state   "loading", then "loaded" or "error"
 //   data-models  models in the glTF; data-loaded: models in the scene
 //   data-errors  errors seen (console.error, uncaught errors)
+//   data-picked  what the last pick showed
 import * as THREE from 'three';
 import { GLTFLoader } from 'three/examples/jsm/loaders/GLTFLoader.js';
 import { OrbitControls } from 'three/examples/jsm/controls/OrbitControls.js';
@@ -142,11 +143,31 @@ function modelOf(object) {
   return null;
 }
 
-function enablePicking(root) {
+// Shows what lies under the client point (x, y); the text also goes to
+// <body data-picked>.
+function pickAt(root, x, y) {
   const raycaster = new THREE.Raycaster();
   raycaster.params.Line.threshold = 2;
   raycaster.params.Points.threshold = 3;
-  const info = document.getElementById('info');
+  const rect = renderer.domElement.getBoundingClientRect();
+  const pointer = new THREE.Vector2(((x - rect.left) / rect.width) * 2 - 1, -((y - rect.top) / rect.height) * 2 + 1);
+  raycaster.setFromCamera(pointer, camera);
+  const visible = (o) => {
+    for (let p = o; p; p = p.parent) if (!p.visible) return false;
+    return true;
+  };
+  const hit = raycaster.intersectObject(root, true).find((h) => visible(h.object) && modelOf(h.object));
+  const model = hit && modelOf(hit.object);
+  let text = 'nothing here';
+  if (model) {
+    const d = model.userData;
+    text = `layer ${d.layerId} ${d.layer}, id ${d.id}` + (d.label ? `, "${d.label}"` : '');
+  }
+  document.getElementById('info').textContent = text;
+  body.dataset.picked = text;
+}
+
+function enablePicking(root) {
   let down = null;
   renderer.domElement.addEventListener('pointerdown', (e) => {
     down = [e.clientX, e.clientY];
@@ -154,20 +175,7 @@ function enablePicking(root) {
   renderer.domElement.addEventListener('pointerup', (e) => {
     // A drag turns the camera; only a click picks.
     if (!down || Math.hypot(e.clientX - down[0], e.clientY - down[1]) > 4) return;
-    const rect = renderer.domElement.getBoundingClientRect();
-    const pointer = new THREE.Vector2(
-      ((e.clientX - rect.left) / rect.width) * 2 - 1,
-      -((e.clientY - rect.top) / rect.height) * 2 + 1,
-    );
-    raycaster.setFromCamera(pointer, camera);
-    const hit = raycaster.intersectObject(root, true).find((h) => h.object.visible && modelOf(h.object));
-    const model = hit && modelOf(hit.object);
-    if (!model) {
-      info.textContent = 'nothing here';
-      return;
-    }
-    const d = model.userData;
-    info.textContent = `layer ${d.layerId} ${d.layer}, id ${d.id}` + (d.label ? `, "${d.label}"` : '');
+    pickAt(root, e.clientX, e.clientY);
   });
 }
 
@@ -198,6 +206,9 @@ function start() {
       body.dataset.loaded = String(models);
       body.dataset.state = 'loaded';
       document.getElementById('status').textContent = `${models} models`;
+      // page.html#pick picks at the centre of the view once loaded (a check
+      // that picking works, for the browser test).
+      if (window.location.hash === '#pick') pickAt(root, window.innerWidth / 2, window.innerHeight / 2);
     },
     (error) => fail(`cannot read the models: ${error && error.message ? error.message : error}`),
   );
