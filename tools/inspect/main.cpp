@@ -1,7 +1,7 @@
 // meshory-inspect: replays a blob pack through the library as the JVM bridge
-// does, prints what each layer produced and writes the models as glTF and a
-// top view as SVG and a 3D page as self-contained HTML. Exit status: 0 done, 1 unreadable pack, 2
-// bad usage, 3 an output could not be written.
+// does, prints what each layer produced and writes the models as glTF, a top
+// view as SVG and a 3D page as self-contained HTML. Exit status: 0 done,
+// 1 unreadable pack, 2 bad usage, 3 an output could not be written.
 
 #include <unistd.h>
 
