@@ -14,13 +14,19 @@ import { OrbitControls } from 'three/examples/jsm/controls/OrbitControls.js';
 
 const body = document.body;
 let errors = 0;
-function countError() {
+function countError(event) {
   errors += 1;
   body.dataset.errors = String(errors);
+  // Before the models are up (no WebGL, say) the page would otherwise only
+  // say "loading".
+  const status = document.getElementById('status');
+  if (status && body.dataset.state !== 'loaded' && event && event.message) {
+    status.textContent = `error: ${event.message}`;
+  }
 }
 const consoleError = console.error.bind(console);
 console.error = (...args) => {
-  countError();
+  countError(null);
   consoleError(...args);
 };
 window.addEventListener('error', countError);
