@@ -4,9 +4,12 @@
 // the style tests' documents.
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <limits>
+#include <map>
 #include <string>
 
 #include "support/payload_writer.h"
@@ -63,11 +66,62 @@ struct MakerInput {
     }
 };
 
+// Small packs cut from a sample pack (layout in docs/blob-pack.md): its
+// header, grid and layer names, then a few of its requests. One pack per
+// layer with that layer's first three requests, and one with the first of
+// every layer. The sample is trusted; a pack it cannot be cut from gives no
+// seeds.
+void packSeeds(const fs::path& dir, const fs::path& sample) {
+    std::ifstream in(sample, std::ios::binary);
+    const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    auto u32 = [&](size_t at) {
+        uint32_t v = 0;
+        if (at + 4 <= bytes.size()) std::memcpy(&v, bytes.data() + at, 4);
+        return v;
+    };
+    size_t at = 52;
+    const uint32_t names = u32(at);
+    at += 4;
+    for (uint32_t i = 0; i < names && at + 6 <= bytes.size(); ++i)
+        at += 6 + (bytes[at + 4] | bytes[at + 5] << 8);
+    const size_t prefix = at;
+    const uint32_t requests = u32(at);
+    at += 4;
+    std::map<int32_t, std::vector<std::pair<size_t, size_t>>> byLayer;  // request spans
+    for (uint32_t i = 0; i < requests && at + 20 <= bytes.size(); ++i) {
+        const size_t start = at;
+        const uint32_t blobs = u32(at + 16);
+        at += 20;
+        int32_t layer = 0;
+        for (uint32_t b = 0; b < blobs && at + 24 <= bytes.size(); ++b) {
+            if (b == 0) std::memcpy(&layer, bytes.data() + at + 12, 4);
+            at += 24 + u32(at + 20);
+        }
+        if (at > bytes.size()) return;
+        if (byLayer[layer].size() < 3) byLayer[layer].emplace_back(start, at);
+    }
+    auto pack = [&](const std::vector<std::pair<size_t, size_t>>& spans) {
+        ByteWriter w;
+        w.raw(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(prefix)));
+        w.u32(static_cast<uint32_t>(spans.size()));
+        for (const auto& [from, to] : spans)
+            w.raw(Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(to)));
+        return w.bytes;
+    };
+    std::vector<std::pair<size_t, size_t>> firsts;
+    for (const auto& [layer, spans] : byLayer) {
+        write(dir, "layer" + std::to_string(layer), pack(spans));
+        firsts.push_back(spans.front());
+    }
+    write(dir, "every_layer", pack(firsts));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: make_seeds <corpus root> <folder of style documents>\n");
+        std::fprintf(stderr, "usage: make_seeds <corpus root> <folder of style documents> [sample pack]\n");
         return 2;
     }
     const fs::path root(argv[1]);
@@ -173,5 +227,20 @@ int main(int argc, char** argv) {
         fs::copy_file(entry.path(), root / "styles" / entry.path().filename(),
                       fs::copy_options::overwrite_existing);
     }
+
+    // A pack whose layer name and label text are not UTF-8: the writers must
+    // turn both into U+FFFD.
+    SegmentSpec bad = road;
+    bad.text = "Mar\xC0\x80ket \xFF";
+    const Bytes badSegments = labelSegments({{bad}});
+    ByteWriter hostile;
+    hostile.text("MSHYPACK").u16(1).u16(0).u32(0).u32(0);
+    for (int i = 0; i < 4; ++i) hostile.put<double>(0);
+    hostile.u32(1).u32(19).u16(5).text("road\xFF");
+    hostile.u32(1).put<double>(1).put<double>(2).u32(1);
+    hostile.put<uint64_t>(7).u32(19).u32(19).u32(0).u32(static_cast<uint32_t>(badSegments.size()));
+    hostile.raw(badSegments);
+    write(root / "inspect", "ill_formed_text", hostile.bytes);
+    if (argc > 3) packSeeds(root / "inspect", argv[3]);
     return 0;
 }

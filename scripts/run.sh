@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The main job: sets up, builds the optimised library and the inspector, and
 # inspects the San Francisco sample: prints what each layer produced and
-# writes out/sanfrancisco.gltf (+ .bin) and out/sanfrancisco.svg. Extra
+# writes out/sanfrancisco.gltf (+ .bin), out/sanfrancisco.svg and the 3D page
+# out/sanfrancisco.html (opens from disk in a browser; its path is printed).
+# The page's viewer is bundled with npm the first time. Extra
 # arguments go to meshory-inspect (e.g. another pack: see --help).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # meshory-inspect on the sample pack: its counts match the kept ones, it
-# writes glTF and SVG, and it refuses a missing, truncated or foreign file
-# with exit status 1 and a message that says why.
+# writes glTF, SVG and (where the viewer was built) the 3D page, and it
+# refuses a missing, truncated or foreign file with exit status 1 and a
+# message that names the pack, says why and, for a bad pack, where.
 set -euo pipefail
 inspect="$1" pack="$2" expected="$3" work="$4"
 rm -rf "$work"
@@ -16,7 +17,9 @@ fi
 "$inspect" --quiet --out "$work/out" "$pack" > "$work/table.txt"
 grep -q '^ *total' "$work/table.txt"
 stem=$(basename "$pack" .mpk)
-for f in "$stem.gltf" "$stem.bin" "$stem.svg"; do
+outputs=("$stem.gltf" "$stem.bin" "$stem.svg")
+[ -s "$(dirname "$inspect")/meshory-viewer.js" ] && outputs+=("$stem.html")
+for f in "${outputs[@]}"; do
     [ -s "$work/out/$f" ] || { echo "missing output $f" >&2; exit 1; }
 done
 grep -q '"version":"2.0"' "$work/out/$stem.gltf"
@@ -25,16 +28,16 @@ grep -q '</svg>' "$work/out/$stem.svg"
 refused() {  # file, expected message
     local status=0
     "$inspect" --quiet "$1" > /dev/null 2> "$work/err.txt" || status=$?
-    if [ "$status" -ne 1 ] || ! grep -q "$2" "$work/err.txt"; then
+    if [ "$status" -ne 1 ] || ! grep -q "$2" "$work/err.txt" || ! grep -qF "$1: " "$work/err.txt"; then
         echo "$1: expected exit 1 and '$2', got $status: $(cat "$work/err.txt")" >&2
         exit 1
     fi
 }
 refused "$work/missing.mpk" "cannot open"
 head -c 1000 "$pack" > "$work/truncated.mpk"
-refused "$work/truncated.mpk" "truncated"
+refused "$work/truncated.mpk" "truncated.*(at byte [0-9]*)"
 printf 'PK\003\004 not a pack' > "$work/foreign.mpk"
-refused "$work/foreign.mpk" "not a blob pack"
+refused "$work/foreign.mpk" "not a blob pack.*(at byte 0)"
 
 status=0
 "$inspect" --bogus "$pack" > /dev/null 2>&1 || status=$?

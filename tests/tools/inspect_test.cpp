@@ -3,18 +3,21 @@
 #include <gtest/gtest.h>
 #include <tiny_gltf.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <glm/geometric.hpp>
-#include <algorithm>
-#include <cctype>
+#include <pugixml.hpp>
 #include <sstream>
 
 #include "geometry/mathglm.h"
 #include "inspect/gltf_writer.h"
+#include "inspect/page_writer.h"
 #include "inspect/svg_writer.h"
 #include "model/meshory.h"
+#include "model/utf8.h"
 #include "support/payload_writer.h"
 
 namespace quorvan::inspect {
@@ -208,7 +211,10 @@ TEST_F(InspectTest, GltfLoadsBackWithEveryModel) {
 TEST_F(InspectTest, SvgDrawsEveryLayerAndLabel) {
     std::string error;
     const std::string path = dir + "/tile.svg";
-    ASSERT_TRUE(writeSvg(inspection, pack.grid, path, {800}, error)) << error;
+    SvgSummary labels;
+    ASSERT_TRUE(writeSvg(inspection, pack.grid, path, {800}, labels, error)) << error;
+    EXPECT_EQ(labels.labelCandidates, 2u);
+    EXPECT_EQ(labels.labelsDrawn, 2u);
     std::ifstream in(path);
     std::stringstream text;
     text << in.rdbuf();
@@ -229,10 +235,12 @@ TEST_F(InspectTest, SvgDrawsEveryLayerAndLabel) {
     // No non-finite number was written ("dominant-baseline" is a word).
     // No "nan" or "inf" number anywhere (a letter before it means a word, e.g. "info").
     std::string lower(svg);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     for (const char* bad : {"nan", "inf"}) {
         for (size_t at = lower.find(bad); at != std::string::npos; at = lower.find(bad, at + 1)) {
-            EXPECT_TRUE(at > 0 && std::isalpha(static_cast<unsigned char>(lower[at - 1]))) << "at " << at;
+            EXPECT_TRUE(at > 0 && std::isalpha(static_cast<unsigned char>(lower[at - 1])))
+                << "at " << at;
         }
     }
 }
@@ -245,8 +253,83 @@ TEST(Inspect, WritersReportUnwritablePaths) {
     EXPECT_FALSE(writeGltf(inspection, "/nonexistent-dir/x.gltf", summary, error));
     EXPECT_FALSE(error.empty());
     error.clear();
-    EXPECT_FALSE(writeSvg(inspection, pack.grid, "/nonexistent-dir/x.svg", {}, error));
+    SvgSummary labels;
+    EXPECT_FALSE(writeSvg(inspection, pack.grid, "/nonexistent-dir/x.svg", {}, labels, error));
     EXPECT_FALSE(error.empty());
+    error.clear();
+    EXPECT_FALSE(writePage(inspection, "x", "/nonexistent-dir/viewer.js",
+                           ::testing::TempDir() + "/x.html", error));
+    EXPECT_NE(error.find("viewer"), std::string::npos);
+}
+
+// Texts are raw bytes in packs: a layer name and a label-segment text that
+// are not UTF-8 reach every writer as U+FFFD, and the outputs stay valid.
+TEST(Inspect, WritersTurnIllFormedTextIntoReplacementCharacters) {
+    pack::BlobPack pack = tilePack();
+    pack.layerNames[kRoadName] = "road\xFF-name";
+    SegmentSpec segment;
+    segment.kind = 1;
+    segment.text = "Mar\xC0\x80ket \xE2\x82";
+    segment.points = {{1000.3f, 2000}, {1010.3f, 2010}};
+    pack.requests.push_back(
+        {1000.3,
+         2000.0,
+         {S_BlobData(10, LABEL_STYLE_SEGMENTS, kRoadName, 1 << 16, labelSegments({{segment}}))}});
+    const Inspection inspection = inspectPack(pack);
+    EXPECT_EQ(inspection.layers.at(kRoadName).name, "road\xEF\xBF\xBD-name");
+
+    GltfSummary summary;
+    const std::string json = encodeGltf(inspection, GltfEncoding::Json, summary);
+    tinygltf::Model gltf;
+    std::string error, warning;
+    tinygltf::TinyGLTF reader;  // its JSON parser refuses ill-formed UTF-8
+    ASSERT_TRUE(reader.LoadASCIIFromString(&gltf, &error, &warning, json.data(),
+                                           static_cast<unsigned>(json.size()), ""))
+        << error;
+    bool found = false;
+    for (const auto& node : gltf.nodes) {
+        found |= node.name == "Mar\xEF\xBF\xBD\xEF\xBF\xBDket \xEF\xBF\xBD" &&
+                 node.extras.Get("layer").Get<std::string>() == "road\xEF\xBF\xBD-name";
+    }
+    EXPECT_TRUE(found);
+
+    SvgSummary labels;
+    const std::string svg = svgDocument(inspection, pack.grid, {800}, labels);
+    pugi::xml_document document;
+    EXPECT_TRUE(document.load_string(svg.c_str())) << svg;
+    EXPECT_TRUE(isValidUtf8(svg));
+    EXPECT_NE(svg.find("data-name=\"road\xEF\xBF\xBD-name\""), std::string::npos);
+
+    const std::string page =
+        pageDocument(inspection, "t\xFF</title>", "var a = '</script>';", summary);
+    EXPECT_TRUE(isValidUtf8(page));
+    EXPECT_EQ(page.find("</script>';"), std::string::npos);  // the viewer cannot end its script
+    EXPECT_NE(page.find("id=\"meshory-model\""), std::string::npos);
+}
+
+// Map renderers' rule: a label that overlaps one already placed is left
+// out, place names go before road names and longer roads before shorter,
+// and a text is kept once per tile.
+TEST(Inspect, LabelsNeitherOverlapNorRepeatInATile) {
+    auto label = [](int32_t cell, const char* text, glm::vec2 at, float angle, int priority,
+                    float weight) {
+        LabelCandidate c;
+        c.cell = cell, c.text = text, c.centre = at, c.size = {40, 10};
+        c.angle = angle, c.priority = priority, c.weight = weight;
+        return c;
+    };
+    const std::vector<LabelCandidate> candidates = {
+        label(1, "Oak St", {0, 0}, 0, 1, 10),       // 0: overlaps 1, a shorter road
+        label(1, "Pine St", {30, 0}, 0, 1, 50),     // 1: kept first among roads
+        label(1, "Park", {30, -10}, 0, 0, 0),       // 2: place name, before every road
+        label(1, "Pine St", {200, 0}, 0, 1, 40),    // 3: repeats in its tile
+        label(2, "Pine St", {400, 0}, 0, 1, 40),    // 4: another tile
+        label(1, "Elm St", {0, 40}, 90, 1, 5),      // 5: upright, clear of the others
+        label(1, "Ash St", {100, 100}, 45, 1, 5),   // 6 and 7: parallel and clear,
+        label(1, "Birch St", {108, 92}, 45, 1, 5),  //   though their bounding boxes meet
+        label(1, "Fir St", {30, -12}, 0, 1, 60),    // 8: under the place name
+    };
+    EXPECT_EQ(selectLabels(candidates), (std::vector<size_t>{2, 1, 4, 5, 6, 7}));
 }
 
 }  // namespace

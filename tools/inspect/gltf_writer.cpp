@@ -7,6 +7,7 @@
 #include <glm/geometric.hpp>
 #include <limits>
 #include <map>
+#include <sstream>
 
 #include "geometry/mathglm.h"
 #include "inspect/layer_style.h"
@@ -76,8 +77,10 @@ public:
         const Rgb& colour = forLines ? style.stroke : style.fill;
         tinygltf::Material m;
         m.name = forLines ? name + " lines" : name;
-        m.pbrMetallicRoughness.baseColorFactor = {colour.channel(0), colour.channel(1),
-                                                  colour.channel(2), 1.0};
+        // The styles' colours are sRGB, glTF's factors linear: so the models
+        // look as in the SVG.
+        m.pbrMetallicRoughness.baseColorFactor = {colour.linearChannel(0), colour.linearChannel(1),
+                                                  colour.linearChannel(2), 1.0};
         m.pbrMetallicRoughness.metallicFactor = 0.0;
         m.pbrMetallicRoughness.roughnessFactor = 1.0;
         m.doubleSided = true;
@@ -123,22 +126,30 @@ void lineData(const S_Model& model, std::vector<glm::vec3>& positions, GltfSumma
     }
 }
 
-}  // namespace
-
-bool writeGltf(const Inspection& inspection, const std::string& path, GltfSummary& summary,
-               std::string& error) {
+void buildGltf(const Inspection& inspection, tinygltf::Model& gltf, GltfSummary& summary) {
     summary = GltfSummary{};
-    tinygltf::Model gltf;
     gltf.asset.version = "2.0";
     gltf.asset.generator = "meshory-inspect";
     GltfBuilder builder(gltf);
 
     tinygltf::Scene scene;
+    // A scene with neither nodes nor name would be written as null, which
+    // is not a glTF scene (a pack may give no model at all).
+    scene.name = "models";
     std::map<int32_t, int> layerNodes;
     for (const auto& [id, layer] : inspection.layers) {
         if (layer.models == 0) continue;
         tinygltf::Node node;
         node.name = layer.name;
+        // The layer's colours as the SVG draws them, for a viewer's legend
+        // (casing: the colour that outlines its wide lines, if any).
+        const LayerStyle style = layerStyle(id, layer.name);
+        tinygltf::Value::Object extras;
+        extras["layerId"] = tinygltf::Value(static_cast<int>(id));
+        extras["fill"] = tinygltf::Value(style.fill.hex());
+        extras["stroke"] = tinygltf::Value(style.stroke.hex());
+        if (style.cased) extras["casing"] = tinygltf::Value(style.casing.hex());
+        node.extras = tinygltf::Value(std::move(extras));
         gltf.nodes.push_back(std::move(node));
         layerNodes.emplace(id, static_cast<int>(gltf.nodes.size() - 1));
         scene.nodes.push_back(layerNodes[id]);
@@ -194,8 +205,16 @@ bool writeGltf(const Inspection& inspection, const std::string& path, GltfSummar
         if (labelOnly && !placeLabel(model, label)) continue;
 
         tinygltf::Node node;
-        node.name =
-            model.label.empty() ? layerName + " " + std::to_string(built.request) : model.label;
+        const std::string text = displayText(model.label);
+        node.name = text.empty() ? layerName + " " + std::to_string(built.request) : text;
+        // What a viewer shows when the model is picked. The id is text: a
+        // 64-bit id does not survive a JSON number read as a double.
+        tinygltf::Value::Object extras;
+        extras["layerId"] = tinygltf::Value(static_cast<int>(model.layerId));
+        extras["layer"] = tinygltf::Value(layerName);
+        extras["id"] = tinygltf::Value(std::to_string(model.id));
+        extras["label"] = tinygltf::Value(text);
+        node.extras = tinygltf::Value(std::move(extras));
         const glm::vec3 at =
             toGltf(glm::vec3(built.origin + (labelOnly ? label.at : glm::vec2(0.0f)), 0.0f));
         node.translation = {at.x, at.y, at.z};
@@ -216,7 +235,23 @@ bool writeGltf(const Inspection& inspection, const std::string& path, GltfSummar
         gltf.buffers.clear();
         gltf.bufferViews.clear();
     }
+}
 
+}  // namespace
+
+std::string encodeGltf(const Inspection& inspection, GltfEncoding encoding, GltfSummary& summary) {
+    tinygltf::Model gltf;
+    buildGltf(inspection, gltf, summary);
+    std::ostringstream out;
+    tinygltf::TinyGLTF writer;
+    writer.WriteGltfSceneToStream(&gltf, out, false, encoding == GltfEncoding::Glb);
+    return out.str();
+}
+
+bool writeGltf(const Inspection& inspection, const std::string& path, GltfSummary& summary,
+               std::string& error) {
+    tinygltf::Model gltf;
+    buildGltf(inspection, gltf, summary);
     tinygltf::TinyGLTF writer;
     if (!writer.WriteGltfSceneToFile(&gltf, path, false, false, false, false)) {
         error = "cannot write " + path;

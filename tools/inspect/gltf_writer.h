@@ -4,7 +4,9 @@
 // path-stem.bin (the vertex data). One node per layer, holding one node per
 // model at the model's origin; one mesh per model with up to three
 // primitives: triangles (with flat normals), lines and points. A model with a
-// label but no geometry becomes a node named by its label.
+// label but no geometry becomes a node named by its label. Layer nodes carry
+// their SVG colours in extras (layerId, fill, stroke, casing), model nodes
+// what a viewer shows on picking (layerId, layer, id, label).
 //
 // glTF is y-up: the library's (x, y, z) with z up is written as (x, z, -y).
 // Zero-area triangles (the degenerate joins of strips) and anything with a
@@ -25,6 +27,16 @@ struct GltfSummary {
     size_t droppedSegments = 0;  // non-finite
     size_t points = 0;
 };
+
+enum class GltfEncoding {
+    Json,  // one JSON document, the vertex data as a base64 data URI
+    Glb,   // binary glTF: the JSON and the vertex data in one container
+};
+
+// The glTF in memory, for the page and for checks. Texts (node, mesh and
+// material names, the extras a viewer shows on picking: layerId, layer, id
+// as text, label) are displayText, so the JSON is valid whatever the pack.
+std::string encodeGltf(const Inspection& inspection, GltfEncoding encoding, GltfSummary& summary);
 
 // False with `error` set when the files cannot be written.
 bool writeGltf(const Inspection& inspection, const std::string& path, GltfSummary& summary,

@@ -1,14 +1,17 @@
 #include "inspect/inspect.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <glm/geometric.hpp>
 #include <glm/trigonometric.hpp>
+#include <set>
 
 #include "geometry/mathglm.h"
 #include "grid/grid.h"
+#include "model/utf8.h"
 
 namespace quorvan::inspect {
 
@@ -67,9 +70,14 @@ void setUpGrid(const pack::PackGrid& grid) {
     quorvan::grid().gridCoordinates(grid.bounds);
 }
 
+std::string displayText(std::string_view text) {
+    return toValidUtf8(text);
+}
+
 std::string layerName(const pack::BlobPack& pack, int32_t layerId) {
     const auto it = pack.layerNames.find(layerId);
-    return it != pack.layerNames.end() ? it->second : "layer " + std::to_string(layerId);
+    return it != pack.layerNames.end() ? displayText(it->second)
+                                       : "layer " + std::to_string(layerId);
 }
 
 bool isOffsetBand(const S_Model& model) {
@@ -100,6 +108,7 @@ bool placeLabel(const S_Model& model, LabelPlacement& placement) {
                 length += glm::distance(line.points[i - 1], line.points[i]);
             if (!(length > longest)) continue;
             longest = length;
+            placement.along = length;
             // Walk to the middle of the line.
             float left = length / 2;
             for (size_t i = 1; i < line.points.size(); ++i) {
@@ -122,6 +131,68 @@ bool placeLabel(const S_Model& model, LabelPlacement& placement) {
     return std::isfinite(placement.at.x) && std::isfinite(placement.at.y);
 }
 
+namespace {
+
+// Corners of a label's box, counter-clockwise.
+std::array<glm::vec2, 4> corners(const LabelCandidate& c) {
+    const float a = glm::radians(c.angle);
+    const glm::vec2 u(std::cos(a), std::sin(a));
+    const glm::vec2 v(-u.y, u.x);
+    const glm::vec2 hu = u * (c.size.x / 2);
+    const glm::vec2 hv = v * (c.size.y / 2);
+    return {c.centre - hu - hv, c.centre + hu - hv, c.centre + hu + hv, c.centre - hu + hv};
+}
+
+// Separating axes: two boxes overlap unless some edge normal of either
+// separates their projections.
+bool overlap(const std::array<glm::vec2, 4>& p, const std::array<glm::vec2, 4>& q) {
+    for (const auto* box : {&p, &q}) {
+        for (int e = 0; e < 2; ++e) {
+            const glm::vec2 edge = (*box)[e + 1] - (*box)[e];
+            const glm::vec2 axis(-edge.y, edge.x);
+            float pMin = glm::dot(axis, p[0]), pMax = pMin;
+            float qMin = glm::dot(axis, q[0]), qMax = qMin;
+            for (int k = 1; k < 4; ++k) {
+                pMin = std::min(pMin, glm::dot(axis, p[k]));
+                pMax = std::max(pMax, glm::dot(axis, p[k]));
+                qMin = std::min(qMin, glm::dot(axis, q[k]));
+                qMax = std::max(qMax, glm::dot(axis, q[k]));
+            }
+            if (pMax <= qMin || qMax <= pMin) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<size_t> selectLabels(const std::vector<LabelCandidate>& candidates) {
+    std::vector<size_t> order(candidates.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const LabelCandidate& x = candidates[a];
+        const LabelCandidate& y = candidates[b];
+        if (x.priority != y.priority) return x.priority < y.priority;
+        return x.weight > y.weight;
+    });
+    std::vector<size_t> kept;
+    std::vector<std::array<glm::vec2, 4>> boxes;
+    std::set<std::pair<int32_t, std::string>> named;
+    for (const size_t i : order) {
+        const LabelCandidate& c = candidates[i];
+        if (!std::isfinite(c.centre.x) || !std::isfinite(c.centre.y)) continue;
+        if (named.count({c.cell, c.text})) continue;
+        const auto box = corners(c);
+        if (std::any_of(boxes.begin(), boxes.end(),
+                        [&](const auto& other) { return overlap(box, other); }))
+            continue;
+        named.emplace(c.cell, c.text);
+        boxes.push_back(box);
+        kept.push_back(i);
+    }
+    return kept;
+}
+
 Inspection inspectPack(const pack::BlobPack& pack, const Progress& progress) {
     using Clock = std::chrono::steady_clock;
     setUpGrid(pack.grid);
@@ -137,7 +208,16 @@ Inspection inspectPack(const pack::BlobPack& pack, const Progress& progress) {
         const glm::vec3 origin(static_cast<float>(request.x), static_cast<float>(request.y), 0.0f);
 
         const auto start = Clock::now();
-        const S_Model* model = result.maker->makeModel(request.blobs, origin, filter);
+        const S_Model* model = nullptr;
+        try {
+            model = result.maker->makeModel(request.blobs, origin, filter);
+        } catch (const std::bad_alloc&) {
+            throw InspectFailure("out of memory building request " + std::to_string(i) +
+                                 " (at byte " + std::to_string(request.offset) + ")");
+        } catch (const std::exception&) {
+            throw InspectFailure("the library failed on request " + std::to_string(i) +
+                                 " (at byte " + std::to_string(request.offset) + ")");
+        }
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         result.totalMs += ms;
 

@@ -8,6 +8,11 @@
 // A request none of whose blobs has a builder yields no model; it is counted
 // as skipped under the layer of its first blob. Payloads are not checked
 // here: malformed ones give short or empty geometry in the library.
+//
+// Texts are raw bytes in packs and models. Everything that leaves the
+// inspector as text (table, glTF, SVG, page) goes through displayText, which
+// puts U+FFFD in place of each ill-formed part, so no writer meets bytes
+// that are not UTF-8.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +21,9 @@
 #include <glm/vec3.hpp>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/meshory.h"
@@ -26,7 +33,7 @@ namespace quorvan::inspect {
 
 struct LayerStats {
     int32_t layerId = 0;
-    std::string name;  // from the pack, or "layer <id>"
+    std::string name;  // from the pack (as displayText), or "layer <id>"
     size_t requests = 0;
     size_t models = 0;
     size_t skipped = 0;    // requests that gave no model
@@ -52,16 +59,28 @@ struct Inspection {
     double totalMs = 0.0;
 };
 
+// A request the library failed on (it throws only when out of memory); the
+// message names the request and its byte offset in the pack.
+class InspectFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Called after each request with (done, total).
 using Progress = std::function<void(size_t, size_t)>;
 
 // Sets up the process-wide grid from the pack; counts of 0 leave it alone.
 void setUpGrid(const pack::PackGrid& grid);
 
-// Sets up the grid and builds every request of the pack.
+// Sets up the grid and builds every request of the pack. Throws
+// InspectFailure when the library fails on a request.
 Inspection inspectPack(const pack::BlobPack& pack, const Progress& progress = {});
 
 std::string layerName(const pack::BlobPack& pack, int32_t layerId);
+
+// Well-formed UTF-8 for people and writers: `text` unchanged when it is,
+// otherwise U+FFFD in place of each ill-formed part.
+std::string displayText(std::string_view text);
 
 // The triangles of a model as a host draws them: modelTriangles' list, except
 // for offset bands. The bridge builder leaves its bands as a strip of
@@ -77,9 +96,27 @@ bool isOffsetBand(const S_Model& model);
 struct LabelPlacement {
     glm::vec2 at{0.0f, 0.0f};
     float angle = 0.0f;
+    float along = 0.0f;  // length of the road line it sits on, 0 for others
 };
 // False for a model without label text.
 bool placeLabel(const S_Model& model, LabelPlacement& placement);
+
+// Labels as a map renderer keeps them: place names first, then road names,
+// longest road first; a label whose box would overlap one already kept is
+// left out, and a text is kept once per tile (cell). Boxes are in the
+// picture's units; `size` is (width, height) along the label's angle.
+struct LabelCandidate {
+    size_t model = 0;  // index into Inspection::models
+    int32_t cell = 0;
+    std::string text;  // as displayText
+    glm::vec2 centre{0.0f, 0.0f};
+    glm::vec2 size{0.0f, 0.0f};
+    float angle = 0.0f;   // degrees, counter-clockwise
+    int priority = 0;     // lower first
+    float weight = 0.0f;  // larger first within a priority (road length)
+};
+// Indices into `candidates` of the labels kept, in placement order.
+std::vector<size_t> selectLabels(const std::vector<LabelCandidate>& candidates);
 
 // Per-layer table with a total row, for people.
 std::string formatTable(const Inspection& inspection);

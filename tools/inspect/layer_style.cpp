@@ -16,6 +16,11 @@ float Rgb::channel(int i) const {
     return (i == 0 ? r : i == 1 ? g : b) / 255.0f;
 }
 
+float Rgb::linearChannel(int i) const {
+    const double c = channel(i);
+    return static_cast<float>(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+}
+
 LayerStyle layerStyle(int32_t layerId, const std::string& name) {
     static const std::map<std::string, LayerStyle> known = {
         {"cell", {{242, 239, 233}, {220, 214, 204}, {}, false, 0.6f}},

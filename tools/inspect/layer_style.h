@@ -11,8 +11,9 @@ namespace quorvan::inspect {
 
 struct Rgb {
     uint8_t r = 0, g = 0, b = 0;
-    std::string hex() const;     // "#rrggbb"
-    float channel(int i) const;  // 0..1, i = 0 red, 1 green, 2 blue
+    std::string hex() const;           // "#rrggbb"
+    float channel(int i) const;        // 0..1 as written (sRGB), i = 0 red, 1 green, 2 blue
+    float linearChannel(int i) const;  // 0..1 in linear light, as glTF colour factors are
 };
 
 struct LayerStyle {

@@ -1,7 +1,7 @@
 // meshory-inspect: replays a blob pack through the library as the JVM bridge
-// does, prints what each layer produced and writes the models as glTF and a
-// top view as SVG. Exit status: 0 done, 1 unreadable pack, 2 bad usage,
-// 3 an output could not be written.
+// does, prints what each layer produced and writes the models as glTF, a top
+// view as SVG and a 3D page as self-contained HTML. Exit status: 0 done,
+// 1 unreadable pack, 2 bad usage, 3 an output could not be written.
 
 #include <unistd.h>
 
@@ -13,6 +13,7 @@
 
 #include "inspect/gltf_writer.h"
 #include "inspect/inspect.h"
+#include "inspect/page_writer.h"
 #include "inspect/svg_writer.h"
 #include "pack/blob_pack.h"
 
@@ -26,9 +27,12 @@ constexpr const char* kUsage =
     "Builds every model request of a blob pack through libmeshory, as the JVM\n"
     "bridge does, and prints a summary per layer.\n"
     "\n"
-    "  --out DIR        write DIR/<pack name>.gltf (+ .bin) and DIR/<pack name>.svg\n"
+    "  --out DIR        write DIR/<pack name>.gltf (+ .bin), .svg and .html\n"
     "  --gltf FILE      write the models as glTF 2.0 to FILE (+ a .bin beside it)\n"
     "  --svg FILE       write a top view as SVG to FILE\n"
+    "  --page FILE      write a 3D page (self-contained HTML, opens from disk) to FILE\n"
+    "  --viewer FILE    the bundled viewer script for the page (default: the\n"
+    "                   meshory-viewer.js the build puts beside this program)\n"
     "  --svg-width PX   width of the SVG picture (default 1600)\n"
     "  --counts         print stable per-layer counts instead of the table\n"
     "  --quiet          no progress on stderr\n"
@@ -39,6 +43,8 @@ struct Options {
     std::string outDir;
     std::string gltf;
     std::string svg;
+    std::string page;
+    std::string viewer;
     int svgWidth = 1600;
     bool counts = false;
     bool quiet = false;
@@ -83,6 +89,13 @@ private:
     Clock::time_point last_{};
 };
 
+std::string defaultViewer() {
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return inspect::kViewerScriptName;
+    return (self.parent_path() / inspect::kViewerScriptName).string();
+}
+
 int run(const Options& options) {
     pack::BlobPack blobs;
     pack::PackError error;
@@ -112,6 +125,10 @@ int run(const Options& options) {
 
     std::string gltfPath = options.gltf;
     std::string svgPath = options.svg;
+    std::string pagePath = options.page;
+    const std::string viewerPath = options.viewer.empty() ? defaultViewer() : options.viewer;
+    // --out asks for a page only where the build could make the viewer.
+    bool pageOptional = false;
     if (!options.outDir.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(options.outDir, ec);
@@ -125,6 +142,10 @@ int run(const Options& options) {
             gltfPath = (std::filesystem::path(options.outDir) / (stem + ".gltf")).string();
         if (svgPath.empty())
             svgPath = (std::filesystem::path(options.outDir) / (stem + ".svg")).string();
+        if (pagePath.empty()) {
+            pagePath = (std::filesystem::path(options.outDir) / (stem + ".html")).string();
+            pageOptional = true;
+        }
     }
 
     std::string writeError;
@@ -141,11 +162,30 @@ int run(const Options& options) {
                      summary.segments, summary.points);
     }
     if (!svgPath.empty()) {
-        if (!inspect::writeSvg(inspection, blobs.grid, svgPath, {options.svgWidth}, writeError)) {
+        inspect::SvgSummary summary;
+        if (!inspect::writeSvg(inspection, blobs.grid, svgPath, {options.svgWidth}, summary,
+                               writeError)) {
             std::fprintf(stderr, "meshory-inspect: %s\n", writeError.c_str());
             return 3;
         }
-        std::fprintf(stderr, "wrote %s\n", svgPath.c_str());
+        std::fprintf(stderr,
+                     "wrote %s: %zu of %zu labels (overlapping or repeated ones left out)\n",
+                     svgPath.c_str(), summary.labelsDrawn, summary.labelCandidates);
+    }
+    if (!pagePath.empty()) {
+        if (pageOptional && !std::filesystem::exists(viewerPath)) {
+            std::fprintf(stderr, "no 3D page: %s was not built (it needs npm)\n",
+                         viewerPath.c_str());
+            return 0;
+        }
+        const std::string title = std::filesystem::path(options.pack).stem().string();
+        if (!inspect::writePage(inspection, title, viewerPath, pagePath, writeError)) {
+            std::fprintf(stderr, "meshory-inspect: %s\n", writeError.c_str());
+            return 3;
+        }
+        std::error_code ec;
+        const auto absolute = std::filesystem::absolute(pagePath, ec);
+        std::printf("3D page: file://%s\n", (ec ? pagePath : absolute.string()).c_str());
     }
     return 0;
 }
@@ -170,6 +210,10 @@ int main(int argc, char** argv) {
             if (!value(options.gltf)) return usage("--gltf needs a file name");
         } else if (arg == "--svg") {
             if (!value(options.svg)) return usage("--svg needs a file name");
+        } else if (arg == "--page") {
+            if (!value(options.page)) return usage("--page needs a file name");
+        } else if (arg == "--viewer") {
+            if (!value(options.viewer)) return usage("--viewer needs a file name");
         } else if (arg == "--svg-width") {
             std::string width;
             if (!value(width)) return usage("--svg-width needs a number");
@@ -191,10 +235,17 @@ int main(int argc, char** argv) {
         }
     }
     if (options.pack.empty()) return usage("no pack given");
+    // Only the inspector's own messages reach the user: they name the pack,
+    // what is wrong and where.
     try {
         return run(options);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "meshory-inspect: %s\n", e.what());
-        return 1;
+    } catch (const inspect::InspectFailure& e) {
+        std::fprintf(stderr, "meshory-inspect: %s: %s\n", options.pack.c_str(), e.what());
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "meshory-inspect: %s: out of memory\n", options.pack.c_str());
+    } catch (const std::exception&) {
+        std::fprintf(stderr, "meshory-inspect: %s: cannot be inspected (unexpected failure)\n",
+                     options.pack.c_str());
     }
+    return 1;
 }

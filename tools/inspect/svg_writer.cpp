@@ -9,6 +9,7 @@
 
 #include "geometry/mathglm.h"
 #include "inspect/layer_style.h"
+#include "model/utf8.h"
 
 namespace quorvan::inspect {
 
@@ -18,10 +19,19 @@ bool finite(const glm::vec2& v) {
     return std::isfinite(v.x) && std::isfinite(v.y);
 }
 
-std::string escapeXml(const std::string& text) {
+// Well-formed XML text from any bytes: ill-formed UTF-8 becomes U+FFFD, and
+// the characters XML 1.0 forbids (controls, U+FFFE, U+FFFF) are left out.
+std::string escapeXml(const std::string& raw) {
+    const std::string text = displayText(raw);
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\xEF' && i + 2 < text.size() && text[i + 1] == '\xBF' &&
+            (text[i + 2] == '\xBE' || text[i + 2] == '\xBF')) {
+            i += 2;
+            continue;
+        }
         switch (c) {
             case '&':
                 out += "&amp;";
@@ -125,12 +135,6 @@ void appendLines(std::string& d, const BuiltModel& built, const View& view) {
     }
 }
 
-size_t codePoints(const std::string& text) {
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xc0) != 0x80;
-    }));
-}
-
 std::string number(double v) {
     char text[32];
     std::snprintf(text, sizeof(text), "%.2f", v);
@@ -139,8 +143,9 @@ std::string number(double v) {
 
 }  // namespace
 
-bool writeSvg(const Inspection& inspection, const pack::PackGrid& grid, const std::string& path,
-              const SvgOptions& options, std::string& error) {
+std::string svgDocument(const Inspection& inspection, const pack::PackGrid& grid,
+                        const SvgOptions& options, SvgSummary& summary) {
+    summary = SvgSummary{};
     const View view = chooseView(inspection, grid, std::max(options.widthPx, 16));
     const double minStrokePx = 0.5;
 
@@ -221,32 +226,56 @@ bool writeSvg(const Inspection& inspection, const pack::PackGrid& grid, const st
             d + "\"/>\n";
     }
 
-    // Labels last, with a halo, so that no layer covers them.
-    svg +=
-        "<g fill=\"#222222\" stroke=\"#ffffff\" stroke-width=\"3\" paint-order=\"stroke\" "
-        "stroke-linejoin=\"round\" text-anchor=\"middle\" dominant-baseline=\"middle\">\n";
-    for (const BuiltModel& m : inspection.models) {
+    // Labels last, with a halo, so that no layer covers them. DejaVu Sans
+    // averages about 0.6 em per character, its bold 0.65 em.
+    std::vector<LabelCandidate> candidates;
+    std::vector<bool> roads;
+    for (size_t i = 0; i < inspection.models.size(); ++i) {
+        const BuiltModel& m = inspection.models[i];
         LabelPlacement label;
         if (!placeLabel(*m.model, label)) continue;
         const glm::vec2 world = m.origin + label.at;
         if (!finite(world)) continue;
         glm::dvec2 px = view.toPx(world);
         const bool road = !m.model->roadSegments.empty();
+        LabelCandidate c;
+        c.model = i;
+        c.cell = m.model->cellIndex;
+        c.text = displayText(m.model->label);
+        const double chars = static_cast<double>(countCodePoints(c.text));
+        const double half = road ? 0.6 * 10 * chars / 2 + 2 : 0.65 * 15 * chars / 2 + 4;
         if (!road) {
-            // Keep place names whole at the picture's edges; DejaVu Sans Bold
-            // averages about 0.65 em per character.
-            const double half = 0.65 * 15 * codePoints(m.model->label) / 2 + 4;
+            // Keep place names whole at the picture's edges.
             const double width = view.scale * (view.maxX - view.minX);
             px.x = std::clamp(px.x, std::min(half, width / 2), std::max(width - half, width / 2));
         }
+        // Boxes in pixels with y up, so that the model's angle applies.
+        c.centre = glm::vec2(static_cast<float>(px.x), static_cast<float>(-px.y));
+        c.size = glm::vec2(static_cast<float>(2 * half), road ? 12.0f : 18.0f);
+        c.angle = label.angle;
+        c.priority = road ? 1 : 0;
+        c.weight = label.along;
+        candidates.push_back(std::move(c));
+        roads.push_back(road);
+    }
+    summary.labelCandidates = candidates.size();
+    const std::vector<size_t> kept = selectLabels(candidates);
+    summary.labelsDrawn = kept.size();
+    svg +=
+        "<g fill=\"#222222\" stroke=\"#ffffff\" stroke-width=\"3\" paint-order=\"stroke\" "
+        "stroke-linejoin=\"round\" text-anchor=\"middle\" dominant-baseline=\"middle\">\n";
+    for (const size_t k : kept) {
+        const LabelCandidate& c = candidates[k];
+        const bool road = roads[k];
+        const glm::dvec2 px(c.centre.x, -c.centre.y);
         svg += "<text x=\"" + number(px.x) + "\" y=\"" + number(px.y) + "\" font-size=\"" +
                (road ? "10" : "15") + "\"" + (road ? "" : " font-weight=\"bold\"");
         // SVG turns clockwise with y down, the model counter-clockwise with y up.
-        if (label.angle != 0.0f) {
-            svg += " transform=\"rotate(" + number(-label.angle) + " " + number(px.x) + " " +
+        if (c.angle != 0.0f) {
+            svg += " transform=\"rotate(" + number(-c.angle) + " " + number(px.x) + " " +
                    number(px.y) + ")\"";
         }
-        svg += ">" + escapeXml(m.model->label) + "</text>\n";
+        svg += ">" + escapeXml(c.text) + "</text>\n";
     }
     svg += "</g>\n";
 
@@ -271,7 +300,12 @@ bool writeSvg(const Inspection& inspection, const pack::PackGrid& grid, const st
             "\" fill=\"#ffffff\" fill-opacity=\"0.85\" stroke=\"#999999\"/>\n" + legend + "</g>\n";
     }
     svg += "</svg>\n";
+    return svg;
+}
 
+bool writeSvg(const Inspection& inspection, const pack::PackGrid& grid, const std::string& path,
+              const SvgOptions& options, SvgSummary& summary, std::string& error) {
+    const std::string svg = svgDocument(inspection, grid, options, summary);
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << svg;
     if (!file) {

@@ -167,6 +167,7 @@ bool readBlob(PackReader& r, std::vector<S_BlobData>& blobs) {
 
 bool readRequest(PackReader& r, PackRequest& request) {
     const uint64_t at = r.cursor().position();
+    request.offset = at;
     if (!r.field(request.x, "request origin") || !r.field(request.y, "request origin") ||
         !r.finite(request.x, at, "a request origin") ||
         !r.finite(request.y, at + 8, "a request origin")) {

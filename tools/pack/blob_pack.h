@@ -40,6 +40,7 @@ struct PackRequest {
     double x = 0.0;  // origin; the library gets (x, y, 0) as floats
     double y = 0.0;
     std::vector<S_BlobData> blobs;
+    uint64_t offset = 0;  // where the request starts in the pack, set by the reader
 };
 
 struct BlobPack {
