@@ -81,6 +81,9 @@ std::string layerName(const pack::BlobPack& pack, int32_t layerId);
 // Well-formed UTF-8 for people and writers: `text` unchanged when it is,
 // otherwise U+FFFD in place of each ill-formed part.
 std::string displayText(std::string_view text);
+// displayText escaped for XML and HTML text and attribute values, without
+// the characters XML 1.0 forbids (controls but tab and newline, U+FFFE, U+FFFF).
+std::string escapeMarkup(const std::string& raw);
 
 // The triangles of a model as a host draws them: modelTriangles' list, except
 // for offset bands. The bridge builder leaves its bands as a strip of

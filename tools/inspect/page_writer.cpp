@@ -31,29 +31,6 @@ std::string base64(const std::string& bytes) {
     return out;
 }
 
-std::string escapeHtml(const std::string& raw) {
-    std::string out;
-    for (const char c : displayText(raw)) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) >= 0x20) out += c;
-        }
-    }
-    return out;
-}
-
 // An inline script ends at the first "</script"; "<\/" means the same in
 // every place JavaScript allows the pair (strings, regular expressions).
 std::string inlineScript(const std::string& script) {
@@ -84,8 +61,8 @@ std::string pageDocument(const Inspection& inspection, const std::string& title,
                          const std::string& viewerScript, GltfSummary& summary) {
     const std::string glb = encodeGltf(inspection, GltfEncoding::Glb, summary);
     std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
-    page += "<title>" + escapeHtml(title) + " in 3D</title>\n<style>" + kStyle + "</style>\n";
-    page += "</head>\n<body>\n<div id=\"view\"></div>\n<div id=\"panel\"><h1>" + escapeHtml(title) +
+    page += "<title>" + escapeMarkup(title) + " in 3D</title>\n<style>" + kStyle + "</style>\n";
+    page += "</head>\n<body>\n<div id=\"view\"></div>\n<div id=\"panel\"><h1>" + escapeMarkup(title) +
             "</h1><div id=\"status\">loading</div><div id=\"layers\"></div></div>\n";
     page +=
         "<div id=\"info\">drag to turn, right-drag to pan, wheel to zoom, click a model to "

@@ -19,40 +19,6 @@ bool finite(const glm::vec2& v) {
     return std::isfinite(v.x) && std::isfinite(v.y);
 }
 
-// Well-formed XML text from any bytes: ill-formed UTF-8 becomes U+FFFD, and
-// the characters XML 1.0 forbids (controls, U+FFFE, U+FFFF) are left out.
-std::string escapeXml(const std::string& raw) {
-    const std::string text = displayText(raw);
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\xEF' && i + 2 < text.size() && text[i + 1] == '\xBF' &&
-            (text[i + 2] == '\xBE' || text[i + 2] == '\xBF')) {
-            i += 2;
-            continue;
-        }
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                // Control characters are not allowed in XML 1.0 text.
-                if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n') out += c;
-        }
-    }
-    return out;
-}
-
 // World rectangle to pixels, north up.
 struct View {
     double minX = 0, minY = 0, maxX = 1, maxY = 1;
@@ -164,7 +130,7 @@ std::string svgDocument(const Inspection& inspection, const pack::PackGrid& grid
         const LayerStats& stats = inspection.layers.at(layerId);
         const LayerStyle style = layerStyle(layerId, stats.name);
         svg += "<g id=\"layer-" + std::to_string(layerId) + "\" data-name=\"" +
-               escapeXml(stats.name) + "\">\n";
+               escapeMarkup(stats.name) + "\">\n";
 
         std::string areas;
         for (const BuiltModel* m : models) appendAreas(areas, *m, view);
@@ -275,7 +241,7 @@ std::string svgDocument(const Inspection& inspection, const pack::PackGrid& grid
             svg += " transform=\"rotate(" + number(-c.angle) + " " + number(px.x) + " " +
                    number(px.y) + ")\"";
         }
-        svg += ">" + escapeXml(c.text) + "</text>\n";
+        svg += ">" + escapeMarkup(c.text) + "</text>\n";
     }
     svg += "</g>\n";
 
@@ -289,7 +255,7 @@ std::string svgDocument(const Inspection& inspection, const pack::PackGrid& grid
         legend += "<rect x=\"10\" y=\"" + std::to_string(y) +
                   "\" width=\"14\" height=\"12\" fill=\"" + style.fill.hex() + "\" stroke=\"" +
                   style.stroke.hex() + "\"/>";
-        legend += "<text x=\"30\" y=\"" + std::to_string(y + 10) + "\">" + escapeXml(stats.name) +
+        legend += "<text x=\"30\" y=\"" + std::to_string(y + 10) + "\">" + escapeMarkup(stats.name) +
                   " (" + std::to_string(stats.models) + ")</text>\n";
         ++row;
     }
