@@ -111,6 +111,16 @@ row("JNI hand-off into a kept direct buffer (modelTrianglesInto)",
 row("host round trip, buffer path (mixed tile)", host_values("jvm_tile_buffers_ns") / host_values("native_tile_ns"),
     1.15, True, f"JVM {host_values('jvm_tile_buffers_ns') / 1e6:.2f} ms over makeBlobs and the buffer getters")
 
+# Zero-area triangles of the real sample tiles handed over with SKIP_ZERO_AREA.
+zero = {}
+for line in (results / "zero_area.txt").read_text().splitlines():
+    key, _, value = line.partition(" ")
+    if key != "pack":
+        zero[key] = zero.get(key, 0) + int(value)
+row("zero-area triangles handed over with the option (sample tiles)", zero["zero_area_with_option"], 0, True,
+    f"{zero['zero_area']:,} of {zero['triangles']:,} triangles have zero area; "
+    f"{zero['handed_over_with_option']:,} handed over with the option")
+
 print()
 print("| goal | ratio | target | | detail |")
 print("|---|---|---|---|---|")

@@ -36,11 +36,15 @@ done
 # host has touched its heap long before, as the native side's memory is.
 echo "bench: host comparison"
 "$build/bench/meshory_host_reference" write "$out"
-java="${JAVA_HOME:-/usr/lib/jvm/java-17-openjdk-amd64}/bin/java"
+java="${JAVA_HOME:+$JAVA_HOME/bin/}java"
 for ((r = 0; r < rounds; ++r)); do
     "$build/bench/meshory_host_reference" run "$out" "$runs" >>"$out/host.txt"
     "$java" -Xms2g -Xmx2g -XX:+AlwaysPreTouch -Dmeshory.library="$build/src/libmeshory.so" \
         -cp "$build/java/meshory.jar:$build/bench/meshory-bench.jar" MeshoryBench "$out" "$runs" >>"$out/host.txt"
 done
+
+# Zero-area triangles of the real sample tiles, handed over with and without
+# the option that leaves them out.
+"$build/bench/meshory_zero_area" examples/*.mpk >"$out/zero_area.txt"
 
 python3 bench/goals.py "$out" | tee "$out/goals.md"
