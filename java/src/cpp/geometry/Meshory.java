@@ -1,7 +1,11 @@
 package cpp.geometry;
 
+import java.nio.Buffer;
 import java.nio.ByteBuffer;
+import java.nio.ByteOrder;
 import java.nio.FloatBuffer;
+import java.nio.ReadOnlyBufferException;
+import java.util.Objects;
 
 /**
  * The model maker as the host sees it. Native objects travel as handles (their addresses in a
@@ -90,7 +94,11 @@ public final class Meshory {
      * @throws IllegalArgumentException if the buffer is not direct, {@code count} is negative, or
      *     the records run past the limit; nothing is created then and the position stays
      */
-    public static native long[] makeBlobs(ByteBuffer records, int count);
+    public static long[] makeBlobs(ByteBuffer records, int count) {
+        direct(records, "records");
+        int position = records.position();
+        return blobsFrom(records, position, records.limit() - position, count);
+    }
 
     /** Frees every blob in the array; 0 entries are skipped, a handle listed twice is freed once. */
     public static native void disposeBlobs(long[] blobs);
@@ -120,13 +128,22 @@ public final class Meshory {
      * @throws java.nio.BufferOverflowException if the floats do not fit before the limit; nothing
      *     is written then
      */
-    public static native int modelTrianglesInto(long model, FloatBuffer target, int flags);
+    public static int modelTrianglesInto(long model, FloatBuffer target, int flags) {
+        int position = writable(target);
+        return advance(target, position, trianglesInto(model, target, position, target.limit() - position, flags));
+    }
 
     /** The floats of {@link #modelLines} into the target, as {@link #modelTrianglesInto} does. */
-    public static native int modelLinesInto(long model, FloatBuffer target);
+    public static int modelLinesInto(long model, FloatBuffer target) {
+        int position = writable(target);
+        return advance(target, position, linesInto(model, target, position, target.limit() - position));
+    }
 
     /** The floats of {@link #modelPoints} into the target, as {@link #modelTrianglesInto} does. */
-    public static native int modelPointsInto(long model, FloatBuffer target);
+    public static int modelPointsInto(long model, FloatBuffer target) {
+        int position = writable(target);
+        return advance(target, position, pointsInto(model, target, position, target.limit() - position));
+    }
 
     /**
      * Bounds the bytes of released models' storage that a maker keeps for its next requests
@@ -135,4 +152,41 @@ public final class Meshory {
      * @throws IllegalArgumentException if {@code bytes} is negative
      */
     public static native void setStorageBudget(long maker, long bytes);
+
+    // The buffer checks of java.nio happen here, where they cost nothing: a call back from native
+    // code into Java costs more than a small getter. The natives still check position and room
+    // against the buffer's capacity, and write or read nothing outside it.
+
+    private static void direct(Buffer buffer, String what) {
+        Objects.requireNonNull(buffer, what);
+        if (!buffer.isDirect()) {
+            throw new IllegalArgumentException(what + " must be a direct buffer (allocateDirect), not a heap buffer");
+        }
+    }
+
+    /** The target's position, once it is known to be a writable direct buffer in native order. */
+    private static int writable(FloatBuffer target) {
+        direct(target, "target");
+        if (target.isReadOnly()) {
+            throw new ReadOnlyBufferException();
+        }
+        if (target.order() != ByteOrder.nativeOrder()) {
+            throw new IllegalArgumentException(
+                    "target must be in native byte order (order(ByteOrder.nativeOrder())): OpenGL reads it so");
+        }
+        return target.position();
+    }
+
+    private static int advance(FloatBuffer target, int position, int written) {
+        target.position(position + written);
+        return written;
+    }
+
+    private static native long[] blobsFrom(ByteBuffer records, int position, int size, int count);
+
+    private static native int trianglesInto(long model, FloatBuffer target, int position, int room, int flags);
+
+    private static native int linesInto(long model, FloatBuffer target, int position, int room);
+
+    private static native int pointsInto(long model, FloatBuffer target, int position, int room);
 }
