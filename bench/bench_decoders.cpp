@@ -7,8 +7,8 @@
 #include <cstring>
 #include <random>
 
-#include "model/labels.h"
-#include "model/payload.h"
+#include "model/builders/labels.h"
+#include "model/decode/payload.h"
 #include "support/payload_writer.h"
 #include "memcpy_reference.h"
 

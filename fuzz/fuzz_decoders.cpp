@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "model/payload.h"
+#include "model/decode/payload.h"
 #include "provider.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -13,7 +13,7 @@
 #include "inspect/inspect.h"
 #include "inspect/page_writer.h"
 #include "inspect/svg_writer.h"
-#include "model/utf8.h"
+#include "model/decode/utf8.h"
 #include "pack/blob_pack.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

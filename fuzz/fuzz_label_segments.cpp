@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "model/labels.h"
-#include "model/payload.h"
+#include "model/builders/labels.h"
+#include "model/decode/payload.h"
 #include "provider.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

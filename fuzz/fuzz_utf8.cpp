@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "jni/utf16.h"
-#include "model/payload.h"
+#include "model/decode/utf16.h"
+#include "model/decode/payload.h"
 
 namespace {
 

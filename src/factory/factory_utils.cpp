@@ -8,7 +8,7 @@ namespace {
 
 // A plain vector as a path: a front join shifts the whole path, which is
 // fine for one merge; the model maker keeps its path in a two-ended buffer
-// instead (model/path_buffer.h).
+// instead (model/builders/path_buffer.h).
 struct VectorPath {
     std::vector<glm::vec2>& points;
 

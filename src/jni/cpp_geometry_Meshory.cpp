@@ -21,7 +21,7 @@
 #include "grid/grid.h"
 #include "jni/jni_guard.h"
 #include "jni/meshory_bridge.h"
-#include "jni/utf16.h"
+#include "model/decode/utf16.h"
 #include "model/glmodel.h"
 #include "model/meshory.h"
 

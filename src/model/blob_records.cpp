@@ -1,6 +1,6 @@
 #include "model/blob_records.h"
 
-#include "model/byte_reader.h"
+#include "model/decode/byte_reader.h"
 
 namespace quorvan {
 

@@ -56,7 +56,7 @@ inline constexpr uint32_t MODE_TRIANGLE_STRIP = 5;
 // The area part of a model. `mode` is the OpenGL primitive of `vertices`:
 // MODE_TRIANGLES or MODE_TRIANGLE_STRIP, 0 until a builder sets it.
 // Flat builders write no normals, so `normals` may be shorter than `vertices`.
-// How builders switch a record between the two: model/polygon_modes.h.
+// How builders switch a record between the two: model/builders/polygon_modes.h.
 struct MESHORY_API S_GeometryPolygons {
     std::vector<glm::vec3> vertices;
     std::vector<glm::vec3> normals;

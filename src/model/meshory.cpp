@@ -4,11 +4,11 @@
 
 #include "debug/debuglog.h"
 #include "geometry/mathglm.h"
-#include "model/builders.h"
+#include "model/builders/builders.h"
 #include "model/model_pool.h"
-#include "model/payload.h"
+#include "model/decode/payload.h"
 #include "model/request_plan.h"
-#include "model/transport_request.h"
+#include "model/builders/transport_request.h"
 
 namespace quorvan {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "model/byte_reader.h"
+#include "model/decode/byte_reader.h"
 #include "model/meshory.h"
-#include "model/payload.h"
+#include "model/decode/payload.h"
 
 namespace quorvan::builders {
 

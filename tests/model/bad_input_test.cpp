@@ -1,5 +1,5 @@
 #include "model/builder_fixture.h"
-#include "model/outlines.h"
+#include "model/builders/outlines.h"
 
 namespace quorvan {
 namespace {

@@ -12,7 +12,7 @@
 #include <random>
 #include <sstream>
 
-#include "model/builders.h"
+#include "model/builders/builders.h"
 #include "model/meshory.h"
 #include "model/reference_model.h"
 #include "support/payload_writer.h"

@@ -1,8 +1,8 @@
 #include <algorithm>
 
 #include "model/builder_fixture.h"
-#include "model/labels.h"
-#include "model/payload.h"
+#include "model/builders/labels.h"
+#include "model/decode/payload.h"
 
 namespace quorvan {
 namespace {

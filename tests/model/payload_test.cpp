@@ -1,4 +1,4 @@
-#include "model/payload.h"
+#include "model/decode/payload.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "model/builders.h"
+#include "model/builders/builders.h"
 #include "model/meshory.h"
 
 #include <gtest/gtest.h>

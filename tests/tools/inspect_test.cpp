@@ -17,7 +17,7 @@
 #include "inspect/page_writer.h"
 #include "inspect/svg_writer.h"
 #include "model/meshory.h"
-#include "model/utf8.h"
+#include "model/decode/utf8.h"
 #include "support/payload_writer.h"
 
 namespace quorvan::inspect {

@@ -11,7 +11,7 @@
 
 #include "geometry/mathglm.h"
 #include "grid/grid.h"
-#include "model/utf8.h"
+#include "model/decode/utf8.h"
 
 namespace quorvan::inspect {
 

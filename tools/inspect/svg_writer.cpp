@@ -9,7 +9,7 @@
 
 #include "geometry/mathglm.h"
 #include "inspect/layer_style.h"
-#include "model/utf8.h"
+#include "model/decode/utf8.h"
 
 namespace quorvan::inspect {
 

@@ -9,7 +9,7 @@
 #include <limits>
 #include <utility>
 
-#include "model/byte_reader.h"
+#include "model/decode/byte_reader.h"
 
 namespace quorvan::pack {
 

@@ -1,6 +1,6 @@
-#include "jni/utf16.h"
+#include "model/decode/utf16.h"
 
-#include "model/utf8.h"
+#include "model/decode/utf8.h"
 
 namespace quorvan {
 

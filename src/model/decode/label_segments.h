@@ -1,7 +1,6 @@
 #pragma once
 
-// Label segments: the decoder of the LABEL_STYLE_SEGMENTS payload and the
-// handlers that file one decoded element into a model.
+// The decoder of the LABEL_STYLE_SEGMENTS payload.
 //
 // Payload: groups until the end, each a u16 element count E and E elements:
 //   u32 n, 4n bytes read past, 4 bytes read past, u16 variant, u8 category,
@@ -10,9 +9,9 @@
 // An element occupies 24 + 4n + L + 8P bytes (computed in 64 bits).
 
 #include <cstdint>
-#include <glm/vec2.hpp>
-#include <map>
 #include <vector>
+
+#include <glm/vec2.hpp>
 
 #include "export.h"
 #include "model/glmodel.h"
@@ -26,17 +25,5 @@ namespace quorvan {
 // kept. Memory is sized only from bytes known to be present.
 MESHORY_API std::vector<SegmentLineElement> extractLabelSegments(const uint8_t* data, uint64_t size,
                                                                  const glm::vec2& offset);
-
-// Files one element as a SegmentLine (its points, its code cut to 16 bits)
-// under its styleId, after the lines already filed there. Never merges lines.
-MESHORY_API void addSegment(std::map<int, std::vector<SegmentLine>>* map,
-                            const SegmentLineElement& element);
-
-// Kind 1: files into roadSegments and sets the model's label to the text.
-MESHORY_API void addRoadSegmentToModel(S_Model* model, const SegmentLineElement& element);
-
-// Kind 2: files into pointSegments, sets the label to the text and, when the
-// element has a point, labelPosition to (first point, 0).
-MESHORY_API void addPointSegmentToModel(S_Model* model, const SegmentLineElement& element);
 
 }  // namespace quorvan

@@ -1,8 +1,8 @@
 // Flat area builders (TRIANGLE_STRIPS, FLAT_TRIANGLE_STRIP,
 // INDEXED_FLAT_TRIANGLE_STRIPS, FLAT_TRIANGLE_FAN,
-// ON_POLYGON_FLAT_TRIANGLE_FAN, CELL_POLYGON) and the outline functions.
+// ON_POLYGON_FLAT_TRIANGLE_FAN, CELL_POLYGON).
 //
-// The strip-or-list state of the polygon record is model/polygon_modes.h's:
+// The strip-or-list state of the polygon record is model/builders/polygon_modes.h's:
 // the flat strips join while the record is not a triangle list, and
 // TRIANGLE_STRIPS and the fans append triangles. Only TRIANGLE_STRIPS writes
 // normals. CELL_POLYGON replaces the vertices by the cell's square strip and
@@ -16,9 +16,9 @@
 
 #include "geometry/mathglm.h"
 #include "grid/grid.h"
-#include "model/builders.h"
-#include "model/outlines.h"
-#include "model/polygon_modes.h"
+#include "model/builders/builders.h"
+#include "model/builders/outlines.h"
+#include "model/builders/polygon_modes.h"
 
 namespace quorvan {
 
@@ -43,30 +43,6 @@ void addFlatFan(S_ModelBlobData* data, bool hasCentre) {
 }
 
 }  // namespace
-
-void makeStrokeFromLine(std::vector<glm::vec3>& out, const glm::vec3& a, const glm::vec3& b) {
-    out.push_back(a);
-    out.push_back(b);
-    if (a.z > 0.0f) {
-        out.push_back(ground(a));
-        out.push_back(a);
-        out.push_back(ground(a));
-        out.push_back(ground(b));
-    }
-}
-
-void appendStrokeLinesFromTrianglesFan(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan,
-                                       bool hasCentre) {
-    // Six vertices per raised edge, two at ground level.
-    appendPerFanEdge(out, fan, hasCentre, [&out](const glm::vec3& c, const glm::vec3& p) {
-        makeStrokeFromLine(out, c, p);
-    });
-}
-
-std::vector<glm::vec3> makeStrokeLinesFromTrianglesFan(const std::vector<glm::vec3>& fan,
-                                                       bool hasCentre) {
-    return fanEntries(appendStrokeLinesFromTrianglesFan, fan, hasCentre);
-}
 
 namespace builders {
 

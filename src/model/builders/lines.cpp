@@ -12,7 +12,7 @@
 //   width byte alone sets width and mode and adds no segment.
 
 #include "geometry/mathglm.h"
-#include "model/builders.h"
+#include "model/builders/builders.h"
 
 namespace quorvan::builders {
 

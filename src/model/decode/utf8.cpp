@@ -1,4 +1,4 @@
-#include "model/utf8.h"
+#include "model/decode/utf8.h"
 
 #include <cstdint>
 

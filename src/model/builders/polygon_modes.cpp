@@ -1,4 +1,4 @@
-#include "model/polygon_modes.h"
+#include "model/builders/polygon_modes.h"
 
 #include <span>
 

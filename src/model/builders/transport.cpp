@@ -17,10 +17,10 @@
 #include "factory/merge_lines.h"
 #include "geometry/mathglm.h"
 #include "geometry/texturedline.h"
-#include "model/builders.h"
+#include "model/builders/builders.h"
 #include "model/meshory.h"
-#include "model/polygon_modes.h"
-#include "model/transport_request.h"
+#include "model/builders/polygon_modes.h"
+#include "model/builders/transport_request.h"
 
 namespace quorvan::builders {
 

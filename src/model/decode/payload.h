@@ -24,7 +24,7 @@
 #include <glm/vec3.hpp>
 
 #include "export.h"
-#include "model/byte_reader.h"
+#include "model/decode/byte_reader.h"
 #include "model/glmodel.h"
 
 namespace quorvan {

@@ -1,7 +1,7 @@
-#include "model/payload.h"
+#include "model/decode/payload.h"
 
 #include "debug/debuglog.h"
-#include "model/utf8.h"
+#include "model/decode/utf8.h"
 
 namespace quorvan {
 

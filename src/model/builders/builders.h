@@ -14,7 +14,7 @@
 
 #include "geometry/mathglm.h"
 #include "model/glmodel.h"
-#include "model/payload.h"
+#include "model/decode/payload.h"
 
 namespace quorvan::builders {
 
@@ -28,31 +28,6 @@ inline std::vector<glm::vec3> liftTo(const std::vector<glm::vec2>& points, float
 
 // The point under v on the ground plane.
 inline glm::vec3 ground(const glm::vec3& v) { return {v.x, v.y, 0.0f}; }
-
-// Walks the outline ring of a fan (fan[0] is an inner centre when hasCentre)
-// as (current, previous) vertex pairs: the closing edge first, unless the
-// ring repeats its first vertex, then each edge in fan order. A fan that
-// holds only its centre has no edge. `out` gets room for six entries an
-// edge (at most one edge per outline vertex) before the walk.
-template <typename Edge>
-void appendPerFanEdge(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan,
-                      bool hasCentre, Edge&& edge) {
-    const size_t n = fan.size();
-    const size_t first = hasCentre ? 1 : 0;
-    if (n <= first) return;
-    reserveToAppend(out, 6 * (n - first));
-    if (!isSameVertex(fan[first], fan[n - 1])) edge(fan[first], fan[n - 1]);
-    for (size_t i = first + 1; i < n; ++i) edge(fan[i], fan[i - 1]);
-}
-
-// The by-value form of an appending fan function: its entries alone.
-template <typename Append>
-std::vector<glm::vec3> fanEntries(Append&& append, const std::vector<glm::vec3>& fan,
-                                  bool hasCentre) {
-    std::vector<glm::vec3> out;
-    append(out, fan, hasCentre);
-    return out;
-}
 
 // The request origin as the 2D decoders' offset.
 inline glm::vec2 groundOffset(const S_ModelBlobData* data) { return {data->origin.x, data->origin.y}; }
@@ -98,12 +73,12 @@ IndexedBlock<V> decodeIndexedBlock(const S_ModelBlobData* data) {
 
 void modelPoints(S_ModelBlobData* data);
 
-// Lines (builders_lines.cpp).
+// Lines (lines.cpp).
 void modelLines(S_ModelBlobData* data);
 void modelIndexedLines(S_ModelBlobData* data);
 void modelFlatLineStrip(S_ModelBlobData* data);
 
-// Flat areas (builders_areas.cpp).
+// Flat areas (areas.cpp).
 void modelTriangleStrips(S_ModelBlobData* data);
 void modelFlatTriangleStrip(S_ModelBlobData* data);
 void modelIndexedFlatTriangleStrip(S_ModelBlobData* data);
@@ -111,12 +86,12 @@ void modelFlatTriangleFan(S_ModelBlobData* data);
 void modelOnPolygonFlatTriangleFan(S_ModelBlobData* data);
 void modelCellPolygon(S_ModelBlobData* data);
 
-// Extruded areas (builders_extruded.cpp).
+// Extruded areas (extruded.cpp).
 void modelIndexedTriangleStrips(S_ModelBlobData* data);
 void modelTriangleFan(S_ModelBlobData* data);
 void modelOnPolygonTriangleFan(S_ModelBlobData* data);
 
-// Labels and text (builders_labels.cpp).
+// Labels and text (labels.cpp).
 void modelText(S_ModelBlobData* data);
 void modelLabelSegments(S_ModelBlobData* data);
 

@@ -1,9 +1,9 @@
 // Extruded area builders (INDEXED_TRIANGLE_STRIPS, TRIANGLE_FAN,
-// ON_POLYGON_TRIANGLE_FAN) and the wall function. The roof stands at the
-// blob's height h (the model's `height`, last blob wins); walls join the
-// outline to the ground only when h > 0. Output is a triangle list with flat
+// ON_POLYGON_TRIANGLE_FAN). The roof stands at the blob's height h (the
+// model's `height`, last blob wins); walls join the outline to the ground
+// only when h > 0. Output is a triangle list with flat
 // normals (a strip already in the model is converted first and its normals
-// recomputed, as model/polygon_modes.h rules) and the outline as lines, with
+// recomputed, as model/builders/polygon_modes.h rules) and the outline as lines, with
 // vertical and ground edges above the ground.
 //
 // Malformed input:
@@ -15,9 +15,9 @@
 //   height and modes are still set.
 
 #include "geometry/mathglm.h"
-#include "model/builders.h"
-#include "model/outlines.h"
-#include "model/polygon_modes.h"
+#include "model/builders/builders.h"
+#include "model/builders/outlines.h"
+#include "model/builders/polygon_modes.h"
 
 namespace quorvan {
 
@@ -44,23 +44,6 @@ void addExtrudedFan(S_ModelBlobData* data, bool hasCentre) {
 }
 
 }  // namespace
-
-void appendWallsTrianglesFromTriangleFan(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan,
-                                         bool hasCentre) {
-    //  p------c     roof edge, from the previous outline vertex p to c
-    //  |   /  |     (c, p, gp) and (c, gp, gc)
-    //  gp-----gc    on the ground
-    const auto wall = [&out](const glm::vec3& c, const glm::vec3& p) {
-        const glm::vec3 gp = ground(p);
-        out.insert(out.end(), {c, p, gp, c, gp, ground(c)});
-    };
-    appendPerFanEdge(out, fan, hasCentre, wall);
-}
-
-std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(const std::vector<glm::vec3>& fan,
-                                                        bool hasCentre) {
-    return fanEntries(appendWallsTrianglesFromTriangleFan, fan, hasCentre);
-}
 
 namespace builders {
 

@@ -1,4 +1,4 @@
-#include "jni/utf16.h"
+#include "model/decode/utf16.h"
 
 #include <gtest/gtest.h>
 

@@ -21,7 +21,7 @@
 #include <cstdint>
 
 #include "model/glmodel.h"
-#include "model/path_buffer.h"
+#include "model/builders/path_buffer.h"
 
 namespace quorvan::builders {
 

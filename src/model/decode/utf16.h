@@ -6,7 +6,7 @@
 // as surrogate pairs), and every ill-formed part becomes one U+FFFD.
 //
 // Ill-formed input is replaced per maximal subpart by the library's one
-// UTF-8 decoder (model/utf8.h): C0 80 gives two U+FFFD, ED A0 80 three, E2 82
+// UTF-8 decoder (model/decode/utf8.h): C0 80 gives two U+FFFD, ED A0 80 three, E2 82
 // cut off by the end of the text one. A NUL byte is the character U+0000.
 //
 // The result never has more code units than the input has bytes.
