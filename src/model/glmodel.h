@@ -16,6 +16,32 @@
 
 namespace quorvan {
 
+// Geometry type codes of S_BlobData::type. Codes without a builder (19..100,
+// above 101, below 1) are skipped by makeModel. What a code does (its
+// builder, its size plan, its part in transport paths) is one row of the
+// maker's geometry-type table.
+namespace blob_geometry {
+constexpr int32_t TRIANGLE_STRIPS = 1;
+constexpr int32_t INDEXED_TRIANGLE_STRIPS = 2;
+constexpr int32_t FLAT_TRIANGLE_STRIP = 3;
+constexpr int32_t INDEXED_FLAT_TRIANGLE_STRIPS = 4;
+constexpr int32_t FLAT_LINE_STRIP = 5;
+constexpr int32_t LINES = 6;
+constexpr int32_t INDEXED_LINES = 7;
+constexpr int32_t POINTS = 8;
+constexpr int32_t TEXT_DATA = 9;
+constexpr int32_t RAILROAD_PATH = 10;
+constexpr int32_t TRAM_PATH = 11;
+constexpr int32_t ROAD_PATH = 12;
+constexpr int32_t BRIDGE = 13;
+constexpr int32_t FLAT_TRIANGLE_FAN = 14;
+constexpr int32_t TRIANGLE_FAN = 15;
+constexpr int32_t ON_POLYGON_FLAT_TRIANGLE_FAN = 16;
+constexpr int32_t ON_POLYGON_TRIANGLE_FAN = 17;
+constexpr int32_t CELL_POLYGON = 18;
+constexpr int32_t LABEL_STYLE_SEGMENTS = 101;
+}  // namespace blob_geometry
+
 // One geometry record of a tile as the host supplied it.
 struct MESHORY_API S_BlobData {
     int32_t type = 0;           // geometry type code (blob_geometry), selects the builder
@@ -89,8 +115,8 @@ struct MESHORY_API SegmentLineElement {
     uint8_t category = 0;
     int32_t styleId = 0;
     int32_t code = 0;
-    uint8_t kind = 0;  // 1 road segment, 2 point segment
-    std::string text;  // raw bytes, not validated
+    uint8_t kind = 0;               // 1 road segment, 2 point segment
+    std::string text;               // raw bytes, not validated
     std::vector<glm::vec2> points;  // already reduced by the origin
 };
 
@@ -124,6 +150,20 @@ struct MESHORY_API S_ModelBlobData {
     glm::vec3 origin{0.0f, 0.0f, 0.0f};
     LoadFilter filter;
     S_Model* model = nullptr;
+};
+
+// A builder of the geometry-type table: decodes the payload of `data->blob`
+// with the origin as offset, adds to `data->model` and keeps no pointer into
+// `data` after returning.
+using GeometryBuilder = void (*)(S_ModelBlobData*);
+
+// A code and its builder: the part of a geometry-type row a native caller sees.
+struct MESHORY_API S_GeometryTypeFunction {
+    int32_t type = 0;
+    GeometryBuilder fn = nullptr;
+
+    S_GeometryTypeFunction() = default;
+    S_GeometryTypeFunction(const int32_t& type, GeometryBuilder fn) : type(type), fn(fn) {}
 };
 
 }  // namespace quorvan

@@ -3,49 +3,14 @@
 #include <memory>
 
 #include "debug/debuglog.h"
-#include "geometry/mathglm.h"
-#include "model/builders/builders.h"
-#include "model/model_pool.h"
-#include "model/decode/payload.h"
-#include "model/request_plan.h"
 #include "model/builders/transport_request.h"
+#include "model/geometry_types.h"
+#include "model/model_pool.h"
+#include "model/request_plan.h"
 
 namespace quorvan {
 
 namespace {
-
-const std::map<int32_t, S_GeometryTypeFunction>& geometryTypeFunctions() {
-    // Created once under the runtime's thread-safe static initialisation and
-    // only read afterwards, so makers on different threads can share it.
-    static const std::map<int32_t, S_GeometryTypeFunction> table = [] {
-        using namespace blob_geometry;
-        const S_GeometryTypeFunction rows[] = {
-            {TRIANGLE_STRIPS, builders::modelTriangleStrips},
-            {INDEXED_TRIANGLE_STRIPS, builders::modelIndexedTriangleStrips},
-            {FLAT_TRIANGLE_STRIP, builders::modelFlatTriangleStrip},
-            {INDEXED_FLAT_TRIANGLE_STRIPS, builders::modelIndexedFlatTriangleStrip},
-            {FLAT_LINE_STRIP, builders::modelFlatLineStrip},
-            {LINES, builders::modelLines},
-            {INDEXED_LINES, builders::modelIndexedLines},
-            {POINTS, builders::modelPoints},
-            {TEXT_DATA, builders::modelText},
-            {RAILROAD_PATH, builders::modelRailroad},
-            {TRAM_PATH, builders::modelTramPath},
-            {ROAD_PATH, builders::modelRoadPath},
-            {BRIDGE, builders::modelBridge},
-            {FLAT_TRIANGLE_FAN, builders::modelFlatTriangleFan},
-            {TRIANGLE_FAN, builders::modelTriangleFan},
-            {ON_POLYGON_FLAT_TRIANGLE_FAN, builders::modelOnPolygonFlatTriangleFan},
-            {ON_POLYGON_TRIANGLE_FAN, builders::modelOnPolygonTriangleFan},
-            {CELL_POLYGON, builders::modelCellPolygon},
-            {LABEL_STYLE_SEGMENTS, builders::modelLabelSegments},
-        };
-        std::map<int32_t, S_GeometryTypeFunction> t;
-        for (const auto& row : rows) t.emplace(row.type, row);
-        return t;
-    }();
-    return table;
-}
 
 const ViewportPolygon& regionEmpty() {
     static const ViewportPolygon region;
@@ -53,14 +18,6 @@ const ViewportPolygon& regionEmpty() {
 }
 
 }  // namespace
-
-namespace builders {
-
-void modelPoints(S_ModelBlobData* data) {
-    appendInPlace(data->model->points, decodeStream(data));
-}
-
-}  // namespace builders
 
 C_Meshory::C_Meshory() : pool(std::make_unique<builders::ModelPool>()) {}
 
@@ -70,9 +27,8 @@ C_Meshory::~C_Meshory() {
 }
 
 GeometryBuilder C_Meshory::builderFor(int32_t type) {
-    const auto& table = geometryTypeFunctions();
-    const auto it = table.find(type);
-    return it == table.end() ? nullptr : it->second.fn;
+    const builders::GeometryType* row = builders::geometryType(type);
+    return row ? row->fn : nullptr;
 }
 
 const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const glm::vec3& origin,
@@ -84,8 +40,9 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
     return makeModelFrom(list, origin, filter, viewport);
 }
 
-const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs, const glm::vec3& origin,
-                                        const LoadFilter& filter, const ViewportPolygon& viewport) {
+const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs,
+                                        const glm::vec3& origin, const LoadFilter& filter,
+                                        const ViewportPolygon& viewport) {
     if (blobs.empty()) return nullptr;
     // Owned here until filed, so an allocation failure inside a builder frees it.
     const builders::RequestSizes sizes = builders::planRequest(blobs);
@@ -96,8 +53,8 @@ const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs
     bool built = false;
     for (const S_BlobData* entry : blobs) {
         const S_BlobData& blob = *entry;
-        const GeometryBuilder builder = builderFor(blob.type);
-        if (!builder) {
+        const builders::GeometryType* row = builders::geometryType(blob.type);
+        if (!row) {
             log() << "no builder for geometry type " << blob.type;
             continue;
         }
@@ -107,11 +64,11 @@ const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs
         data.origin = origin;
         data.filter = filter;
         data.model = model.get();
-        if (builders::TransportRequest::handles(blob.type)) {
-            transport.build(blob.type, data);
+        if (builders::extendsPath(row->transport)) {
+            transport.build(row->transport, data);
         } else {
-            if (!builders::TransportRequest::independentOf(blob.type)) transport.flush();
-            builder(&data);
+            if (row->transport == builders::TransportRole::Flushes) transport.flush();
+            row->fn(&data);
         }
         built = true;
     }
@@ -145,8 +102,8 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
     return makeModel(blobs, origin, filter, regionEmpty());
 }
 
-const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs, const glm::vec3& origin,
-                                        const LoadFilter& filter) {
+const S_Model* C_Meshory::makeModelFrom(std::span<const S_BlobData* const> blobs,
+                                        const glm::vec3& origin, const LoadFilter& filter) {
     return makeModelFrom(blobs, origin, filter, regionEmpty());
 }
 
@@ -155,7 +112,9 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
     return makeModel(blobs, origin, LoadFilter(), viewport);
 }
 
-void C_Meshory::addModelToGroup(S_Model* model) { layers[model->layerId].insert(model); }
+void C_Meshory::addModelToGroup(S_Model* model) {
+    layers[model->layerId].insert(model);
+}
 
 void C_Meshory::releaseModel(const S_Model* model) {
     if (!model) return;
@@ -171,16 +130,23 @@ void C_Meshory::releaseModels(const ModelSet& set) {
 }
 
 void C_Meshory::releaseModels() {
-    for (const S_Model* model : models) pool->give(std::unique_ptr<S_Model>(const_cast<S_Model*>(model)));
+    for (const S_Model* model : models)
+        pool->give(std::unique_ptr<S_Model>(const_cast<S_Model*>(model)));
     models.clear();
     layers.clear();
 }
 
-void C_Meshory::setStorageBudget(size_t bytes) { pool->setBudget(bytes); }
+void C_Meshory::setStorageBudget(size_t bytes) {
+    pool->setBudget(bytes);
+}
 
-size_t C_Meshory::storageBudget() const { return pool->budget(); }
+size_t C_Meshory::storageBudget() const {
+    return pool->budget();
+}
 
-size_t C_Meshory::keptStorageBytes() const { return pool->keptBytes(); }
+size_t C_Meshory::keptStorageBytes() const {
+    return pool->keptBytes();
+}
 
 const C_Meshory::ModelSet& C_Meshory::getModelLayer(const int32_t& layerId) const {
     static const ModelSet empty;

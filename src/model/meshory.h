@@ -17,44 +17,9 @@
 
 namespace quorvan {
 
-// Geometry type codes of S_BlobData::type. Codes without a builder (19..100,
-// above 101, below 1) are skipped by makeModel.
-namespace blob_geometry {
-constexpr int32_t TRIANGLE_STRIPS = 1;
-constexpr int32_t INDEXED_TRIANGLE_STRIPS = 2;
-constexpr int32_t FLAT_TRIANGLE_STRIP = 3;
-constexpr int32_t INDEXED_FLAT_TRIANGLE_STRIPS = 4;
-constexpr int32_t FLAT_LINE_STRIP = 5;
-constexpr int32_t LINES = 6;
-constexpr int32_t INDEXED_LINES = 7;
-constexpr int32_t POINTS = 8;
-constexpr int32_t TEXT_DATA = 9;
-constexpr int32_t RAILROAD_PATH = 10;
-constexpr int32_t TRAM_PATH = 11;
-constexpr int32_t ROAD_PATH = 12;
-constexpr int32_t BRIDGE = 13;
-constexpr int32_t FLAT_TRIANGLE_FAN = 14;
-constexpr int32_t TRIANGLE_FAN = 15;
-constexpr int32_t ON_POLYGON_FLAT_TRIANGLE_FAN = 16;
-constexpr int32_t ON_POLYGON_TRIANGLE_FAN = 17;
-constexpr int32_t CELL_POLYGON = 18;
-constexpr int32_t LABEL_STYLE_SEGMENTS = 101;
-}  // namespace blob_geometry
-
-using GeometryBuilder = void (*)(S_ModelBlobData*);
-
 namespace builders {
 class ModelPool;
 }
-
-// One row of the geometry-type table.
-struct MESHORY_API S_GeometryTypeFunction {
-    int32_t type = 0;
-    GeometryBuilder fn = nullptr;
-
-    S_GeometryTypeFunction() = default;
-    S_GeometryTypeFunction(const int32_t& type, GeometryBuilder fn) : type(type), fn(fn) {}
-};
 
 class MESHORY_API C_Meshory {
 public:

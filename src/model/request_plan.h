@@ -3,7 +3,8 @@
 // Sizes the model's lists for a whole request before its first builder runs.
 // Internal to the model maker.
 //
-// From each blob's payload size and headers (nothing is decoded) it bounds
+// From each blob's payload size and headers (nothing is decoded; each type's
+// planner sits beside its builder) it bounds
 // what the builders will add to polygon vertices, normals, line vertices,
 // points and the merged transport path, and reserves that much, so that each
 // list is allocated once instead of growing (and being copied) step by step. Strips that a later
@@ -38,6 +39,5 @@ struct RequestSizes {
 
 RequestSizes planRequest(std::span<const S_BlobData* const> blobs);
 void reserveForRequest(const RequestSizes& sizes, S_Model& model);
-void reserveForRequest(std::span<const S_BlobData* const> blobs, S_Model& model);
 
 }  // namespace quorvan::builders

@@ -106,6 +106,28 @@ void modelCellPolygon(S_ModelBlobData* data) {
     markTriangleStrip(polygons);
 }
 
+void planTriangleStrips(const std::vector<uint8_t>& payload, PlanTally& tally) {
+    const uint64_t t = 3 * atLeast(streamPoints(payload), 2);
+    tally.polygons += t, tally.normals += t;
+    tally.triangleList = tally.writesNormals = true;
+}
+
+void planFlatTriangleStrip(const std::vector<uint8_t>& payload, PlanTally& tally) {
+    tally.strips += streamPoints(payload) + 3;
+}
+
+void planIndexedFlatTriangleStrip(const std::vector<uint8_t>& payload, PlanTally& tally) {
+    const IndexedCounts c = indexedCounts(payload, 2);
+    tally.strips += c.indices + 3;
+    tally.lines += 2 * atLeast(c.outline, 1);
+}
+
+void planFlatTriangleFan(const std::vector<uint8_t>& payload, PlanTally& tally) {
+    const uint64_t n = streamPoints(payload);
+    tally.polygons += 3 * atLeast(n, 1), tally.lines += 2 * n;
+    tally.triangleList = true;
+}
+
 }  // namespace builders
 
 }  // namespace quorvan

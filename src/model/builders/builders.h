@@ -13,8 +13,9 @@
 #include <glm/vec3.hpp>
 
 #include "geometry/mathglm.h"
-#include "model/glmodel.h"
+#include "model/builders/size_plan.h"
 #include "model/decode/payload.h"
+#include "model/glmodel.h"
 
 namespace quorvan::builders {
 
@@ -71,35 +72,51 @@ IndexedBlock<V> decodeIndexedBlock(const S_ModelBlobData* data) {
     return block;
 }
 
-void modelPoints(S_ModelBlobData* data);
+// Each builder file also defines the size planners of its types
+// (size_plan.h), named after the builder: planX bounds what modelX adds.
 
-// Lines (lines.cpp).
+// Points (points.cpp).
+void modelPoints(S_ModelBlobData* data);
+void planPoints(const std::vector<uint8_t>& payload, PlanTally& tally);
+
+// Lines (lines.cpp). A tram line is planned as a flat line strip.
 void modelLines(S_ModelBlobData* data);
 void modelIndexedLines(S_ModelBlobData* data);
 void modelFlatLineStrip(S_ModelBlobData* data);
+void planLines(const std::vector<uint8_t>& payload, PlanTally& tally);
+void planIndexedLines(const std::vector<uint8_t>& payload, PlanTally& tally);
+void planFlatLineStrip(const std::vector<uint8_t>& payload, PlanTally& tally);
 
-// Flat areas (areas.cpp).
+// Flat areas (areas.cpp). A cell adds four vertices, which no plan counts.
 void modelTriangleStrips(S_ModelBlobData* data);
 void modelFlatTriangleStrip(S_ModelBlobData* data);
 void modelIndexedFlatTriangleStrip(S_ModelBlobData* data);
 void modelFlatTriangleFan(S_ModelBlobData* data);
 void modelOnPolygonFlatTriangleFan(S_ModelBlobData* data);
 void modelCellPolygon(S_ModelBlobData* data);
+void planTriangleStrips(const std::vector<uint8_t>& payload, PlanTally& tally);
+void planFlatTriangleStrip(const std::vector<uint8_t>& payload, PlanTally& tally);
+void planIndexedFlatTriangleStrip(const std::vector<uint8_t>& payload, PlanTally& tally);
+void planFlatTriangleFan(const std::vector<uint8_t>& payload, PlanTally& tally);
 
 // Extruded areas (extruded.cpp).
 void modelIndexedTriangleStrips(S_ModelBlobData* data);
 void modelTriangleFan(S_ModelBlobData* data);
 void modelOnPolygonTriangleFan(S_ModelBlobData* data);
+void planIndexedTriangleStrips(const std::vector<uint8_t>& payload, PlanTally& tally);
+void planTriangleFan(const std::vector<uint8_t>& payload, PlanTally& tally);
 
-// Labels and text (labels.cpp).
+// Labels and text (labels.cpp): nothing a plan sizes.
 void modelText(S_ModelBlobData* data);
 void modelLabelSegments(S_ModelBlobData* data);
 
-// Transport paths: u8 prefix (width; unread for railways), then a vertex
-// stream. An empty payload changes nothing.
+// Transport paths (transport.cpp): u8 prefix (width; unread for railways),
+// then a vertex stream. An empty payload changes nothing.
 void modelRailroad(S_ModelBlobData* data);
 void modelTramPath(S_ModelBlobData* data);
 void modelRoadPath(S_ModelBlobData* data);
 void modelBridge(S_ModelBlobData* data);
+void planPathLines(const std::vector<uint8_t>& payload, PlanTally& tally);
+void planBridge(const std::vector<uint8_t>& payload, PlanTally& tally);
 
 }  // namespace quorvan::builders

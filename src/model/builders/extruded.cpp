@@ -96,6 +96,22 @@ void modelIndexedTriangleStrips(S_ModelBlobData* data) {
     model->lines.mode = MODE_LINES;
 }
 
+void planIndexedTriangleStrips(const std::vector<uint8_t>& payload, PlanTally& tally) {
+    const IndexedCounts c = indexedCounts(payload, 2);
+    const uint64_t t = 3 * atLeast(c.indices, 2) + (c.raised ? 6 * c.outline : 0);
+    tally.polygons += t, tally.normals += t, tally.lines += 6 * c.outline;
+    tally.triangleList = tally.writesNormals = true;
+}
+
+void planTriangleFan(const std::vector<uint8_t>& payload, PlanTally& tally) {
+    uint16_t heightTenths = 0;
+    const uint64_t n = prefixedStreamPoints(payload, heightTenths);
+    const bool raised = heightTenths != 0;
+    const uint64_t t = 3 * atLeast(n, 1) + (raised ? 6 * n : 0);
+    tally.polygons += t, tally.normals += t, tally.lines += (raised ? 6 : 2) * n;
+    tally.triangleList = tally.writesNormals = true;
+}
+
 }  // namespace builders
 
 }  // namespace quorvan

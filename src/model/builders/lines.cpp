@@ -51,4 +51,16 @@ void modelFlatLineStrip(S_ModelBlobData* data) {
     lines.width = static_cast<float>(width);
 }
 
+void planLines(const std::vector<uint8_t>& payload, PlanTally& tally) {
+    tally.lines += streamPoints(payload);
+}
+
+void planIndexedLines(const std::vector<uint8_t>& payload, PlanTally& tally) {
+    tally.lines += indexedCounts(payload, 3).indices;
+}
+
+void planFlatLineStrip(const std::vector<uint8_t>& payload, PlanTally& tally) {
+    tally.lines += 2 * atLeast(widthStreamPoints(payload), 1);
+}
+
 }  // namespace quorvan::builders

@@ -18,7 +18,6 @@
 #include "geometry/mathglm.h"
 #include "geometry/texturedline.h"
 #include "model/builders/builders.h"
-#include "model/meshory.h"
 #include "model/builders/polygon_modes.h"
 #include "model/builders/transport_request.h"
 
@@ -93,21 +92,11 @@ TransportRequest::~TransportRequest() {
     if (!finished) model.paths = path.release();
 }
 
-bool TransportRequest::handles(int32_t type) {
-    return type == blob_geometry::RAILROAD_PATH || type == blob_geometry::ROAD_PATH ||
-           type == blob_geometry::BRIDGE;
-}
-
-bool TransportRequest::independentOf(int32_t type) {
-    return type == blob_geometry::POINTS || type == blob_geometry::TEXT_DATA ||
-           type == blob_geometry::LABEL_STYLE_SEGMENTS;
-}
-
-void TransportRequest::build(int32_t type, const S_ModelBlobData& data) {
+void TransportRequest::build(TransportRole role, const S_ModelBlobData& data) {
     uint8_t prefix = 0;
     std::vector<glm::vec2> line;
     if (!decodePrefixedStream(&data, prefix, line)) return;
-    const Pending kind = type == blob_geometry::BRIDGE ? Pending::BridgeBands : Pending::PathLines;
+    const Pending kind = role == TransportRole::Bridge ? Pending::BridgeBands : Pending::PathLines;
     // The other kind's regeneration must see the path as it was before this blob.
     if (pending != kind) flush();
     merge_detail::mergeInto(line, path, MERGE_TOLERANCE);
@@ -122,7 +111,7 @@ void TransportRequest::build(int32_t type, const S_ModelBlobData& data) {
     // The polygons are untouched.
     claimTriangleStripIfEmpty(model.polygons);
     model.lines.mode = MODE_LINES;
-    model.lines.width = type == blob_geometry::ROAD_PATH ? static_cast<float>(prefix) : RAILWAY_WIDTH;
+    model.lines.width = role == TransportRole::Road ? static_cast<float>(prefix) : RAILWAY_WIDTH;
 }
 
 void TransportRequest::flush() {
@@ -139,17 +128,17 @@ void TransportRequest::finish() {
 
 namespace {
 
-void buildAlone(int32_t type, S_ModelBlobData* data) {
+void buildAlone(TransportRole role, S_ModelBlobData* data) {
     TransportRequest request(*data->model);
-    request.build(type, *data);
+    request.build(role, *data);
     request.finish();
 }
 
 }  // namespace
 
-void modelRailroad(S_ModelBlobData* data) { buildAlone(blob_geometry::RAILROAD_PATH, data); }
+void modelRailroad(S_ModelBlobData* data) { buildAlone(TransportRole::Railway, data); }
 
-void modelRoadPath(S_ModelBlobData* data) { buildAlone(blob_geometry::ROAD_PATH, data); }
+void modelRoadPath(S_ModelBlobData* data) { buildAlone(TransportRole::Road, data); }
 
 void modelTramPath(S_ModelBlobData* data) {
     uint8_t width = 0;
@@ -161,6 +150,15 @@ void modelTramPath(S_ModelBlobData* data) {
     model.lines.width = static_cast<float>(width);
 }
 
-void modelBridge(S_ModelBlobData* data) { buildAlone(blob_geometry::BRIDGE, data); }
+void modelBridge(S_ModelBlobData* data) { buildAlone(TransportRole::Bridge, data); }
+
+void planPathLines(const std::vector<uint8_t>& payload, PlanTally& tally) {
+    tally.transport += widthStreamPoints(payload);
+    tally.pathLines = true;
+}
+
+void planBridge(const std::vector<uint8_t>& payload, PlanTally& tally) {
+    tally.transport += widthStreamPoints(payload);
+}
 
 }  // namespace quorvan::builders

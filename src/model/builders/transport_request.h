@@ -20,10 +20,26 @@
 
 #include <cstdint>
 
-#include "model/glmodel.h"
 #include "model/builders/path_buffer.h"
+#include "model/glmodel.h"
 
 namespace quorvan::builders {
+
+// What a geometry type is to the transport state of a request (one column
+// of the maker's geometry-type table).
+enum class TransportRole : uint8_t {
+    // Reads or writes the lines or polygons: a pending regeneration runs first.
+    Flushes,
+    // Touches neither lines, polygons nor the path: a pending regeneration
+    // may stay pending across it.
+    Independent,
+    // Extends the merged path, built by TransportRequest.
+    Railway,
+    Road,
+    Bridge,
+};
+
+inline bool extendsPath(TransportRole role) { return role >= TransportRole::Railway; }
 
 class TransportRequest {
 public:
@@ -33,14 +49,8 @@ public:
     TransportRequest(const TransportRequest&) = delete;
     TransportRequest& operator=(const TransportRequest&) = delete;
 
-    // RAILROAD_PATH, ROAD_PATH and BRIDGE are built here.
-    static bool handles(int32_t type);
-    // Builders of these types touch neither lines, polygons nor the path,
-    // so a pending regeneration may stay pending across them.
-    static bool independentOf(int32_t type);
-
-    // One blob of a type that handles() accepts.
-    void build(int32_t type, const S_ModelBlobData& data);
+    // One blob of a type whose role extends the path.
+    void build(TransportRole role, const S_ModelBlobData& data);
     // Runs the pending regeneration, if any.
     void flush();
     // flush(), then the path goes back to the model.
