@@ -1,5 +1,6 @@
 #include "model/geometry_types.h"
 
+#include <array>
 #include <map>
 
 #include "model/builders/builders.h"
@@ -48,9 +49,15 @@ const std::map<int32_t, GeometryType>& geometryTypeFunctions() {
 }  // namespace
 
 const GeometryType* geometryType(int32_t code) {
-    const auto& table = geometryTypeFunctions();
-    const auto it = table.find(code);
-    return it == table.end() ? nullptr : &it->second;
+    // The maker and the request plan look up every blob: index the rows by
+    // code once, so that a lookup is one load instead of a tree walk.
+    constexpr int32_t kCodes = blob_geometry::LABEL_STYLE_SEGMENTS + 1;
+    static const std::array<const GeometryType*, kCodes> byCode = [] {
+        std::array<const GeometryType*, kCodes> index{};
+        for (const auto& [type, row] : geometryTypeFunctions()) index[static_cast<size_t>(type)] = &row;
+        return index;
+    }();
+    return code >= 0 && code < kCodes ? byCode[static_cast<size_t>(code)] : nullptr;
 }
 
 }  // namespace quorvan::builders
