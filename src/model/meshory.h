@@ -19,7 +19,12 @@ namespace quorvan {
 
 namespace builders {
 class ModelPool;
-}
+struct BlobInput;
+}  // namespace builders
+
+class C_Tile;
+struct S_TileBuild;
+struct S_TileRequest;
 
 class MESHORY_API C_Meshory {
 public:
@@ -47,6 +52,17 @@ public:
                                  const LoadFilter& filter, const ViewportPolygon& viewport);
     const S_Model* makeModelFrom(std::span<const S_BlobData* const> blobs, const glm::vec3& origin,
                                  const LoadFilter& filter);
+
+    // Builds every request of a tile into `tile` (model/tile.h): `recordCount`
+    // blob records read in place from `records` (model/blob_records.h), each
+    // request built as makeModelFrom builds its records with the origin
+    // (x, y, 0) and a filter that wants text variant 0. Nothing is filed in
+    // the maker; its storage pool serves the requests. Refuses, leaving
+    // `tile` as it was, unknown flags, malformed records and a request that
+    // names records past the last; requests may name any records, in any
+    // order, again or not at all.
+    S_TileBuild makeTile(std::span<const uint8_t> records, int64_t recordCount,
+                         std::span<const S_TileRequest> requests, uint32_t flags, C_Tile& tile);
 
     void addModelToGroup(S_Model* model);
 
@@ -77,9 +93,16 @@ public:
     size_t keptStorageBytes() const;
 
 private:
+    // Runs the builders of `blobs` into `model`, which holds nothing yet;
+    // false when no blob had a builder. Stamps the model on success.
+    bool buildInto(S_Model& model, std::span<const builders::BlobInput> blobs,
+                   const glm::vec3& origin, const LoadFilter& filter,
+                   const ViewportPolygon& viewport);
+
     std::map<int32_t, ModelSet> layers;
     ModelSet models;
     std::unique_ptr<builders::ModelPool> pool;
+    std::vector<builders::BlobInput> inputs;  // makeModelFrom's, kept to spare an allocation
 };
 
 }  // namespace quorvan
