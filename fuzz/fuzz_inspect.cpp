@@ -10,8 +10,8 @@
 #include <string>
 
 #include "inspect/gltf_writer.h"
-#include "inspect/inspect.h"
 #include "inspect/page_writer.h"
+#include "inspect/replay.h"
 #include "inspect/svg_writer.h"
 #include "model/decode/utf8.h"
 #include "pack/blob_pack.h"

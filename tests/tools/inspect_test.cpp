@@ -1,5 +1,3 @@
-#include "inspect/inspect.h"
-
 #include <gtest/gtest.h>
 #include <tiny_gltf.h>
 
@@ -14,10 +12,14 @@
 
 #include "geometry/mathglm.h"
 #include "inspect/gltf_writer.h"
+#include "inspect/labels.h"
+#include "inspect/offset_bands.h"
 #include "inspect/page_writer.h"
+#include "inspect/replay.h"
 #include "inspect/svg_writer.h"
-#include "model/meshory.h"
+#include "inspect/tables.h"
 #include "model/decode/utf8.h"
+#include "model/meshory.h"
 #include "support/payload_writer.h"
 
 namespace quorvan::inspect {

@@ -1,5 +1,6 @@
 #include "inspect/gltf_writer.h"
 
+#include <meshory/geometry/mathglm.h>
 #include <tiny_gltf.h>
 
 #include <cmath>
@@ -9,8 +10,10 @@
 #include <map>
 #include <sstream>
 
-#include "geometry/mathglm.h"
+#include "inspect/labels.h"
 #include "inspect/layer_style.h"
+#include "inspect/offset_bands.h"
+#include "inspect/text.h"
 
 namespace quorvan::inspect {
 

@@ -15,7 +15,7 @@
 
 #include <string>
 
-#include "inspect/inspect.h"
+#include "inspect/replay.h"
 
 namespace quorvan::inspect {
 

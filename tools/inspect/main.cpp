@@ -12,9 +12,10 @@
 #include <string>
 
 #include "inspect/gltf_writer.h"
-#include "inspect/inspect.h"
 #include "inspect/page_writer.h"
+#include "inspect/replay.h"
 #include "inspect/svg_writer.h"
+#include "inspect/tables.h"
 #include "pack/blob_pack.h"
 
 namespace {

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "inspect/text.h"
+
 namespace quorvan::inspect {
 
 namespace {
@@ -62,7 +64,8 @@ std::string pageDocument(const Inspection& inspection, const std::string& title,
     const std::string glb = encodeGltf(inspection, GltfEncoding::Glb, summary);
     std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     page += "<title>" + escapeMarkup(title) + " in 3D</title>\n<style>" + kStyle + "</style>\n";
-    page += "</head>\n<body>\n<div id=\"view\"></div>\n<div id=\"panel\"><h1>" + escapeMarkup(title) +
+    page += "</head>\n<body>\n<div id=\"view\"></div>\n<div id=\"panel\"><h1>" +
+            escapeMarkup(title) +
             "</h1><div id=\"status\">loading</div><div id=\"layers\"></div></div>\n";
     page +=
         "<div id=\"info\">drag to turn, right-drag to pan, wheel to zoom, click a model to "

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "inspect/gltf_writer.h"
-#include "inspect/inspect.h"
+#include "inspect/replay.h"
 
 namespace quorvan::inspect {
 

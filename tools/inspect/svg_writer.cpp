@@ -1,5 +1,7 @@
 #include "inspect/svg_writer.h"
 
+#include <meshory/geometry/mathglm.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -7,8 +9,10 @@
 #include <limits>
 #include <map>
 
-#include "geometry/mathglm.h"
+#include "inspect/labels.h"
 #include "inspect/layer_style.h"
+#include "inspect/offset_bands.h"
+#include "inspect/text.h"
 #include "model/decode/utf8.h"
 
 namespace quorvan::inspect {
@@ -255,8 +259,8 @@ std::string svgDocument(const Inspection& inspection, const pack::PackGrid& grid
         legend += "<rect x=\"10\" y=\"" + std::to_string(y) +
                   "\" width=\"14\" height=\"12\" fill=\"" + style.fill.hex() + "\" stroke=\"" +
                   style.stroke.hex() + "\"/>";
-        legend += "<text x=\"30\" y=\"" + std::to_string(y + 10) + "\">" + escapeMarkup(stats.name) +
-                  " (" + std::to_string(stats.models) + ")</text>\n";
+        legend += "<text x=\"30\" y=\"" + std::to_string(y + 10) + "\">" +
+                  escapeMarkup(stats.name) + " (" + std::to_string(stats.models) + ")</text>\n";
         ++row;
     }
     if (row > 0) {

@@ -1,5 +1,7 @@
 #include "pack/blob_pack.h"
 
+#include <meshory/model/blob_records.h>
+
 #include <bit>
 #include <cerrno>
 #include <cmath>
@@ -7,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <span>
 #include <utility>
 
 #include "model/decode/byte_reader.h"
@@ -49,18 +52,6 @@ public:
                         std::to_string(in_.remaining()) + " remain");
     }
 
-    // Copies the next n bytes; `skip` has checked that they are present.
-    bool bytes(uint64_t n, std::vector<uint8_t>& out, const char* what) {
-        const uint64_t at = in_.position();
-        if (!in_.skip(n)) {
-            return fail(PackError::Kind::Truncated, at,
-                        std::string("truncated pack: ") + what + " of " + std::to_string(n) +
-                            " bytes, " + std::to_string(in_.remaining()) + " remain");
-        }
-        out.assign(base_ + at, base_ + at + n);
-        return true;
-    }
-
     bool text(uint64_t n, std::string& out, const char* what) {
         const uint64_t at = in_.position();
         if (in_.readString(n, out)) return true;
@@ -77,6 +68,10 @@ public:
     }
 
     ByteReader& cursor() { return in_; }
+    // The bytes from the cursor to the end.
+    std::span<const uint8_t> rest() const {
+        return {base_ + in_.position(), static_cast<size_t>(in_.remaining())};
+    }
 
 private:
     const uint8_t* base_;
@@ -150,36 +145,32 @@ bool readLayerNames(PackReader& r, std::map<int32_t, std::string>& names) {
     return true;
 }
 
-bool readBlob(PackReader& r, std::vector<S_BlobData>& blobs) {
-    uint64_t id = 0;
-    int32_t type = 0;
-    int32_t layerId = 0;
-    int32_t cellIndex = 0;
-    uint32_t length = 0;
-    if (!r.field(id, "blob id") || !r.field(type, "blob type") ||
-        !r.field(layerId, "blob layer id") || !r.field(cellIndex, "blob cell index") ||
-        !r.field(length, "blob payload length")) {
-        return false;
+// A request's blobs are blob records as a host hands them to the library, so
+// the library reads them; its messages count bytes from the first record.
+bool readBlobs(PackReader& r, uint32_t count, size_t request, std::vector<S_BlobData>& blobs) {
+    const uint64_t at = r.cursor().position();
+    const std::span<const uint8_t> rest = r.rest();
+    const S_BlobRecordScan scan = scanBlobRecords(rest, count);
+    if (!scan.ok) {
+        return r.fail(PackError::Kind::Truncated, at,
+                      "truncated or corrupt pack: blobs of request " + std::to_string(request) +
+                          ", counted from byte " + std::to_string(at) + ": " + scan.error);
     }
-    S_BlobData& blob = blobs.emplace_back(id, type, layerId, cellIndex, std::vector<uint8_t>{});
-    return r.bytes(length, blob.data, "blob payload");
+    blobs.reserve(scan.records.size());
+    for (auto& blob : makeBlobs(rest, scan.records)) blobs.push_back(std::move(*blob));
+    return r.cursor().skip(scan.bytesRead);
 }
 
-bool readRequest(PackReader& r, PackRequest& request) {
+bool readRequest(PackReader& r, size_t index, PackRequest& request) {
     const uint64_t at = r.cursor().position();
     request.offset = at;
+    uint32_t blobs = 0;
     if (!r.field(request.x, "request origin") || !r.field(request.y, "request origin") ||
         !r.finite(request.x, at, "a request origin") ||
-        !r.finite(request.y, at + 8, "a request origin")) {
+        !r.finite(request.y, at + 8, "a request origin") || !r.field(blobs, "blob count")) {
         return false;
     }
-    uint32_t n = 0;
-    if (!r.count(n, kMinBlobSize, "blobs")) return false;
-    request.blobs.reserve(n);
-    for (uint32_t i = 0; i < n; ++i) {
-        if (!readBlob(r, request.blobs)) return false;
-    }
-    return true;
+    return readBlobs(r, blobs, index, request.blobs);
 }
 
 // Little-endian writer; the pack layout has no alignment.
@@ -219,8 +210,8 @@ bool readBlobPack(const uint8_t* data, uint64_t size, BlobPack& out, PackError& 
     uint32_t n = 0;
     if (!r.count(n, kMinRequestSize, "requests")) return false;
     out.requests.resize(n);
-    for (auto& request : out.requests) {
-        if (!readRequest(r, request)) return false;
+    for (size_t i = 0; i < out.requests.size(); ++i) {
+        if (!readRequest(r, i, out.requests[i])) return false;
     }
     if (!r.cursor().atEnd()) {
         return r.fail(PackError::Kind::Corrupt, r.cursor().position(),

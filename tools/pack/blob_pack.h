@@ -4,11 +4,16 @@
 // input of meshory-inspect (layout in docs/blob-pack.md). Tool code, not part
 // of the library's interface.
 //
-// readBlobPack takes untrusted bytes: it reads through one bounds-checked
-// cursor, caps every count by the bytes that remain before it allocates, and
-// on a truncated or corrupt pack returns false with an error that names the
+// readBlobPack takes untrusted bytes. A request's blobs are laid out as the
+// library's blob records, so the library reads them (scanBlobRecords); the
+// pack's own fields go through the library's bounds-checked cursor. Every
+// count is capped by the bytes that remain before anything is allocated. On
+// a truncated or corrupt pack it returns false with an error that names the
 // byte offset; `out` is then unspecified. writeBlobPack writes what
 // readBlobPack reads back unchanged.
+
+#include <meshory/grid/grid.h>
+#include <meshory/model/glmodel.h>
 
 #include <cstdint>
 #include <map>
@@ -16,17 +21,14 @@
 #include <string>
 #include <vector>
 
-#include "grid/grid.h"
-#include "model/glmodel.h"
-
 namespace quorvan::pack {
 
 inline constexpr char kMagic[8] = {'M', 'S', 'H', 'Y', 'P', 'A', 'C', 'K'};
 inline constexpr uint16_t kVersion = 1;
-// Smallest encoded sizes, which bound each count by the bytes that remain.
+// Smallest encoded sizes, which bound each count by the bytes that remain
+// (scanBlobRecords bounds the blob count by the blob header, 24 bytes).
 inline constexpr uint64_t kMinLayerNameSize = 6;
 inline constexpr uint64_t kMinRequestSize = 20;
-inline constexpr uint64_t kMinBlobSize = 24;
 // Rows and columns are 16-bit fields of the cell index.
 inline constexpr int32_t kMaxGridCells = 65536;
 

@@ -1,0 +1,44 @@
+#pragma once
+
+// Labels in the inspector's pictures: where a model's label goes, and which
+// labels a picture keeps so that none covers another.
+
+#include <meshory/model/glmodel.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <glm/vec2.hpp>
+#include <string>
+#include <vector>
+
+namespace quorvan::inspect {
+
+// Where a model's label goes, relative to its origin: road labels at the
+// middle of their longest segment line, along it (angle in degrees, turned
+// to read left to right); other labels at the model's labelPosition.
+struct LabelPlacement {
+    glm::vec2 at{0.0f, 0.0f};
+    float angle = 0.0f;
+    float along = 0.0f;  // length of the road line it sits on, 0 for others
+};
+// False for a model without label text.
+bool placeLabel(const S_Model& model, LabelPlacement& placement);
+
+// Labels as a map renderer keeps them: place names first, then road names,
+// longest road first; a label whose box would overlap one already kept is
+// left out, and a text is kept once per tile (cell). Boxes are in the
+// picture's units; `size` is (width, height) along the label's angle.
+struct LabelCandidate {
+    size_t model = 0;  // index into Inspection::models
+    int32_t cell = 0;
+    std::string text;  // as displayText
+    glm::vec2 centre{0.0f, 0.0f};
+    glm::vec2 size{0.0f, 0.0f};
+    float angle = 0.0f;   // degrees, counter-clockwise
+    int priority = 0;     // lower first
+    float weight = 0.0f;  // larger first within a priority (road length)
+};
+// Indices into `candidates` of the labels kept, in placement order.
+std::vector<size_t> selectLabels(const std::vector<LabelCandidate>& candidates);
+
+}  // namespace quorvan::inspect
