@@ -1,6 +1,7 @@
 package quorvan.meshory;
 
 import cpp.geometry.Meshory;
+import java.nio.ByteBuffer;
 
 /**
  * A model maker: turns batches of blobs into {@link Model}s and owns them. Closing the maker frees
@@ -62,6 +63,37 @@ public final class ModelMaker implements AutoCloseable {
                 model = Meshory.makeModel(maker, blobHandles, x, y);
             }
             return new Model(this, model);
+        } finally {
+            object.release();
+        }
+    }
+
+    /**
+     * Builds every model request of a map tile in one native call, into a {@link Tile} laid out
+     * in layer buckets. The tile's records lie in one direct buffer from its position, in the blob
+     * layout of {@link Blobs#read} (the position does not move); request {@code r} is the {@code
+     * requests[2r + 1]} records from record {@code requests[2r]} on, with origin ({@code
+     * origins[2r]}, {@code origins[2r + 1]}), and is built exactly as {@link #makeModel} builds
+     * those records. The records are read in place during the call; no blob is made. Requests may
+     * name any records, again or in any order. A request that builds nothing makes no model.
+     *
+     * <p>The tile is its caller's to close and outlives the maker; building it is serialised with
+     * the maker's other calls.
+     *
+     * @param flags {@link Tile#SKIP_ZERO_AREA}, {@link Tile#NORMALS}, both, or 0
+     * @throws IllegalArgumentException if the buffer is not direct, the arrays are odd or differ in
+     *     length, a count is negative, a record runs past the limit, a request names a record past
+     *     the last, or the flags are unknown; nothing is built then
+     * @throws IllegalStateException when the maker is closed
+     */
+    public Tile makeTile(ByteBuffer records, int recordCount, int[] requests, double[] origins, int flags) {
+        long maker = object.acquire();
+        try {
+            long tile;
+            synchronized (object) {
+                tile = Meshory.makeTile(maker, records, recordCount, requests, origins, flags);
+            }
+            return new Tile(tile);
         } finally {
             object.release();
         }

@@ -46,11 +46,16 @@ final class NativeObject implements Runnable {
 
     /** The handle, counted as in use until {@link #release}; throws once closed. */
     synchronized long acquire() {
+        checkOpen();
+        ++users;
+        return handle;
+    }
+
+    /** Throws, as {@link #acquire} does, once closed. */
+    synchronized void checkOpen() {
         if (closed) {
             throw new IllegalStateException("meshory: the " + kind + " is closed");
         }
-        ++users;
-        return handle;
     }
 
     /** The handle counted as in use, or 0 (not counted) when already closed. */
