@@ -1,7 +1,6 @@
 #pragma once
 
 #include <ostream>
-#include <sstream>
 #include <string>
 
 #include <meshory/export.h>
@@ -9,14 +8,16 @@
 namespace quorvan {
 
 // One message on its way to a DebugLog. The library's logs discard what they
-// are given: nothing is formatted and nothing reaches the bound stream, so
-// logging on a hot or hostile path costs next to nothing.
+// are given, so a stream holds no buffer and formats nothing: every member is
+// inline and trivial, and a chain of insertions compiles to nothing beyond
+// evaluating its operands.
 class MESHORY_API LogStream {
 public:
-    LogStream(const std::string& tag, std::ostream& out);
-    LogStream(const LogStream& other);
+    // The tag is not kept: nothing is ever written under it.
+    LogStream(const std::string&, std::ostream& out) : copied(false), out(&out) {}
+    LogStream(const LogStream& other) : copied(true), out(other.out) {}
     LogStream& operator=(const LogStream&) = delete;
-    ~LogStream();
+    ~LogStream() = default;
 
     template <typename T>
     LogStream operator<<(const T&) const {
@@ -28,7 +29,6 @@ public:
 
 private:
     bool copied;
-    std::stringstream buffer;
     std::ostream* out;
 };
 
