@@ -7,6 +7,14 @@
 
 namespace quorvan {
 
+// Programs built against 0.1.0 call these members out of line: the library
+// keeps a copy of each in its symbols, while new code inlines them.
+#if defined(__GNUC__)
+#define MESHORY_KEEP_SYMBOL __attribute__((used, visibility("default")))
+#else
+#define MESHORY_KEEP_SYMBOL
+#endif
+
 // One message on its way to a DebugLog. The library's logs discard what they
 // are given, so a stream holds no buffer and formats nothing: every member is
 // inline and trivial, and a chain of insertions compiles to nothing beyond
@@ -14,10 +22,10 @@ namespace quorvan {
 class MESHORY_API LogStream {
 public:
     // The tag is not kept: nothing is ever written under it.
-    LogStream(const std::string&, std::ostream& out) : copied(false), out(&out) {}
-    LogStream(const LogStream& other) : copied(true), out(other.out) {}
+    MESHORY_KEEP_SYMBOL LogStream(const std::string&, std::ostream& out) : copied(false), out(&out) {}
+    MESHORY_KEEP_SYMBOL LogStream(const LogStream& other) : copied(true), out(other.out) {}
     LogStream& operator=(const LogStream&) = delete;
-    ~LogStream() = default;
+    MESHORY_KEEP_SYMBOL ~LogStream() {}
 
     template <typename T>
     LogStream operator<<(const T&) const {

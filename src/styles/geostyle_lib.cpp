@@ -9,6 +9,8 @@
 
 namespace quorvan {
 
+C_GeoStyle::C_GeoStyle() = default;
+
 namespace {
 
 bool isBlank(char c) {

@@ -24,7 +24,8 @@ class MESHORY_API C_GeoStyle {
 public:
     // Every property at its default: the member initialisers below are the
     // one statement of the defaults, which reset() and setProperties() use.
-    C_GeoStyle() = default;
+    // Defined in the library, which programs built against 0.1.0 call.
+    C_GeoStyle();
 
     // Restores the defaults; leaves graphicsSelected, mergeable, autoWrap and
     // maxDisplacement as they are.

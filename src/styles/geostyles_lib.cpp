@@ -9,6 +9,8 @@
 
 namespace quorvan {
 
+C_GeoStylesList::~C_GeoStylesList() = default;
+
 namespace {
 
 bool styleSortIncrease(const C_GeoStyle* a, const C_GeoStyle* b) {

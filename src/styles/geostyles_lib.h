@@ -31,6 +31,8 @@ namespace quorvan {
 class MESHORY_API C_GeoStylesList {
 public:
     C_GeoStylesList() = default;
+    // Defined in the library, which programs built against 0.1.0 call.
+    ~C_GeoStylesList();
 
     // Not copied: the pointers the queries hand out belong to one list.
     C_GeoStylesList(const C_GeoStylesList&) = delete;
