@@ -4,14 +4,6 @@
 
 namespace quorvan {
 
-LogStream::LogStream(const std::string&, std::ostream& out)
-    : copied(false), buffer(std::ios::in | std::ios::out), out(&out) {}
-
-LogStream::LogStream(const LogStream& other)
-    : copied(true), buffer(std::ios::in | std::ios::out), out(other.out) {}
-
-LogStream::~LogStream() = default;
-
 DebugLog::DebugLog(std::ostream& stream) : stream(stream) {}
 
 DebugLog& DebugLog::instanceLog() {
@@ -24,11 +16,17 @@ DebugLog& DebugLog::instanceError() {
     return instance;
 }
 
-void DebugLog::setTag(const std::string& newTag) { tag = newTag; }
+void DebugLog::setTag(const std::string& newTag) {
+    tag = newTag;
+}
 
-DebugLog& log() { return DebugLog::instanceLog(); }
+DebugLog& log() {
+    return DebugLog::instanceLog();
+}
 
-DebugLog& err() { return DebugLog::instanceError(); }
+DebugLog& err() {
+    return DebugLog::instanceError();
+}
 
 void setDebugLogTag(const std::string& tag) {
     log().setTag(tag);

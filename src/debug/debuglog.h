@@ -1,22 +1,31 @@
 #pragma once
 
 #include <ostream>
-#include <sstream>
 #include <string>
 
 #include <meshory/export.h>
 
 namespace quorvan {
 
+// Programs built against 0.1.0 call these members out of line: the library
+// keeps a copy of each in its symbols, while new code inlines them.
+#if defined(__GNUC__)
+#define MESHORY_KEEP_SYMBOL __attribute__((used, visibility("default")))
+#else
+#define MESHORY_KEEP_SYMBOL
+#endif
+
 // One message on its way to a DebugLog. The library's logs discard what they
-// are given: nothing is formatted and nothing reaches the bound stream, so
-// logging on a hot or hostile path costs next to nothing.
+// are given, so a stream holds no buffer and formats nothing: every member is
+// inline and trivial, and a chain of insertions compiles to nothing beyond
+// evaluating its operands.
 class MESHORY_API LogStream {
 public:
-    LogStream(const std::string& tag, std::ostream& out);
-    LogStream(const LogStream& other);
+    // The tag is not kept: nothing is ever written under it.
+    MESHORY_KEEP_SYMBOL LogStream(const std::string&, std::ostream& out) : copied(false), out(&out) {}
+    MESHORY_KEEP_SYMBOL LogStream(const LogStream& other) : copied(true), out(other.out) {}
     LogStream& operator=(const LogStream&) = delete;
-    ~LogStream();
+    MESHORY_KEEP_SYMBOL ~LogStream() {}
 
     template <typename T>
     LogStream operator<<(const T&) const {
@@ -28,7 +37,6 @@ public:
 
 private:
     bool copied;
-    std::stringstream buffer;
     std::ostream* out;
 };
 

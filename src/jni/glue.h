@@ -1,7 +1,9 @@
 #pragma once
 
-// Conversions shared by the JNI bridges. Each leaves a Java exception pending
-// when it fails; callers return at once in that case.
+// The glue names the style bridge and the host's other native code know;
+// each delegates to the bridges' one conversions unit (jni/conversions.h).
+// Each leaves a Java exception pending when it fails; callers return at once
+// in that case.
 
 #include <jni.h>
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "camera/glcamera.h"
+#include "jni/conversions.h"
 #include "jni/jni_guard.h"
 #include "quorvan__native_Camera_.h"
 
@@ -40,17 +41,11 @@ jfloatArray queryCamera(JNIEnv* env, jlong handle, F&& query) {
     });
 }
 
-jfloatArray floatArray(JNIEnv* env, const float* values, jsize count) {
-    jfloatArray array = env->NewFloatArray(count);
-    if (array) env->SetFloatArrayRegion(array, 0, count, values);
-    return array;
-}
-
 }  // namespace
 
 extern "C" jfloatArray vec3ToArray(JNIEnv* env, const glm::vec3& v) {
     const float values[3] = {v.x, v.y, v.z};
-    return floatArray(env, values, 3);
+    return jni::newFloatArray(env, values);
 }
 
 }  // namespace quorvan
@@ -111,7 +106,7 @@ JNIEXPORT jfloatArray JNICALL Java_quorvan__1native_Camera_00024_getLineToPlane(
         const std::vector<glm::vec3> points = camera.getLineToPlane(glm::vec2(x, y), z);
         const float values[6] = {points[0].x, points[0].y, points[0].z,
                                  points[1].x, points[1].y, points[1].z};
-        return quorvan::floatArray(env, values, 6);
+        return quorvan::jni::newFloatArray(env, values);
     });
 }
 

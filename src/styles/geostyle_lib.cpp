@@ -3,10 +3,13 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include <glm/vec3.hpp>
 
 namespace quorvan {
+
+C_GeoStyle::C_GeoStyle() = default;
 
 namespace {
 
@@ -104,36 +107,13 @@ glm::vec4 setColorToVec4(const std::string& hex, float alpha) {
     return glm::vec4(hexToRGB(hex), alpha);
 }
 
-C_GeoStyle::C_GeoStyle() {
-    reset();
-}
-
 void C_GeoStyle::reset() {
-    name.clear();
-    styleName.clear();
-    decorator.clear();
-    graphicsDefault.clear();
-    antialiasing = false;
-    selectable = false;
-    direction = false;
-    view3d = false;
-    geometryLayerId = 0;
-    zOrder = 0;
-    minScaleDenominator = -1;
-    maxScaleDenominator = -1;
-    minLabelScaleDenominator = -1;
-    maxLabelScaleDenominator = -1;
-    repeat = 0;
-    spaceAround = 0;
-    maxAngleDelta = 30;
-    fontSize = 0;
-    innerId = 0;
-    fillColor = glm::vec4(0.0f);
-    strokeColor = glm::vec4(0.0f);
-    strokeWidth = 0.0f;
-    strokeDasharray = 0.0f;
-    fillWidth = 0.0f;
-    graphicSize = 0.0f;
+    C_GeoStyle fresh;
+    fresh.graphicsSelected = std::move(graphicsSelected);
+    fresh.mergeable = std::move(mergeable);
+    fresh.autoWrap = autoWrap;
+    fresh.maxDisplacement = maxDisplacement;
+    *this = std::move(fresh);
 }
 
 void C_GeoStyle::setProperties(const pugi::xml_node& layer) {
@@ -146,47 +126,62 @@ void C_GeoStyle::setProperties(const pugi::xml_node& layer) {
     static constexpr const char* graphicPath[] = {"Graphic"};
     static constexpr const char* resourcePath[] = {"Graphic", "ExternalGraphic", "Resource"};
 
+    // What a missing element reads as: a new style's values. Missing text
+    // reads as an empty string, which is the strings' default too.
+    const C_GeoStyle defaults;
+
     name = text(childElement(layer, "Name"));
     decorator = text(option(layer, "decorator"));
-    antialiasing = option(layer, "antialiasing").text().as_bool(false);
-    selectable = option(layer, "selectable").text().as_bool(false);
-    direction = option(layer, "direction").text().as_bool(false);
-    view3d = option(layer, "3D").text().as_bool(false);
+    antialiasing = option(layer, "antialiasing").text().as_bool(defaults.antialiasing);
+    selectable = option(layer, "selectable").text().as_bool(defaults.selectable);
+    direction = option(layer, "direction").text().as_bool(defaults.direction);
+    view3d = option(layer, "3D").text().as_bool(defaults.view3d);
     mergeable = text(option(layer, "mergeable"));
-    zOrder = option(layer, "zOrder").text().as_int(0);
-    geometryLayerId = option(layer, "geometryLayerId").text().as_int(0);
-    repeat = option(layer, "repeat").text().as_int(0);
-    spaceAround = option(layer, "spaceAround").text().as_int(0);
-    maxAngleDelta = option(layer, "maxAngleDelta").text().as_int(30);
-    autoWrap = option(layer, "autoWrap").text().as_int(0);
-    maxDisplacement = option(layer, "maxDisplacement").text().as_int(5);
+    zOrder = option(layer, "zOrder").text().as_int(defaults.zOrder);
+    geometryLayerId = option(layer, "geometryLayerId").text().as_int(defaults.geometryLayerId);
+    repeat = option(layer, "repeat").text().as_int(defaults.repeat);
+    spaceAround = option(layer, "spaceAround").text().as_int(defaults.spaceAround);
+    maxAngleDelta = option(layer, "maxAngleDelta").text().as_int(defaults.maxAngleDelta);
+    autoWrap = option(layer, "autoWrap").text().as_int(defaults.autoWrap);
+    maxDisplacement = option(layer, "maxDisplacement").text().as_int(defaults.maxDisplacement);
     styleName = text(firstByPath(layer, styleNamePath));
 
     // Scale denominators come from the first rule only; the symbolizers are
     // searched over all rules, so a later rule may supply them.
     const pugi::xml_node rule = firstByPath(layer, rulePath);
-    minScaleDenominator = childElement(rule, "MinScaleDenominator").text().as_int(-1);
-    maxScaleDenominator = childElement(rule, "MaxScaleDenominator").text().as_int(-1);
-    minLabelScaleDenominator = option(rule, "minLabelScaleDenominator").text().as_int(-1);
-    maxLabelScaleDenominator = option(rule, "maxLabelScaleDenominator").text().as_int(-1);
+    minScaleDenominator =
+        childElement(rule, "MinScaleDenominator").text().as_int(defaults.minScaleDenominator);
+    maxScaleDenominator =
+        childElement(rule, "MaxScaleDenominator").text().as_int(defaults.maxScaleDenominator);
+    minLabelScaleDenominator =
+        option(rule, "minLabelScaleDenominator").text().as_int(defaults.minLabelScaleDenominator);
+    maxLabelScaleDenominator =
+        option(rule, "maxLabelScaleDenominator").text().as_int(defaults.maxLabelScaleDenominator);
 
     const pugi::xml_node textSymbolizer = firstByPath(layer, textPath);
-    fontSize = cssParameter(textSymbolizer, "font-size").text().as_int(0);
+    fontSize = cssParameter(textSymbolizer, "font-size").text().as_int(defaults.fontSize);
 
+    // A missing colour reads as black, which the default colours are, and a
+    // missing opacity as their alpha.
     const pugi::xml_node polygon = firstByPath(layer, polygonPath);
     const pugi::xml_node fill = childElement(polygon, "Fill");
-    fillColor = setColorToVec4(text(cssParameter(fill, "fill")),
-                               cssParameter(fill, "fill-opacity").text().as_float(0.0f));
-    fillWidth = cssParameter(fill, "fill-width").text().as_float(0.0f);
+    fillColor =
+        setColorToVec4(text(cssParameter(fill, "fill")),
+                       cssParameter(fill, "fill-opacity").text().as_float(defaults.fillColor.a));
+    fillWidth = cssParameter(fill, "fill-width").text().as_float(defaults.fillWidth);
 
     const pugi::xml_node stroke = childElement(polygon, "Stroke");
-    strokeColor = setColorToVec4(text(cssParameter(stroke, "stroke")),
-                                 cssParameter(stroke, "stroke-opacity").text().as_float(0.0f));
-    strokeWidth = cssParameter(stroke, "stroke-width").text().as_float(0.0f);
+    strokeColor = setColorToVec4(
+        text(cssParameter(stroke, "stroke")),
+        cssParameter(stroke, "stroke-opacity").text().as_float(defaults.strokeColor.a));
+    strokeWidth = cssParameter(stroke, "stroke-width").text().as_float(defaults.strokeWidth);
     // A dash array such as "5 3" reads as its first number.
-    strokeDasharray = cssParameter(stroke, "stroke-dasharray").text().as_float(0.0f);
+    strokeDasharray =
+        cssParameter(stroke, "stroke-dasharray").text().as_float(defaults.strokeDasharray);
 
-    graphicSize = childElement(firstByPath(polygon, graphicPath), "Size").text().as_float(0.0f);
+    graphicSize = childElement(firstByPath(polygon, graphicPath), "Size")
+                      .text()
+                      .as_float(defaults.graphicSize);
     const pugi::xml_node resource = firstByPath(polygon, resourcePath);
     graphicsDefault = resource.attribute("default").value();
     graphicsSelected = resource.attribute("selected").value();

@@ -22,6 +22,9 @@ namespace quorvan {
 
 class MESHORY_API C_GeoStyle {
 public:
+    // Every property at its default: the member initialisers below are the
+    // one statement of the defaults, which reset() and setProperties() use.
+    // Defined in the library, which programs built against 0.1.0 call.
     C_GeoStyle();
 
     // Restores the defaults; leaves graphicsSelected, mergeable, autoWrap and
@@ -120,8 +123,8 @@ private:
     int maxAngleDelta = 30;
     int fontSize = 0;
     int innerId = 0;
-    // reset() keeps these two; they start at the values setProperties gives
-    // a layer without them, so a style never holds an indeterminate value.
+    // reset() keeps these two, but a new style starts at its defaults like
+    // every other property, so it never holds an indeterminate value.
     int autoWrap = 0;
     int maxDisplacement = 5;
     glm::vec4 fillColor{0.0f};

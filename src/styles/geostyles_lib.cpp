@@ -9,6 +9,8 @@
 
 namespace quorvan {
 
+C_GeoStylesList::~C_GeoStylesList() = default;
+
 namespace {
 
 bool styleSortIncrease(const C_GeoStyle* a, const C_GeoStyle* b) {
@@ -47,13 +49,9 @@ pugi::xml_parse_status checkRegularFile(const std::string& path) {
 
 }  // namespace
 
-C_GeoStylesList::~C_GeoStylesList() {
-    clear();
-}
-
 void C_GeoStylesList::clear() {
-    for (const C_GeoStyle* style : styles) delete style;
     styles.clear();
+    owned.clear();
 }
 
 int C_GeoStylesList::loadFromFile(const std::string& path) {
@@ -81,8 +79,12 @@ int C_GeoStylesList::loadFromFile(const std::string& path) {
         loaded.push_back(std::move(style));
     }
 
+    owned.reserve(owned.size() + loaded.size());
     styles.reserve(styles.size() + loaded.size());
-    for (std::unique_ptr<C_GeoStyle>& style : loaded) styles.push_back(style.release());
+    for (std::unique_ptr<C_GeoStyle>& style : loaded) {
+        styles.push_back(style.get());
+        owned.push_back(std::move(style));
+    }
     // Stable, so equal zOrders keep document order (and earlier loads first).
     std::stable_sort(styles.begin(), styles.end(), styleSortIncrease);
     backgroundColor = background;

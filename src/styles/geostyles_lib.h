@@ -17,6 +17,7 @@
 // each style costs a few hundred bytes, whatever its element's size.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,10 +31,10 @@ namespace quorvan {
 class MESHORY_API C_GeoStylesList {
 public:
     C_GeoStylesList() = default;
+    // Defined in the library, which programs built against 0.1.0 call.
     ~C_GeoStylesList();
 
-    // The list owns its styles through raw pointers: copying would delete
-    // them twice.
+    // Not copied: the pointers the queries hand out belong to one list.
     C_GeoStylesList(const C_GeoStylesList&) = delete;
     C_GeoStylesList& operator=(const C_GeoStylesList&) = delete;
 
@@ -60,6 +61,10 @@ public:
     void clear();
 
 private:
+    // `owned` holds the styles in load order; `styles` is the drawing order,
+    // pointing into it. A style never moves once made, so reordering and
+    // appending leave every pointer valid.
+    std::vector<std::unique_ptr<const C_GeoStyle>> owned;
     std::vector<const C_GeoStyle*> styles;
     glm::vec4 backgroundColor{0.0f};
 };

@@ -19,14 +19,10 @@
 #include "styles/geostyles_lib.h"
 #include "styles/style_files.h"
 #include "support/payload_writer.h"
+#include "support/short_names.h"
 
 namespace quorvan {
 namespace {
-
-using namespace meshory_test;
-using namespace blob_geometry;
-using glm::vec2;
-using glm::vec3;
 
 constexpr int kThreads = 4;
 

@@ -1,13 +1,9 @@
 #include "grid/grid.h"
 #include "model/builder_fixture.h"
+#include "support/short_names.h"
 
 namespace quorvan {
 namespace {
-
-using namespace meshory_test;
-using namespace blob_geometry;
-using glm::vec2;
-using glm::vec3;
 
 const vec2 kC{0, 0}, kP1{1, 0}, kP2{0, 1}, kP3{-1, -1};  // counter-clockwise ring around kC
 const Bytes kStrip4 = plainStream({{0, 0}, {1, 0}, {0, 1}, {1, 1}});

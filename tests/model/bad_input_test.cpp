@@ -1,13 +1,9 @@
 #include "model/builder_fixture.h"
 #include "model/builders/outlines.h"
+#include "support/short_names.h"
 
 namespace quorvan {
 namespace {
-
-using namespace meshory_test;
-using namespace blob_geometry;
-using glm::vec2;
-using glm::vec3;
 
 const std::vector<vec2> kSquare{{0, 0}, {1, 0}, {0, 1}, {1, 1}};
 

@@ -1,14 +1,10 @@
 #include <glm/geometric.hpp>
 
 #include "model/builder_fixture.h"
+#include "support/short_names.h"
 
 namespace quorvan {
 namespace {
-
-using namespace meshory_test;
-using namespace blob_geometry;
-using glm::vec2;
-using glm::vec3;
 
 const vec2 kC{0, 0}, kP1{1, 0}, kP2{0, 1}, kP3{-1, -1};  // counter-clockwise ring around kC
 const std::vector<vec2> kSquare{{0, 0}, {1, 0}, {0, 1}, {1, 1}};  // strip order; ring 0 1 3 2

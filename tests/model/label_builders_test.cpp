@@ -3,14 +3,10 @@
 #include "model/builder_fixture.h"
 #include "model/builders/labels.h"
 #include "model/decode/payload.h"
+#include "support/short_names.h"
 
 namespace quorvan {
 namespace {
-
-using namespace meshory_test;
-using namespace blob_geometry;
-using glm::vec2;
-using glm::vec3;
 
 SegmentSpec segment(uint8_t kind, int32_t styleId, std::string text, std::vector<vec2> points = {},
                     uint16_t variant = 0, uint8_t category = 0) {

@@ -1,12 +1,8 @@
 #include "model/builder_fixture.h"
+#include "support/short_names.h"
 
 namespace quorvan {
 namespace {
-
-using namespace meshory_test;
-using namespace blob_geometry;
-using glm::vec2;
-using glm::vec3;
 
 TEST(LineBuilders, LinesAppendPairsInBlobOrderAndDropADanglingPoint) {
     C_Meshory maker;

@@ -1,14 +1,10 @@
 #include <algorithm>
 
 #include "model/builder_fixture.h"
+#include "support/short_names.h"
 
 namespace quorvan {
 namespace {
-
-using namespace meshory_test;
-using namespace blob_geometry;
-using glm::vec2;
-using glm::vec3;
 
 // Every order of a mix of line and area blobs keeps the layouts whole: line
 // pairs, whole triangles once a list, finite vertices, and the same outline
