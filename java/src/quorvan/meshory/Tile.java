@@ -28,16 +28,16 @@ public final class Tile implements AutoCloseable {
     public static final int NORMALS = Meshory.TILE_NORMALS;
 
     /** One layer's geometry: vertex ranges of the block, and its models' entries. */
-    public record Bucket(int layerId, int trianglesFirst, int triangleVertices, int linesFirst, int lineVertices,
-            int pointsFirst, int pointVertices, int modelsFirst, int modelCount) {}
+    public record Bucket(int layerId, int trianglesFirst, int triangleVertices, int linesFirst,
+        int lineVertices, int pointsFirst, int pointVertices, int modelsFirst, int modelCount) {}
 
     /**
      * One model: what it is, the request that made it, and its vertex ranges inside its bucket's.
      * The label position is relative to the request's origin, as the geometry is.
      */
-    public record TileModel(long id, int cellIndex, int layerId, float height, int request, int bucket,
-            int trianglesFirst, int triangleVertices, int linesFirst, int lineVertices, int pointsFirst,
-            int pointVertices, float labelX, float labelY, float labelZ) {}
+    public record TileModel(long id, int cellIndex, int layerId, float height, int request,
+        int bucket, int trianglesFirst, int triangleVertices, int linesFirst, int lineVertices,
+        int pointsFirst, int pointVertices, float labelX, float labelY, float labelZ) {}
 
     private final NativeObject object;
     private final int[] layout;
@@ -53,34 +53,25 @@ public final class Tile implements AutoCloseable {
     }
 
     /** The flags it was built with. */
-    public int flags() {
-        return head(6);
-    }
+    public int flags() { return head(6); }
 
     /** Vertices of the block. */
-    public int vertexCount() {
-        return head(5);
-    }
+    public int vertexCount() { return head(5); }
 
     /** Floats {@link #write} puts: three per vertex. */
-    public int floatCount() {
-        return 3 * vertexCount();
-    }
+    public int floatCount() { return 3 * vertexCount(); }
 
     /** The first vertex of the line section. */
-    public int linesFirst() {
-        return head(2);
-    }
+    public int linesFirst() { return head(2); }
 
     /** The first vertex of the point section. */
-    public int pointsFirst() {
-        return head(3);
-    }
+    public int pointsFirst() { return head(3); }
 
-    /** The first normal: triangle vertex {@code v} has its normal at vertex {@code normalsFirst() + v}. */
-    public int normalsFirst() {
-        return head(4);
-    }
+    /**
+     * The first normal: triangle vertex {@code v} has its normal at vertex {@code normalsFirst() +
+     * v}.
+     */
+    public int normalsFirst() { return head(4); }
 
     /** The buckets, in the order the tile met their layers. */
     public List<Bucket> buckets() {
@@ -89,8 +80,8 @@ public final class Tile implements AutoCloseable {
             @Override
             public Bucket get(int i) {
                 int at = at(i, count, Meshory.TILE_HEAD, Meshory.TILE_BUCKET);
-                return new Bucket(layout[at], layout[at + 1], layout[at + 2], layout[at + 3], layout[at + 4],
-                        layout[at + 5], layout[at + 6], layout[at + 7], layout[at + 8]);
+                return new Bucket(layout[at], layout[at + 1], layout[at + 2], layout[at + 3],
+                    layout[at + 4], layout[at + 5], layout[at + 6], layout[at + 7], layout[at + 8]);
             }
 
             @Override
@@ -109,10 +100,11 @@ public final class Tile implements AutoCloseable {
             public TileModel get(int i) {
                 int at = at(i, count, first, Meshory.TILE_MODEL);
                 long id = (layout[at] & 0xFFFFFFFFL) | ((long) layout[at + 1] << 32);
-                return new TileModel(id, layout[at + 2], layout[at + 3], Float.intBitsToFloat(layout[at + 4]),
-                        layout[at + 5], layout[at + 6], layout[at + 7], layout[at + 8], layout[at + 9],
-                        layout[at + 10], layout[at + 11], layout[at + 12], Float.intBitsToFloat(layout[at + 13]),
-                        Float.intBitsToFloat(layout[at + 14]), Float.intBitsToFloat(layout[at + 15]));
+                return new TileModel(id, layout[at + 2], layout[at + 3],
+                    Float.intBitsToFloat(layout[at + 4]), layout[at + 5], layout[at + 6],
+                    layout[at + 7], layout[at + 8], layout[at + 9], layout[at + 10],
+                    layout[at + 11], layout[at + 12], Float.intBitsToFloat(layout[at + 13]),
+                    Float.intBitsToFloat(layout[at + 14]), Float.intBitsToFloat(layout[at + 15]));
             }
 
             @Override
