@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     C_Meshory maker;
     C_Tile tile;
-    if (!maker.makeTile(records, recordCount, requests, flags, tile).ok) return 0;
+    if (!maker.buildTile(records, recordCount, requests, flags, tile).ok) return 0;
     // Every range lies inside the block, and every model inside its bucket.
     const size_t vertices = tile.vertexCount();
     for (const S_TileModel& m : tile.models()) {

@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -113,18 +112,21 @@ JNIEXPORT jlong JNICALL Java_cpp_geometry_Meshory_tileFrom(JNIEnv* env, jclass, 
         if (!readRequests(env, requests, origins, table)) return 0;
         auto* maker = fromHandle<quorvan::C_Meshory>(makerHandle);
         if (!maker) return 0;
-        auto tile = std::make_unique<quorvan::C_Tile>();
         const std::span<const uint8_t> bytes(base + position, static_cast<size_t>(size));
-        const quorvan::S_TileBuild build =
-            maker->makeTile(bytes, recordCount, table, static_cast<uint32_t>(flags), *tile);
-        if (!build.ok) {
+        quorvan::S_TileBuild build;
+        const quorvan::C_Tile* tile =
+            maker->makeTile(bytes, recordCount, table, static_cast<uint32_t>(flags), &build);
+        if (!tile) {
             refuse(env, build.error);
             return 0;
         }
         // The host must be able to make a buffer for the whole block.
         jsize floats = 0;
-        if (!quorvan::jni::javaLength(env, tile->floatCount(), floats)) return 0;
-        return toHandle(tile.release());
+        if (!quorvan::jni::javaLength(env, tile->floatCount(), floats)) {
+            maker->releaseTile(tile);
+            return 0;
+        }
+        return toHandle(tile);
     });
 }
 
@@ -167,8 +169,15 @@ JNIEXPORT jstring JNICALL Java_cpp_geometry_Meshory_tileLabel(JNIEnv* env, jclas
     });
 }
 
-JNIEXPORT void JNICALL Java_cpp_geometry_Meshory_disposeTile(JNIEnv* env, jclass, jlong tile) {
-    guardedVoid(env, [&] { delete fromHandle<quorvan::C_Tile>(tile); });
+JNIEXPORT void JNICALL Java_cpp_geometry_Meshory_disposeTile(JNIEnv* env, jclass, jlong makerHandle,
+                                                             jlong tileHandle) {
+    guardedVoid(env, [&] {
+        auto* maker = fromHandle<quorvan::C_Meshory>(makerHandle);
+        const auto* tile = fromHandle<const quorvan::C_Tile>(tileHandle);
+        // Only a tile the maker still holds: a second dispose does nothing
+        // while the handle names no other tile.
+        if (maker && tile && maker->getTiles().count(tile) != 0) maker->releaseTile(tile);
+    });
 }
 
 }  // extern "C"

@@ -26,8 +26,9 @@ const ViewportPolygon& regionEmpty() {
 C_Meshory::C_Meshory() : pool(std::make_unique<builders::ModelPool>()) {}
 
 C_Meshory::~C_Meshory() {
-    // Nothing is worth keeping now: the models go, then the pool with its storage.
+    // Nothing is worth keeping now: the models and tiles go, then the pool with its storage.
     for (const S_Model* model : models) delete model;
+    for (const C_Tile* tile : tiles) delete tile;
 }
 
 GeometryBuilder C_Meshory::builderFor(int32_t type) {
@@ -125,9 +126,9 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
     return makeModel(blobs, origin, LoadFilter(), viewport);
 }
 
-S_TileBuild C_Meshory::makeTile(std::span<const uint8_t> records, int64_t recordCount,
-                                std::span<const S_TileRequest> requests, uint32_t flags,
-                                C_Tile& tile) {
+S_TileBuild C_Meshory::buildTile(std::span<const uint8_t> records, int64_t recordCount,
+                                 std::span<const S_TileRequest> requests, uint32_t flags,
+                                 C_Tile& tile) {
     S_TileBuild result;
     // Everything is checked before anything is built, so that a refusal
     // leaves the tile as it was.
@@ -194,6 +195,38 @@ S_TileBuild C_Meshory::makeTile(std::span<const uint8_t> records, int64_t record
     return result;
 }
 
+const C_Tile* C_Meshory::makeTile(std::span<const uint8_t> records, int64_t recordCount,
+                                  std::span<const S_TileRequest> requests, uint32_t flags,
+                                  S_TileBuild* result) {
+    // A new object every time, in kept storage: a released tile's address is
+    // never handed out again from here.
+    auto tile = std::make_unique<C_Tile>();
+    if (spareTile) {
+        *tile = std::move(*spareTile);
+        spareTile.reset();
+    }
+    const S_TileBuild build = buildTile(records, recordCount, requests, flags, *tile);
+    if (result) *result = build;
+    if (!build.ok) {
+        releaseTile(tile.release(), false);
+        return nullptr;
+    }
+    tiles.insert(tile.get());
+    return tile.release();
+}
+
+void C_Meshory::releaseTile(const C_Tile* tile) { releaseTile(tile, true); }
+
+void C_Meshory::releaseTile(const C_Tile* tile, bool filed) {
+    if (!tile) return;
+    if (filed) tiles.erase(tile);
+    std::unique_ptr<C_Tile> owned(const_cast<C_Tile*>(tile));
+    const size_t bytes = owned->storageBytes();
+    if (bytes > pool->budget() || (spareTile && spareTile->storageBytes() >= bytes)) return;
+    owned->clear();
+    spareTile = std::make_unique<C_Tile>(std::move(*owned));
+}
+
 void C_Meshory::addModelToGroup(S_Model* model) {
     layers[model->layerId].insert(model);
 }
@@ -220,6 +253,7 @@ void C_Meshory::releaseModels() {
 
 void C_Meshory::setStorageBudget(size_t bytes) {
     pool->setBudget(bytes);
+    if (spareTile && spareTile->storageBytes() > bytes) spareTile.reset();
 }
 
 size_t C_Meshory::storageBudget() const {
@@ -227,7 +261,7 @@ size_t C_Meshory::storageBudget() const {
 }
 
 size_t C_Meshory::keptStorageBytes() const {
-    return pool->keptBytes();
+    return pool->keptBytes() + (spareTile ? spareTile->storageBytes() : 0);
 }
 
 const C_Meshory::ModelSet& C_Meshory::getModelLayer(const int32_t& layerId) const {

@@ -63,6 +63,16 @@ void C_Tile::clear() {
     linesFirst_ = pointsFirst_ = normalsFirst_ = normalCount_ = 0;
 }
 
+size_t C_Tile::storageBytes() const {
+    size_t bytes = buckets_.capacity() * sizeof(S_TileBucket) + models_.capacity() * sizeof(S_TileModel);
+    for (const Store& s : stores_) {
+        bytes += (s.triangles.capacity() + s.lines.capacity() + s.points.capacity() + s.normals.capacity()) *
+                     sizeof(glm::vec3) +
+                 s.models.capacity() * sizeof(S_TileModel);
+    }
+    return bytes;
+}
+
 void C_Tile::begin(uint32_t flags) {
     clear();
     flags_ = flags;

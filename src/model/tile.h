@@ -115,6 +115,8 @@ public:
 
     // Empty, as a new tile; its storage is kept for the next build.
     void clear();
+    // Bytes of storage the tile holds, whatever it holds now.
+    size_t storageBytes() const;
 
 private:
     friend class C_Meshory;

@@ -85,7 +85,7 @@ TEST(Tile, EachModelMatchesItsRequestBuiltAlone) {
     for (const uint32_t flags : {0u, tile_flags::SKIP_ZERO_AREA}) {
         C_Meshory maker;
         C_Tile tile;
-        ASSERT_TRUE(maker.makeTile(block, sample.records.size(), sample.requests, flags, tile).ok);
+        ASSERT_TRUE(maker.buildTile(block, sample.records.size(), sample.requests, flags, tile).ok);
         EXPECT_TRUE(maker.getModels().empty());  // nothing filed in the maker
         const std::vector<float> all = floatsOf(tile);
         floats.push_back(all.size());
@@ -128,7 +128,7 @@ TEST(Tile, BucketLayout) {
     C_Meshory maker;
     C_Tile tile;
     const uint32_t flags = tile_flags::NORMALS;
-    ASSERT_TRUE(maker.makeTile(block, sample.records.size(), sample.requests, flags, tile).ok);
+    ASSERT_TRUE(maker.buildTile(block, sample.records.size(), sample.requests, flags, tile).ok);
 
     std::vector<int32_t> layers;
     for (const S_TileBucket& b : tile.buckets()) layers.push_back(b.layerId);
@@ -184,11 +184,11 @@ TEST(Tile, RefusesAndKeepsTheTile) {
     const Bytes block = sample.block();
     C_Meshory maker;
     C_Tile tile;
-    ASSERT_TRUE(maker.makeTile(block, sample.records.size(), sample.requests, 0, tile).ok);
+    ASSERT_TRUE(maker.buildTile(block, sample.records.size(), sample.requests, 0, tile).ok);
     const size_t floats = tile.floatCount();
     const auto refused = [&](std::span<const uint8_t> bytes, int64_t count,
                              std::vector<S_TileRequest> requests, uint32_t flags, const char* says) {
-        const S_TileBuild build = maker.makeTile(bytes, count, requests, flags, tile);
+        const S_TileBuild build = maker.buildTile(bytes, count, requests, flags, tile);
         EXPECT_FALSE(build.ok);
         EXPECT_NE(build.error.find(says), std::string::npos) << build.error;
         EXPECT_EQ(tile.floatCount(), floats);
@@ -202,9 +202,34 @@ TEST(Tile, RefusesAndKeepsTheTile) {
     refused(block, n, {{0, 1, 0, 0}, {0xFFFFFFFFu, 2, 0, 0}}, 0, "request 1");
 
     // Nothing to build is a tile with nothing in it.
-    ASSERT_TRUE(maker.makeTile({}, 0, {}, 0, tile).ok);
+    ASSERT_TRUE(maker.buildTile({}, 0, {}, 0, tile).ok);
     EXPECT_EQ(tile.floatCount(), 0u);
     EXPECT_TRUE(tile.buckets().empty());
+}
+
+// A tile the maker owns is built in the storage of the one released before
+// it, within the storage budget, and ends with the maker.
+TEST(Tile, MakerOwnedTilesReuseStorage) {
+    const Sample sample;
+    const Bytes block = sample.block();
+    const auto n = static_cast<int64_t>(sample.records.size());
+    C_Meshory maker;
+    const C_Tile* first = maker.makeTile(block, n, sample.requests, 0);
+    ASSERT_NE(first, nullptr);
+    const std::vector<float> floats = floatsOf(*first);
+    const size_t keptBefore = maker.keptStorageBytes();
+    maker.releaseTile(first);
+    EXPECT_GT(maker.keptStorageBytes(), keptBefore);
+    const C_Tile* second = maker.makeTile(block, n, sample.requests, 0);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(floatsOf(*second), floats);
+    EXPECT_EQ(maker.getTiles().size(), 1u);
+    S_TileBuild refused;
+    EXPECT_EQ(maker.makeTile(block, n + 1, sample.requests, 0, &refused), nullptr);
+    EXPECT_FALSE(refused.ok);
+    maker.setStorageBudget(0);
+    EXPECT_EQ(maker.keptStorageBytes(), 0u);
+    // `second` goes with the maker.
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ int main() {
     record.insert(record.end(), payload.begin(), payload.end());
     const S_TileRequest request{0, 1, 1.0, 0.0};
     C_Tile tile;
-    if (!maker.makeTile(record, 1, {&request, 1}, 0, tile).ok || tile.floatCount() != 3)
+    if (!maker.buildTile(record, 1, {&request, 1}, 0, tile).ok || tile.floatCount() != 3)
         return fail("tile");
 
     // The styles headers take pugixml nodes: the package must bring pugixml.

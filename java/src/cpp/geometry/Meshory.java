@@ -159,9 +159,9 @@ public final class Meshory {
      * not move): request {@code r} is records {@code requests[2r]} to {@code requests[2r] +
      * requests[2r + 1] - 1} with origin ({@code origins[2r]}, {@code origins[2r + 1]}), built as
      * {@link #makeModel} builds those blobs. The records are read during the call only, and no
-     * blob is made. The tile belongs to the caller (the maker's storage serves the build only):
-     * read it with {@link #tileLayout}, {@link #tileInto} and {@link #tileLabel}, and end it with
-     * {@link #disposeTile}, exactly once.
+     * blob is made. The maker owns the tile, as it owns its models, and builds it in the storage
+     * of a tile released before: read it with {@link #tileLayout}, {@link #tileInto} and {@link
+     * #tileLabel}, and end it with {@link #disposeTile} or with the maker, exactly once.
      *
      * @param flags {@link #SKIP_ZERO_AREA}, {@link #TILE_NORMALS}, or both
      * @return the tile's handle
@@ -213,8 +213,8 @@ public final class Meshory {
     /** The label of model {@code model} of the tile; bytes that are not UTF-8 come back as U+FFFD. */
     public static native String tileLabel(long tile, int model);
 
-    /** Frees a tile; 0 does nothing. */
-    public static native void disposeTile(long tile);
+    /** Releases a tile of the maker, keeping its storage for the next tile; 0 does nothing. */
+    public static native void disposeTile(long maker, long tile);
 
     // The buffer checks of java.nio happen here, where they cost nothing: a call back from native
     // code into Java costs more than a small getter. The natives still check position and room

@@ -77,8 +77,9 @@ public final class ModelMaker implements AutoCloseable {
      * those records. The records are read in place during the call; no blob is made. Requests may
      * name any records, again or in any order. A request that builds nothing makes no model.
      *
-     * <p>The tile is its caller's to close and outlives the maker; building it is serialised with
-     * the maker's other calls.
+     * <p>The maker owns the tile, as it owns its models: closing the maker frees it too, and a
+     * closed tile's storage serves the next one, so a warm maker asks the system for no memory.
+     * Building is serialised with the maker's other calls.
      *
      * @param flags {@link Tile#SKIP_ZERO_AREA}, {@link Tile#NORMALS}, both, or 0
      * @throws IllegalArgumentException if the buffer is not direct, the arrays are odd or differ in
@@ -93,7 +94,7 @@ public final class ModelMaker implements AutoCloseable {
             synchronized (object) {
                 tile = Meshory.makeTile(maker, records, recordCount, requests, origins, flags);
             }
-            return new Tile(tile);
+            return new Tile(this, tile);
         } finally {
             object.release();
         }

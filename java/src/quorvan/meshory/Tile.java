@@ -4,6 +4,7 @@ import cpp.geometry.Meshory;
 import java.nio.FloatBuffer;
 import java.util.AbstractList;
 import java.util.List;
+import java.util.function.LongFunction;
 
 /**
  * Every model request of a map tile, built in one call by {@link ModelMaker#makeTile} and laid
@@ -16,10 +17,11 @@ import java.util.List;
  * one call; each model's vertices are a range inside its bucket's, so a host picks or hides a
  * model without rebuilding. Ranges count vertices from the start of the block.
  *
- * <p>A tile is built once and never changes: its queries and writes may run on any threads at
- * once. It belongs to nobody but its owner and outlives the maker that built it. Use after
- * {@link #close} throws {@link IllegalStateException}; a tile never closed is freed by a
- * {@link java.lang.ref.Cleaner}, with a warning.
+ * <p>The maker owns its tiles, as it owns its models: closing the maker frees them too, and a
+ * closed tile's storage serves the maker's next tile. A tile is built once and never changes: its
+ * queries and writes may run on any threads at once, beside its maker's calls. Use after {@link
+ * #close}, or after its maker is closed, throws {@link IllegalStateException}; a tile never closed
+ * is freed by a {@link java.lang.ref.Cleaner}, with a warning.
  */
 public final class Tile implements AutoCloseable {
     /** Leave out zero-area triangles (the joins of strips, the closing triangles of fans). */
@@ -39,11 +41,28 @@ public final class Tile implements AutoCloseable {
         int bucket, int trianglesFirst, int triangleVertices, int linesFirst, int lineVertices,
         int pointsFirst, int pointVertices, float labelX, float labelY, float labelZ) {}
 
+    // Keeps the maker reachable, hence unfreed by the Cleaner, while its tile is.
+    private final ModelMaker maker;
     private final NativeObject object;
     private final int[] layout;
 
-    Tile(long handle) {
-        object = new NativeObject(this, "tile", handle, Meshory::disposeTile);
+    Tile(ModelMaker maker, long handle) {
+        this.maker = maker;
+        NativeObject owner = maker.object;
+        object = new NativeObject(this, "tile", handle, owner, tile -> {
+            // A closed maker has freed its tiles already (or will, once its last call returns).
+            long makerHandle = owner.tryAcquire();
+            if (makerHandle == 0) {
+                return;
+            }
+            try {
+                synchronized (owner) {
+                    Meshory.disposeTile(makerHandle, tile);
+                }
+            } finally {
+                owner.release();
+            }
+        });
         try {
             layout = Meshory.tileLayout(handle);
         } catch (RuntimeException | Error e) {
@@ -117,12 +136,7 @@ public final class Tile implements AutoCloseable {
     /** The label of model {@code i}; bytes that are not UTF-8 come back as U+FFFD. */
     public String label(int i) {
         at(i, head(1), 0, 0);
-        long tile = object.acquire();
-        try {
-            return Meshory.tileLabel(tile, i);
-        } finally {
-            object.release();
-        }
+        return use(tile -> Meshory.tileLabel(tile, i));
     }
 
     /**
@@ -135,12 +149,7 @@ public final class Tile implements AutoCloseable {
      * @throws java.nio.BufferOverflowException if it has too little room; nothing is put then
      */
     public int write(FloatBuffer out) {
-        long tile = object.acquire();
-        try {
-            return Meshory.tileInto(tile, out);
-        } finally {
-            object.release();
-        }
+        return use(tile -> Meshory.tileInto(tile, out));
     }
 
     /** Frees the tile; a second call does nothing. */
@@ -149,8 +158,25 @@ public final class Tile implements AutoCloseable {
         object.close();
     }
 
+    // The tile and its maker held open around one native call; the maker's lock is not needed,
+    // as nothing the maker does touches a live tile.
+    private <R> R use(LongFunction<R> call) {
+        long tile = object.acquire();
+        try {
+            maker.object.acquire();
+            try {
+                return call.apply(tile);
+            } finally {
+                maker.object.release();
+            }
+        } finally {
+            object.release();
+        }
+    }
+
     private int head(int field) {
         object.checkOpen();
+        maker.object.checkOpen();
         return layout[field];
     }
 
@@ -160,6 +186,7 @@ public final class Tile implements AutoCloseable {
             throw new IndexOutOfBoundsException("entry " + i + " of " + count);
         }
         object.checkOpen();
+        maker.object.checkOpen();
         return first + i * size;
     }
 }

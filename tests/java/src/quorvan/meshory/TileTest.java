@@ -160,7 +160,6 @@ class TileTest {
             assertThrows(NullPointerException.class, () -> maker.makeTile(s.records(), n, null, o, 0));
 
             Tile tile = maker.makeTile(s.records(), n, new int[] {0, 3, 0, 3}, new double[4], 0);
-            maker.close();  // a tile outlives its maker
             FloatBuffer small = floats(tile.floatCount() - 1);
             assertThrows(BufferOverflowException.class, () -> tile.write(small));
             assertEquals(0, small.position());
@@ -176,6 +175,12 @@ class TileTest {
             tile.close();
             assertThrows(IllegalStateException.class, tile::floatCount);
             assertThrows(IllegalStateException.class, () -> tile.write(floats(1)));
+            // The maker's tiles end with it.
+            Tile kept = maker.makeTile(s.records(), n, new int[] {0, 3}, new double[2], 0);
+            maker.close();
+            assertThrows(IllegalStateException.class, kept::floatCount);
+            assertThrows(IllegalStateException.class, () -> kept.label(0));
+            kept.close();
             assertThrows(IllegalStateException.class, () -> maker.makeTile(s.records(), n, q, o, 0));
         }
     }
