@@ -3,12 +3,15 @@
 #include "jni/quorvan__native_Camera__.h"
 
 #include <cmath>
+#include <cstring>
+#include <glm/gtc/type_ptr.hpp>
 #include <glm/vec2.hpp>
 #include <limits>
 #include <vector>
 
 #include "camera/glcamera.h"
 #include "jni/conversions.h"
+#include "jni/direct_buffers.h"
 #include "jni/jni_guard.h"
 #include "quorvan__native_Camera_.h"
 
@@ -114,6 +117,42 @@ JNIEXPORT jfloatArray JNICALL Java_quorvan__1native_Camera_00024_getEye(JNIEnv* 
                                                                         jlong handle) {
     return quorvan::queryCamera(env, handle, [&](const C_GLCamera& camera) {
         return quorvan::vec3ToArray(env, camera.getEye());
+    });
+}
+
+JNIEXPORT jint JNICALL Java_quorvan__1native_Camera_00024_matrixInto(JNIEnv* env, jobject,
+                                                                     jlong handle, jint which,
+                                                                     jobject target, jint position,
+                                                                     jint room) {
+    return guarded(env, jint{0}, [&]() -> jint {
+        const C_GLCamera* camera = quorvan::jni::fromHandle<C_GLCamera>(handle);
+        if (!camera) {
+            quorvan::jni::throwJava(env, "java/lang/IllegalArgumentException", "camera handle 0");
+            return 0;
+        }
+        const glm::mat4* matrix = which == 0   ? &camera->getProjectionMatrix()
+                                  : which == 1 ? &camera->getViewMatrix()
+                                  : which == 2 ? &camera->getScaleMatrix()
+                                               : nullptr;
+        if (!matrix) {
+            quorvan::jni::throwJava(env, "java/lang/IllegalArgumentException",
+                                    "meshory: unknown camera matrix");
+            return 0;
+        }
+        uint8_t* base = nullptr;
+        if (!quorvan::jni::directRange(env, target, position, room, "target buffer", base))
+            return 0;
+        constexpr jint kFloats = 16;
+        if (room < kFloats) {
+            quorvan::jni::throwBare(env, "java/nio/BufferOverflowException");
+            return 0;
+        }
+        // glm keeps a mat4 as its four columns one after another: the
+        // column-major order OpenGL takes. Through bytes, as a float view of a
+        // ByteBuffer may start at any byte.
+        std::memcpy(base + sizeof(float) * static_cast<size_t>(position), glm::value_ptr(*matrix),
+                    sizeof(float) * kFloats);
+        return kFloats;
     });
 }
 

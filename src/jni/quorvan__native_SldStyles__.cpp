@@ -5,8 +5,10 @@
 #include "quorvan__native_SldStyles_.h"
 
 #include <memory>
+#include <span>
 #include <vector>
 
+#include "jni/conversions.h"
 #include "jni/glue.h"
 #include "jni/jni_guard.h"
 #include "styles/geostyles_lib.h"
@@ -25,6 +27,24 @@ jintArray layerIds(JNIEnv* env, const std::vector<const C_GeoStyle*>& styles) {
     ids.reserve(styles.size());
     for (const C_GeoStyle* style : styles) ids.push_back(style->getGeometryLayerId());
     return toJavaArray(env, ids);
+}
+
+// The layouts of the style arrays, as quorvan._native.SldStyles$ documents them.
+constexpr jsize kStyleInts = 8;
+constexpr jsize kStyleFloats = 12;
+
+// Caller arrays too short for the style's values are refused before anything
+// is written: the host's arrays are never written past their end.
+bool fits(JNIEnv* env, jarray array, jsize length, const char* what) {
+    if (!array) {
+        quorvan::jni::throwJava(env, "java/lang/NullPointerException", what);
+        return false;
+    }
+    if (env->GetArrayLength(array) < length) {
+        quorvan::jni::throwJava(env, "java/lang/IllegalArgumentException", what);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -74,6 +94,65 @@ JNIEXPORT jintArray JNICALL Java_quorvan__1native_SldStyles_00024_allLayers(JNIE
     return guarded(env, jintArray{nullptr}, [&] {
         const C_GeoStylesList* list = fromHandle<C_GeoStylesList>(handle);
         return layerIds(env, list ? list->getAllStyles() : std::vector<const C_GeoStyle*>());
+    });
+}
+
+JNIEXPORT jstring JNICALL Java_quorvan__1native_SldStyles_00024_style(JNIEnv* env, jobject,
+                                                                      jlong handle, jint layerId,
+                                                                      jintArray ints,
+                                                                      jfloatArray floats) {
+    return guarded(env, jstring{nullptr}, [&]() -> jstring {
+        if (!fits(env, ints, kStyleInts, "meshory: style ints need 8 elements") ||
+            !fits(env, floats, kStyleFloats, "meshory: style floats need 12 elements"))
+            return nullptr;
+        const C_GeoStylesList* list = fromHandle<C_GeoStylesList>(handle);
+        if (!list) return nullptr;
+        // The first in drawing order: the one a host that draws by layer id meets first.
+        const C_GeoStyle* style = nullptr;
+        for (const C_GeoStyle* s : list->getAllStyles()) {
+            if (s->getGeometryLayerId() == layerId) {
+                style = s;
+                break;
+            }
+        }
+        if (!style) return nullptr;
+        const jint intValues[kStyleInts] = {style->getZOrder(),
+                                            style->isView3d() ? 1 : 0,
+                                            style->getMinScaleDenominator(),
+                                            style->getMaxScaleDenominator(),
+                                            style->getMinLabelScaleDenominator(),
+                                            style->getMaxLabelScaleDenominator(),
+                                            style->getFontSize(),
+                                            style->getInnerId()};
+        const glm::vec4& fill = style->getFillColor();
+        const glm::vec4& stroke = style->getStrokeColor();
+        const jfloat floatValues[kStyleFloats] = {fill.r,
+                                                  fill.g,
+                                                  fill.b,
+                                                  fill.a,
+                                                  stroke.r,
+                                                  stroke.g,
+                                                  stroke.b,
+                                                  stroke.a,
+                                                  style->getStrokeWidth(),
+                                                  style->getStrokeDasharray(),
+                                                  style->getFillWidth(),
+                                                  style->getGraphicSize()};
+        env->SetIntArrayRegion(ints, 0, kStyleInts, intValues);
+        env->SetFloatArrayRegion(floats, 0, kStyleFloats, floatValues);
+        return quorvan::jni::newJavaString(env, style->getName());
+    });
+}
+
+JNIEXPORT jfloatArray JNICALL Java_quorvan__1native_SldStyles_00024_backgroundColor(JNIEnv* env,
+                                                                                    jobject,
+                                                                                    jlong handle) {
+    return guarded(env, jfloatArray{nullptr}, [&] {
+        const C_GeoStylesList* list = fromHandle<C_GeoStylesList>(handle);
+        if (!list) return quorvan::jni::newFloatArray(env, std::span<const float>());
+        const glm::vec4& c = list->getBackgroundColor();
+        const float values[4] = {c.r, c.g, c.b, c.a};
+        return quorvan::jni::newFloatArray(env, values);
     });
 }
 

@@ -1,7 +1,9 @@
 #include "model/tile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <glm/geometric.hpp>
 #include <limits>
 #include <stdexcept>
 
@@ -25,7 +27,8 @@ void appendTriangles(std::vector<glm::vec3>& out, const S_Model& model, uint32_t
     out.resize(before + written / 3);
 }
 
-void appendNormals(std::vector<glm::vec3>& out, std::span<const glm::vec3> triangles, bool skipped) {
+void appendNormals(std::vector<glm::vec3>& out, std::span<const glm::vec3> triangles,
+                   bool skipped) {
     const size_t before = out.size();
     appendTriangleNormals(out, triangles);
     if (skipped) return;  // no zero-area triangle is left
@@ -39,12 +42,47 @@ void appendNormals(std::vector<glm::vec3>& out, std::span<const glm::vec3> trian
 uint32_t vertexIndex(size_t n) {
     // Ranges are 32-bit: a block that large would not fit any GL buffer a
     // host could allocate either.
-    if (n > std::numeric_limits<uint32_t>::max()) throw std::length_error("meshory: tile too large");
+    if (n > std::numeric_limits<uint32_t>::max())
+        throw std::length_error("meshory: tile too large");
     return static_cast<uint32_t>(n);
 }
 
 S_TileRange rangeAt(size_t first, size_t count) {
     return {vertexIndex(first), vertexIndex(count)};
+}
+
+// A road name's model has no label position of its own ((0, 0, 0)): the name
+// runs along its road segment lines. A host centres it halfway along the
+// longest of them (the first such on a tie), as map renderers do.
+glm::vec3 labelAnchor(const S_Model& model) {
+    const SegmentLine* longest = nullptr;
+    float longestLength = 0.0f;
+    for (const auto& [styleId, lines] : model.roadSegments) {
+        for (const SegmentLine& line : lines) {
+            float length = 0.0f;
+            for (size_t i = 1; i < line.points.size(); ++i)
+                length += glm::distance(line.points[i - 1], line.points[i]);
+            if (length > longestLength) {
+                longestLength = length;
+                longest = &line;
+            }
+        }
+    }
+    if (model.label.empty() || !longest) return model.labelPosition;
+    float left = longestLength / 2;
+    for (size_t i = 1; i < longest->points.size(); ++i) {
+        const glm::vec2 a = longest->points[i - 1];
+        const glm::vec2 b = longest->points[i];
+        const float step = glm::distance(a, b);
+        if (step < left && i + 1 < longest->points.size()) {
+            left -= step;
+            continue;
+        }
+        const glm::vec2 at = step > 0.0f ? a + (b - a) * std::min(1.0f, left / step) : a;
+        if (std::isfinite(at.x) && std::isfinite(at.y)) return glm::vec3(at, 0.0f);
+        break;
+    }
+    return model.labelPosition;
 }
 
 }  // namespace
@@ -64,9 +102,11 @@ void C_Tile::clear() {
 }
 
 size_t C_Tile::storageBytes() const {
-    size_t bytes = buckets_.capacity() * sizeof(S_TileBucket) + models_.capacity() * sizeof(S_TileModel);
+    size_t bytes =
+        buckets_.capacity() * sizeof(S_TileBucket) + models_.capacity() * sizeof(S_TileModel);
     for (const Store& s : stores_) {
-        bytes += (s.triangles.capacity() + s.lines.capacity() + s.points.capacity() + s.normals.capacity()) *
+        bytes += (s.triangles.capacity() + s.lines.capacity() + s.points.capacity() +
+                  s.normals.capacity()) *
                      sizeof(glm::vec3) +
                  s.models.capacity() * sizeof(S_TileModel);
     }
@@ -98,7 +138,7 @@ void C_Tile::add(const S_Model& model, uint32_t request) {
     m.request = request;
     m.bucket = index;
     m.label = model.label;
-    m.labelPosition = model.labelPosition;
+    m.labelPosition = labelAnchor(model);
     // Ranges inside the bucket for now; finish() moves them into the block.
     const size_t triangles = s.triangles.size();
     appendTriangles(s.triangles, model, flags_);
@@ -117,7 +157,8 @@ void C_Tile::finish() {
     size_t total = 0;
     // Each section holds every bucket's list of one kind in bucket order;
     // a model's range moves with its bucket's.
-    const auto place = [&](std::vector<glm::vec3> Store::*list, S_TileRange S_TileBucket::*bucketRange,
+    const auto place = [&](std::vector<glm::vec3> Store::*list,
+                           S_TileRange S_TileBucket::*bucketRange,
                            S_TileRange S_TileModel::*modelRange) {
         for (size_t b = 0; b < buckets_.size(); ++b) {
             const size_t n = (stores_[b].*list).size();

@@ -85,6 +85,9 @@ struct S_TileModel {
     S_TileRange lines;
     S_TileRange points;
     std::string label;  // raw bytes, as S_Model::label
+    // Where a host puts the label, relative to the origin: S_Model's
+    // labelPosition, but for a road name, whose model has none and road
+    // segment lines instead, the point halfway along its longest line.
     glm::vec3 labelPosition{0.0f, 0.0f, 0.0f};
 };
 

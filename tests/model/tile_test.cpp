@@ -42,9 +42,11 @@ struct Sample {
     Sample() {
         const std::vector<vec2> ring{{100, 100}, {104, 100}, {104, 104}, {100, 104}};
         records = {
-            {1, FLAT_TRIANGLE_STRIP, 20, plainStream({{100, 100}, {101, 100}, {100, 101}, {101, 101}})},
+            {1, FLAT_TRIANGLE_STRIP, 20,
+             plainStream({{100, 100}, {101, 100}, {100, 101}, {101, 101}})},
             {2, FLAT_TRIANGLE_STRIP, 20, plainStream({{105, 105}, {106, 105}, {105, 106}})},
-            {3, TRIANGLE_FAN, 10, withU16Prefix(80, plainStream({{102, 102}, {100, 100}, {104, 100}, {104, 104}}))},
+            {3, TRIANGLE_FAN, 10,
+             withU16Prefix(80, plainStream({{102, 102}, {100, 100}, {104, 100}, {104, 104}}))},
             {4, LINES, 10, plainStream({{100, 100}, {110, 110}})},
             {5, POINTS, 30, plainStream({{101, 102}, {103, 104}})},
             {6, TEXT_DATA, 30, labelBlock({102, 103}, {{0, "Castro"}})},
@@ -166,7 +168,8 @@ TEST(Tile, BucketLayout) {
 
     const std::vector<float> all = floatsOf(tile);
     for (uint32_t v = 0; v < tile.linesFirst(); ++v) {
-        const glm::vec3 n(all[3 * (tile.normalsFirst() + v)], all[3 * (tile.normalsFirst() + v) + 1],
+        const glm::vec3 n(all[3 * (tile.normalsFirst() + v)],
+                          all[3 * (tile.normalsFirst() + v) + 1],
                           all[3 * (tile.normalsFirst() + v) + 2]);
         EXPECT_NEAR(glm::length(n), 1.0f, 1e-5f) << "vertex " << v;
     }
@@ -175,6 +178,24 @@ TEST(Tile, BucketLayout) {
     EXPECT_EQ(tile.write(bytes.data() + 1, bytes.size() - 1), all.size());
     EXPECT_EQ(std::memcmp(bytes.data() + 1, all.data(), all.size() * sizeof(float)), 0);
     EXPECT_EQ(tile.write(bytes.data(), all.size() * sizeof(float) - 1), 0u);
+}
+
+// A road name's model has no label position: the tile places it halfway
+// along its longest road line, where a host centres the name.
+TEST(Tile, RoadNamesSitHalfwayAlongTheirLongestLine) {
+    SegmentSpec shortLine, longLine;
+    shortLine.text = longLine.text = "Market St";
+    shortLine.points = {{100, 100}, {110, 100}};
+    longLine.points = {{100, 100}, {100, 130}, {140, 130}};
+    const Bytes block =
+        recordBlock({{1, LABEL_STYLE_SEGMENTS, 50, labelSegments({{shortLine, longLine}})}});
+    const std::vector<S_TileRequest> requests{{0, 1, 100, 100}};
+    C_Meshory maker;
+    C_Tile tile;
+    ASSERT_TRUE(maker.buildTile(block, 1, requests, 0, tile).ok);
+    ASSERT_EQ(tile.models().size(), 1u);
+    EXPECT_EQ(tile.models()[0].label, "Market St");
+    EXPECT_EQ(tile.models()[0].labelPosition, glm::vec3(5, 30, 0));
 }
 
 // Bad input is refused before anything is built, naming what is wrong, and
@@ -187,7 +208,8 @@ TEST(Tile, RefusesAndKeepsTheTile) {
     ASSERT_TRUE(maker.buildTile(block, sample.records.size(), sample.requests, 0, tile).ok);
     const size_t floats = tile.floatCount();
     const auto refused = [&](std::span<const uint8_t> bytes, int64_t count,
-                             std::vector<S_TileRequest> requests, uint32_t flags, const char* says) {
+                             std::vector<S_TileRequest> requests, uint32_t flags,
+                             const char* says) {
         const S_TileBuild build = maker.buildTile(bytes, count, requests, flags, tile);
         EXPECT_FALSE(build.ok);
         EXPECT_NE(build.error.find(says), std::string::npos) << build.error;

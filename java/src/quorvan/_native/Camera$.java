@@ -1,6 +1,7 @@
 package quorvan._native;
 
 import cpp.geometry.NativeLoader;
+import java.nio.FloatBuffer;
 
 /**
  * The orbit camera as the host sees it, laid out as a Scala {@code object Camera} compiles: the
@@ -59,4 +60,30 @@ public final class Camera$ {
 
     /** The eye position. */
     public native float[] getEye(long camera);
+
+    /** {@link #matrixInto}: the projection matrix P. */
+    public static final int PROJECTION = 0;
+    /** {@link #matrixInto}: the view matrix V. */
+    public static final int VIEW = 1;
+    /** {@link #matrixInto}: the scale matrix S, from model space to world space. */
+    public static final int SCALE = 2;
+    /** Floats of one matrix. */
+    public static final int MATRIX_FLOATS = 16;
+
+    /**
+     * Writes one of the camera's matrices, the very one its queries use, as 16 floats in
+     * column-major order (as {@code glUniformMatrix4fv} takes them untransposed) into a direct
+     * float buffer at element {@code position}. {@link #project} and {@link #unproject} use P × V;
+     * {@link #getLineToPlane} uses P × V × S, so a host that draws model space with P × V × S
+     * draws where it picks.
+     *
+     * @param which {@link #PROJECTION}, {@link #VIEW} or {@link #SCALE}
+     * @param room the elements free from {@code position} on
+     * @return {@value #MATRIX_FLOATS}, the floats written (the buffer's position does not move)
+     * @throws IllegalArgumentException for handle 0, an unknown matrix or a heap buffer
+     * @throws NullPointerException if {@code target} is null
+     * @throws IndexOutOfBoundsException if position and room leave the buffer's capacity
+     * @throws java.nio.BufferOverflowException if {@code room} is below 16; nothing is written
+     */
+    public native int matrixInto(long camera, int which, FloatBuffer target, int position, int room);
 }

@@ -38,4 +38,34 @@ public final class SldStyles$ {
 
     /** Geometry layer ids of every style of the list. */
     public native int[] allLayers(long handle);
+
+    /** Ints {@link #style} writes. */
+    public static final int STYLE_INTS = 8;
+    /** Floats {@link #style} writes. */
+    public static final int STYLE_FLOATS = 12;
+
+    /**
+     * The style record that governs geometry layer {@code layerId}: the first such in drawing
+     * order. Writes its numbers into the caller's arrays and returns its name (empty when the
+     * document gives none), or returns null, writing nothing, when no style has that layer id or
+     * the handle is 0.
+     *
+     * <p>{@code ints}, {@value #STYLE_INTS} of them: z-order, 3D (1) or not (0), min and max scale
+     * denominators, min and max label scale denominators (negative: no limit; the camera heights
+     * of {@link #visibleLayerIds} are compared with them), font size, position in the document.
+     *
+     * <p>{@code floats}, {@value #STYLE_FLOATS} of them: fill r, g, b, opacity; stroke r, g, b,
+     * opacity (r, g, b in 0..1, opacity as written, 0 when the document gives none); stroke width,
+     * stroke dash array (its first number), fill width, graphic size.
+     *
+     * @throws NullPointerException if an array is null
+     * @throws IllegalArgumentException if an array is shorter than its count; nothing is written
+     */
+    public native String style(long handle, int layerId, int[] ints, float[] floats);
+
+    /**
+     * The document's background colour: r, g, b, opacity (from the root's "background-color" and
+     * "background-opacity"; (0, 0, 0, 0) when it gives none). Handle 0 gives an empty array.
+     */
+    public native float[] backgroundColor(long handle);
 }

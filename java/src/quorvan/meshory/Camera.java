@@ -1,5 +1,9 @@
 package quorvan.meshory;
 
+import java.nio.BufferOverflowException;
+import java.nio.ByteOrder;
+import java.nio.FloatBuffer;
+import java.nio.ReadOnlyBufferException;
 import java.util.function.LongFunction;
 import quorvan._native.Camera$;
 
@@ -8,6 +12,12 @@ import quorvan._native.Camera$;
  * view, close it and build another. Its queries do not change it and may run on several threads
  * at once. Invalid settings (a zero viewport, equal planes, a zero scale) are not refused; such a
  * camera answers with non-finite values.
+ *
+ * <p>A host draws with the camera's own matrices ({@link #projectionMatrix}, {@link #viewMatrix},
+ * {@link #scaleMatrix}): a vertex shader that computes {@code P * V * S * position} puts model
+ * space exactly where {@link #lineToPlane} picks it, and {@code P * V * world} where {@link
+ * #project} puts a world point. The camera's projection is orthographic, one world unit per
+ * pixel; the scale is the zoom.
  */
 public final class Camera implements AutoCloseable {
     private static final Camera$ NATIVE = Camera$.MODULE$;
@@ -49,10 +59,61 @@ public final class Camera implements AutoCloseable {
         return query(NATIVE::getEye);
     }
 
+    /** Floats of one matrix. */
+    public static final int MATRIX_FLOATS = Camera$.MATRIX_FLOATS;
+
+    /**
+     * Puts the projection matrix P into {@code out} at its position, which advances: 16 floats in
+     * column-major order, as {@code glUniformMatrix4fv} takes them untransposed.
+     *
+     * @return the floats put, 16
+     * @throws IllegalArgumentException if {@code out} is not direct in native byte order
+     * @throws ReadOnlyBufferException if it is read-only
+     * @throws BufferOverflowException if it has fewer than 16 floats of room; nothing is put then
+     */
+    public int projectionMatrix(FloatBuffer out) {
+        return matrix(Camera$.PROJECTION, out);
+    }
+
+    /** The view matrix V into {@code out}, as {@link #projectionMatrix} does. */
+    public int viewMatrix(FloatBuffer out) {
+        return matrix(Camera$.VIEW, out);
+    }
+
+    /**
+     * The scale matrix S (model space to world space) into {@code out}, as {@link
+     * #projectionMatrix} does.
+     */
+    public int scaleMatrix(FloatBuffer out) {
+        return matrix(Camera$.SCALE, out);
+    }
+
     /** Frees the camera; a second call does nothing. */
     @Override
     public void close() {
         object.close();
+    }
+
+    private int matrix(int which, FloatBuffer out) {
+        if (!out.isDirect() || out.order() != ByteOrder.nativeOrder()) {
+            throw new IllegalArgumentException(
+                    "matrix target must be a direct buffer in native byte order, as OpenGL reads it");
+        }
+        if (out.isReadOnly()) {
+            throw new ReadOnlyBufferException();
+        }
+        int position = out.position();
+        if (out.limit() - position < MATRIX_FLOATS) {
+            throw new BufferOverflowException();
+        }
+        long camera = object.acquire();
+        try {
+            int written = NATIVE.matrixInto(camera, which, out, position, out.limit() - position);
+            out.position(position + written);
+            return written;
+        } finally {
+            object.release();
+        }
     }
 
     private float[] query(LongFunction<float[]> body) {

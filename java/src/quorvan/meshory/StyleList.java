@@ -1,6 +1,7 @@
 package quorvan.meshory;
 
 import java.nio.file.Path;
+import java.util.Optional;
 import java.util.function.LongFunction;
 import quorvan._native.SldStyles$;
 
@@ -34,6 +35,56 @@ public final class StyleList implements AutoCloseable {
     /** Geometry layer ids of every style of the list. */
     public int[] layers() {
         return query(NATIVE::allLayers);
+    }
+
+    /** A colour: r, g, b in 0..1, and the opacity as the document writes it (0 when it gives none). */
+    public record Rgba(float r, float g, float b, float a) {}
+
+    /**
+     * The drawing properties of one layer, as the SLD document gives them. A scale denominator
+     * below 0 sets no limit; the others bound the camera height of {@link #visibleLayerIds} ("min"
+     * from above, "max" from below, both inclusive).
+     */
+    public record Style(String name, int layerId, int zOrder, boolean view3d, Rgba fill, Rgba stroke,
+        float strokeWidth, float strokeDasharray, float fillWidth, float graphicSize, int fontSize,
+        int minScaleDenominator, int maxScaleDenominator, int minLabelScaleDenominator,
+        int maxLabelScaleDenominator, int documentIndex) {}
+
+    /**
+     * The style of geometry layer {@code layerId} (the first in drawing order when several name
+     * it), or empty when none does.
+     */
+    public Optional<Style> style(int layerId) {
+        int[] i = new int[SldStyles$.STYLE_INTS];
+        float[] f = new float[SldStyles$.STYLE_FLOATS];
+        long list = object.acquire();
+        String name;
+        try {
+            synchronized (object) {
+                name = NATIVE.style(list, layerId, i, f);
+            }
+        } finally {
+            object.release();
+        }
+        if (name == null) {
+            return Optional.empty();
+        }
+        return Optional.of(new Style(name, layerId, i[0], i[1] != 0, new Rgba(f[0], f[1], f[2], f[3]),
+            new Rgba(f[4], f[5], f[6], f[7]), f[8], f[9], f[10], f[11], i[6], i[2], i[3], i[4], i[5], i[7]));
+    }
+
+    /** The document's background colour; its opacity is 0 when the document gives none. */
+    public Rgba background() {
+        long list = object.acquire();
+        float[] c;
+        try {
+            synchronized (object) {
+                c = NATIVE.backgroundColor(list);
+            }
+        } finally {
+            object.release();
+        }
+        return new Rgba(c[0], c[1], c[2], c[3]);
     }
 
     /** Frees the list; a second call does nothing. */

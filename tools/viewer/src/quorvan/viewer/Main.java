@@ -1,0 +1,321 @@
+package quorvan.viewer;
+
+import static org.lwjgl.opengl.GL11.GL_NO_ERROR;
+import static org.lwjgl.opengl.GL11.glFinish;
+import static org.lwjgl.opengl.GL11.glGetError;
+
+import java.awt.image.BufferedImage;
+import java.io.IOException;
+import java.io.PrintWriter;
+import java.nio.FloatBuffer;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.util.ArrayList;
+import java.util.List;
+import java.util.Locale;
+import java.util.TreeSet;
+import java.util.concurrent.CompletableFuture;
+import javax.imageio.ImageIO;
+import org.lwjgl.LWJGLException;
+import org.lwjgl.input.Mouse;
+import org.lwjgl.opengl.ContextAttribs;
+import org.lwjgl.opengl.Display;
+import org.lwjgl.opengl.DisplayMode;
+import org.lwjgl.opengl.PixelFormat;
+import quorvan.meshory.Camera;
+import quorvan.meshory.Grid;
+import quorvan.meshory.StyleList;
+import quorvan.meshory.Tile;
+
+/**
+ * meshory-viewer: a blob pack drawn with OpenGL through the library, as a JVM map application
+ * draws it. Drag to turn, wheel to zoom, click a model to pick it (its layer, id and label are
+ * shown and printed).
+ */
+public final class Main {
+    private static final String USAGE = """
+        usage: meshory-viewer [options] PACK
+          --style FILE    SLD style (default: the pack's path with .sld)
+          --size WxH      window size in pixels (default 1280x800)
+          --yaw D         degrees around the vertical axis (default 180: north up)
+          --pitch D       degrees above the ground, 35 to 90 (default 55)
+          --zoom S        pixels per map unit (default: the map fits the window)
+          --target X,Y    the ground point looked at, in map units (default: the grid's centre)
+          --workers N     threads that build tiles, one maker each (default 2)
+          --png FILE      render one frame into FILE and exit
+          --check DIR     the headless test's run: frame.png, labels.tsv, picks.tsv, a scripted orbit
+          --shaders DIR   read the *.vertex / *.fragment pairs from DIR instead of the jar
+        """;
+
+    private Main() {}
+
+    public static void main(String[] args) {
+        System.setProperty("java.awt.headless", "true");
+        Options o;
+        try {
+            o = Options.parse(args);
+        } catch (IllegalArgumentException e) {
+            System.err.println("meshory-viewer: " + e.getMessage() + "\n" + USAGE);
+            System.exit(2);
+            return;
+        }
+        try {
+            run(o);
+        } catch (Exception e) {
+            System.err.println("meshory-viewer: " + e.getMessage());
+            if (!(e instanceof IOException || e instanceof IllegalArgumentException)) {
+                e.printStackTrace();
+            }
+            System.exit(1);
+        }
+    }
+
+    private static void run(Options o) throws Exception {
+        try (MapStyle style = new MapStyle(o.style)) {
+            Display.setDisplayMode(new DisplayMode(o.width, o.height));
+            Display.setTitle("meshory-viewer: " + o.pack.getFileName());
+            Display.create(new PixelFormat(0, 24, 0, 4), new ContextAttribs(3, 3).withProfileCore(true));
+            try {
+                session(o, style);
+            } finally {
+                Display.destroy();
+            }
+        }
+    }
+
+    private static void session(Options o, MapStyle style) throws Exception {
+        Renderer renderer = new Renderer(o.width, o.height, o.shaders);
+        glCheck("setting up");
+        long start = System.nanoTime();
+        Pack pack = Pack.read(o.pack);
+        Grid.initialize(pack.cellsInRow, pack.cellsInCol, pack.x1, pack.y1, pack.x2, pack.y2);
+        OrbitView view = initialView(o, pack);
+        TileBuilder builder = new TileBuilder(pack, o.workers);
+        // The common glyphs are rasterised beside the tiles; labels with others add them later.
+        CompletableFuture<GlyphAtlas> glyphs = CompletableFuture.supplyAsync(
+            () -> new GlyphAtlas(commonCodePoints(), sizes(style)));
+        renderer.warmUp();
+        FloatBuffer matrices = OrbitView.newMatrices();
+        int models = 0;
+        for (int i = 0; i < pack.tiles.size(); ++i) {
+            TileBuilder.Result r = builder.take();
+            if (r.failure() != null) {
+                throw new IllegalArgumentException(o.pack + ": a tile failed to build: " + r.failure().getMessage(),
+                    r.failure());
+            }
+            renderer.upload(r.tile());
+            models += r.tile().models.size();
+        }
+        long built = System.nanoTime();
+        renderer.atlas(atlasFor(renderer.tiles(), style, glyphs.join()));
+        long atlased = System.nanoTime();
+        try (Camera camera = view.camera()) {
+            OrbitView.matrices(camera, matrices);
+            renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(), null);
+        }
+        glFinish();
+        double firstFrameMs = (System.nanoTime() - start) / 1e6;
+        long t2 = System.nanoTime();
+        try (Camera camera = view.camera()) {
+            OrbitView.matrices(camera, matrices);
+            renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(), null);
+        }
+        glFinish();
+        System.err.printf("second frame %.1f%n", (System.nanoTime() - t2) / 1e6);
+        System.err.printf("build+upload %.1f atlas %.1f frame %.1f%n", (built - start) / 1e6, (atlased - built) / 1e6, (System.nanoTime() - atlased) / 1e6);
+        glCheck("the first frame");
+        System.out.printf(Locale.ROOT, "first full frame %.1f ms after opening the pack: %d tiles, %d requests, %d models%n",
+            firstFrameMs, pack.tiles.size(), pack.requestCount, models);
+        if (o.png != null) {
+            writePng(renderer.pixels(), o.width, o.height, o.png);
+            System.out.println("wrote " + o.png);
+            return;
+        }
+        if (o.check != null) {
+            check(o, style, renderer, view, pack, matrices, firstFrameMs);
+            return;
+        }
+        interact(style, renderer, view, pack, matrices);
+    }
+
+    private static OrbitView initialView(Options o, Pack pack) {
+        float cx = (float) ((pack.x1 + pack.x2) / 2);
+        float cy = (float) ((pack.y1 + pack.y2) / 2);
+        float extent = (float) Math.max(Math.abs(pack.x2 - pack.x1), Math.abs(pack.y2 - pack.y1));
+        if (!(extent > 0)) {
+            extent = 2000f;
+        }
+        OrbitView view = new OrbitView(o.width, o.height, extent);
+        view.targetX = o.targetX != null ? o.targetX : cx;
+        view.targetY = o.targetY != null ? o.targetY : cy;
+        view.yaw = o.yaw;
+        view.pitch = o.pitch;
+        view.zoom = o.zoom != null ? o.zoom : 0.9f * Math.min(o.width, o.height) / extent;
+        return view;
+    }
+
+    private static TreeSet<Integer> sizes(MapStyle style) {
+        TreeSet<Integer> sizes = new TreeSet<>(style.fontSizes());
+        sizes.add(Renderer.OVERLAY_SIZE);
+        return sizes;
+    }
+
+    /** Printable ASCII and Latin-1: what most map labels of Latin script use. */
+    private static TreeSet<Integer> commonCodePoints() {
+        TreeSet<Integer> codePoints = new TreeSet<>();
+        for (int c = 0x20; c < 0x7F; ++c) {
+            codePoints.add(c);
+        }
+        for (int c = 0xA0; c < 0x100; ++c) {
+            codePoints.add(c);
+        }
+        return codePoints;
+    }
+
+    /** {@code common}, or a new atlas when some label needs a glyph or a size it lacks. */
+    private static GlyphAtlas atlasFor(List<BuiltTile> tiles, MapStyle style, GlyphAtlas common) {
+        TreeSet<Integer> codePoints = new TreeSet<>(common.codePoints());
+        TreeSet<Integer> sizes = new TreeSet<>(common.sizes());
+        boolean more = false;
+        for (BuiltTile t : tiles) {
+            for (int i = 0; i < t.labels.length; ++i) {
+                if (t.labels[i].isEmpty()) {
+                    continue;
+                }
+                for (int cp : t.labels[i].codePoints().toArray()) {
+                    more |= codePoints.add(cp);
+                }
+                StyleList.Style s = style.style(t.models.get(i).layerId());
+                more |= s != null && sizes.add(MapStyle.fontSize(s));
+            }
+        }
+        return more ? new GlyphAtlas(codePoints, sizes) : common;
+    }
+
+    /** The pick's text: layer, id and label of the model, or a note that nothing is there. */
+    static String describe(Pack pack, Picker.Pick p) {
+        if (p == null) {
+            return "nothing picked";
+        }
+        Tile.TileModel m = p.info();
+        String label = p.tile().labels[p.model()];
+        return "layer " + m.layerId() + " " + pack.layerName(m.layerId()) + ", id " + m.id()
+            + (label.isEmpty() ? "" : ", label " + label);
+    }
+
+    private static void interact(MapStyle style, Renderer renderer, OrbitView view, Pack pack, FloatBuffer matrices)
+            throws LWJGLException {
+        Mouse.create();
+        String overlay = "drag to turn, wheel to zoom, click a model to pick it";
+        boolean dragged = false;
+        while (!Display.isCloseRequested()) {
+            while (Mouse.next()) {
+                if (Mouse.getEventButton() == 0 && Mouse.getEventButtonState()) {
+                    dragged = false;
+                } else if (Mouse.isButtonDown(0) && (Mouse.getEventDX() != 0 || Mouse.getEventDY() != 0)) {
+                    dragged = true;
+                    view.turn(-0.3f * Mouse.getEventDX(), -0.3f * Mouse.getEventDY());
+                } else if (Mouse.getEventButton() == 0 && !Mouse.getEventButtonState() && !dragged) {
+                    // Mouse y counts from the bottom, the pick ray's from the top.
+                    float sx = Mouse.getEventX() + 0.5f;
+                    float sy = view.height - (Mouse.getEventY() + 0.5f);
+                    overlay = describe(pack, pick(renderer, style, view, sx, sy));
+                    System.out.println("pick at " + sx + ", " + sy + ": " + overlay);
+                }
+                if (Mouse.getEventDWheel() != 0) {
+                    view.zoomBy((float) Math.pow(1.1, Mouse.getEventDWheel() / 120.0));
+                }
+            }
+            try (Camera camera = view.camera()) {
+                OrbitView.matrices(camera, matrices);
+                renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(), overlay);
+            }
+            glCheck("a frame");
+            Display.update();
+            Display.sync(60);
+        }
+    }
+
+    static Picker.Pick pick(Renderer renderer, MapStyle style, OrbitView view, float sx, float sy) {
+        try (Camera camera = view.camera()) {
+            float[] ray = camera.lineToPlane(sx, sy, 0f);
+            return Picker.pick(renderer.tiles(), style.visible(view.styleHeight()), ray, view.zoom);
+        }
+    }
+
+    /**
+     * The headless test's run: the frame as a PNG, the labels it placed, picks at 100 screen
+     * points with the camera that made them (for a checker on the C++ side), and 60 frames of a
+     * scripted orbit with GL's error state read after each.
+     */
+    private static void check(Options o, MapStyle style, Renderer renderer, OrbitView view, Pack pack,
+            FloatBuffer matrices, double firstFrameMs) throws IOException {
+        Files.createDirectories(o.check);
+        writePng(renderer.pixels(), o.width, o.height, o.check.resolve("frame.png"));
+        try (PrintWriter out = new PrintWriter(Files.newBufferedWriter(o.check.resolve("labels.tsv")))) {
+            // Boxes in image pixels, origin top left.
+            for (Labels.Placed p : renderer.placed()) {
+                out.printf(Locale.ROOT, "%d\t%d\t%d\t%d\t%s%n", Math.round(p.x0()), Math.round(o.height - p.y1()),
+                    Math.round(p.x1()), Math.round(o.height - p.y0()), p.text());
+            }
+        }
+        try (PrintWriter out = new PrintWriter(Files.newBufferedWriter(o.check.resolve("picks.tsv")))) {
+            out.println("camera " + view.describe());
+            out.println("height " + view.styleHeight());
+            out.println("tolerance " + MapStyle.PICK_TOLERANCE_PX);
+            // The centre first (the known point), then a 10 × 10 grid over the frame.
+            List<float[]> points = new ArrayList<>();
+            points.add(new float[] {o.width / 2f, o.height / 2f});
+            for (int j = 0; j < 10; ++j) {
+                for (int i = 0; i < 10; ++i) {
+                    points.add(new float[] {(i + 0.5f) * o.width / 10f, (j + 0.5f) * o.height / 10f});
+                }
+            }
+            for (float[] at : points) {
+                Picker.Pick p = pick(renderer, style, view, at[0], at[1]);
+                out.println(at[0] + " " + at[1] + " " + (p == null ? "none"
+                    : p.info().layerId() + " " + p.info().id() + " " + p.info().cellIndex()));
+            }
+        }
+        String centre = describe(pack, pick(renderer, style, view, o.width / 2f, o.height / 2f));
+        System.out.println("pick at the centre: " + centre);
+        int errors = 0;
+        List<String> where = new ArrayList<>();
+        for (int f = 0; f < 60; ++f) {
+            view.turn(6f, f < 30 ? 1f : -1f);
+            view.zoomBy(f < 30 ? 1.02f : 1 / 1.02f);
+            try (Camera camera = view.camera()) {
+                OrbitView.matrices(camera, matrices);
+                renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(), centre);
+            }
+            for (int e = glGetError(); e != GL_NO_ERROR; e = glGetError()) {
+                ++errors;
+                where.add("frame " + f + ": 0x" + Integer.toHexString(e));
+            }
+            Display.update();
+        }
+        System.out.printf(Locale.ROOT, "orbit: 60 frames, %d GL errors%s%n", errors, where.isEmpty() ? "" : " " + where);
+        System.out.printf(Locale.ROOT, "labels placed: %d%n", renderer.placed().size());
+        Files.writeString(o.check.resolve("summary.txt"), String.format(Locale.ROOT,
+            "first_frame_ms %.1f%norbit_gl_errors %d%n", firstFrameMs, errors));
+    }
+
+    private static void glCheck(String what) {
+        int e = glGetError();
+        if (e != GL_NO_ERROR) {
+            throw new IllegalStateException("OpenGL error 0x" + Integer.toHexString(e) + " after " + what);
+        }
+    }
+
+    private static void writePng(int[] rgb, int width, int height, Path file) throws IOException {
+        BufferedImage image = new BufferedImage(width, height, BufferedImage.TYPE_INT_RGB);
+        image.setRGB(0, 0, width, height, rgb, 0, width);
+        Path parent = file.toAbsolutePath().getParent();
+        if (parent != null) {
+            Files.createDirectories(parent);
+        }
+        if (!ImageIO.write(image, "png", file.toFile())) {
+            throw new IOException("no PNG writer");
+        }
+    }
+}

@@ -1,0 +1,88 @@
+package quorvan.viewer;
+
+import java.nio.file.Path;
+import java.util.ArrayList;
+import java.util.HashMap;
+import java.util.List;
+import java.util.Map;
+import quorvan.meshory.StyleList;
+
+/**
+ * The SLD style as the viewer draws it: which layers show at a camera height, in which order,
+ * and with which colours and widths, all read from the library's style list.
+ *
+ * <p>The camera height given to the style list is the ground distance, in model units, that the
+ * viewport's height spans: the camera is orthographic, so zooming changes the scale, not the
+ * eye's height, and this is the height a map reader means.
+ */
+final class MapStyle implements AutoCloseable {
+    /** Pixels added around a line or a point within which a click picks it. */
+    static final float PICK_TOLERANCE_PX = 3f;
+    static final float DEFAULT_POINT_SIZE = 6f;
+
+    private final StyleList list;
+    private final Map<Integer, StyleList.Style> styles = new HashMap<>();
+    final StyleList.Rgba background;
+
+    MapStyle(Path sld) {
+        list = StyleList.load(sld);
+        for (int id : list.layers()) {
+            list.style(id).ifPresent(s -> styles.putIfAbsent(id, s));
+        }
+        if (styles.isEmpty()) {
+            list.close();
+            throw new IllegalArgumentException(sld + ": no layer styles (not an SLD document?)");
+        }
+        background = list.background();
+    }
+
+    /** The styles visible at a camera height, in drawing order (ascending z-order). */
+    List<StyleList.Style> visible(float height) {
+        List<StyleList.Style> out = new ArrayList<>();
+        for (int id : list.visibleLayerIds(height)) {
+            StyleList.Style s = styles.get(id);
+            if (s != null && !out.contains(s)) {
+                out.add(s);
+            }
+        }
+        return out;
+    }
+
+    /** The label sizes of every layer that sets one. */
+    java.util.SortedSet<Integer> fontSizes() {
+        java.util.SortedSet<Integer> sizes = new java.util.TreeSet<>();
+        for (StyleList.Style s : styles.values()) {
+            if (s.fontSize() > 0) {
+                sizes.add(s.fontSize());
+            }
+        }
+        return sizes;
+    }
+
+    StyleList.Style style(int layerId) {
+        return styles.get(layerId);
+    }
+
+    static boolean drawsFill(StyleList.Style s) {
+        return s.fill().a() > 0;
+    }
+
+    static boolean drawsStroke(StyleList.Style s) {
+        return s.stroke().a() > 0 && s.strokeWidth() > 0;
+    }
+
+    /** Points take the fill colour and the graphic size (a default size when none is given). */
+    static float pointSize(StyleList.Style s) {
+        return s.graphicSize() > 0 ? s.graphicSize() : DEFAULT_POINT_SIZE;
+    }
+
+    /** Labels take the fill colour and the font size (12 when none is given). */
+    static int fontSize(StyleList.Style s) {
+        return s.fontSize() > 0 ? s.fontSize() : 12;
+    }
+
+    @Override
+    public void close() {
+        list.close();
+    }
+}
