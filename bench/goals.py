@@ -131,6 +131,20 @@ one, two = host_values("jvm_sf_tiles_per_s_1"), host_values("jvm_sf_tiles_per_s_
 row("San Francisco tiles per second, 2 threads ÷ 1 thread", two / one, 1.8, False,
     f"{one:.0f} tiles/s on one thread, {two:.0f} on two, one maker each")
 
+# The JVM viewer, pack to first full frame (software OpenGL), against meshory-inspect's build of
+# the same pack: the median of the rounds' ratios. Absent where the viewer could not run.
+viewer = results / "viewer.txt"
+if viewer.exists():
+    frames, builds = [], []
+    for line in viewer.read_text().splitlines():
+        key, _, value = line.partition(" ")
+        (frames if key == "viewer_first_frame_ms" else builds).append(float(value))
+    if frames and len(frames) == len(builds):
+        ratio = statistics.median(f / b for f, b in zip(frames, builds))
+        row("JVM viewer, pack to first full frame ÷ meshory-inspect build (San Francisco)", ratio, 2.0, True,
+            f"viewer {statistics.median(frames):.0f} ms (Mesa llvmpipe, 1280 x 800), "
+            f"inspect {statistics.median(builds):.0f} ms")
+
 # Zero-area triangles of the real sample tiles handed over with SKIP_ZERO_AREA.
 zero = {}
 for line in (results / "zero_area.txt").read_text().splitlines():

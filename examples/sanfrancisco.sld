@@ -2,7 +2,9 @@
 <!-- The San Francisco sample's layers (examples/README.md) for meshory-viewer. Colours follow
      meshory-inspect's pictures. Camera heights are the ground, in map units, that the
      viewport's height spans; a layer's MinScaleDenominator is the greatest height at which
-     it shows. Lines take the stroke (width in pixels), points and labels the fill. -->
+     it shows. Lines take the stroke (width in pixels), points and labels the fill. Buildings
+     draw no outline (opacity 0): their lit walls set them apart, and a software driver
+     draws the frame in half the time without their 160,000 edges. -->
 <StyledLayerDescriptor background-color="#dde4ea" background-opacity="1">
   <NamedLayer>
     <Name>cell</Name>
@@ -193,7 +195,7 @@
             </Fill>
             <Stroke>
               <CssParameter name="stroke">#a8988a</CssParameter>
-              <CssParameter name="stroke-opacity">0.7</CssParameter>
+              <CssParameter name="stroke-opacity">0</CssParameter>
               <CssParameter name="stroke-width">1</CssParameter>
             </Stroke>
           </PolygonSymbolizer>

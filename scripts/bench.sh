@@ -43,6 +43,20 @@ for ((r = 0; r < rounds; ++r)); do
         -cp "$build/java/meshory.jar:$build/bench/meshory-bench.jar" MeshoryBench "$out" "$runs" >>"$out/host.txt"
 done
 
+# The JVM viewer from opening the pack to its first full frame (Mesa's
+# software OpenGL under Xvfb), against meshory-inspect's build of the same
+# pack, in alternating rounds. Left out where the viewer or Xvfb is missing.
+viewer=$build/tools/viewer/meshory-viewer
+if [ -x "$viewer" ] && command -v Xvfb >/dev/null 2>&1; then
+    echo "bench: viewer"
+    for ((r = 0; r < rounds; ++r)); do
+        "$build/tools/meshory-inspect" --quiet examples/sanfrancisco.mpk |
+            awk '$1 == "total" {print "inspect_build_ms", $NF}' >>"$out/viewer.txt"
+        bash scripts/headless.sh 1280x800 "$viewer" --png "$out/viewer.png" examples/sanfrancisco.mpk |
+            sed -n 's/^first full frame \([0-9.]*\) ms.*/viewer_first_frame_ms \1/p' >>"$out/viewer.txt"
+    done
+fi
+
 # Zero-area triangles of the real sample tiles, handed over with and without
 # the option that leaves them out.
 "$build/bench/meshory_zero_area" examples/*.mpk >"$out/zero_area.txt"

@@ -10,6 +10,12 @@ packages=(
     openjdk-17-jdk-headless junit5
     clang libclang-rt-14-dev
 )
+# meshory-viewer and its headless test: LWJGL 2 (its JNI part too), Mesa's
+# software OpenGL, Xvfb with xrandr (LWJGL 2 asks it for the screen modes),
+# and a font for the labels' glyphs.
+packages+=(
+    liblwjgl-java liblwjgl-java-jni libgl1-mesa-dri xvfb x11-xserver-utils fonts-dejavu-core
+)
 
 missing=()
 for p in "${packages[@]}"; do

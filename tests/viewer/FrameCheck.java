@@ -11,10 +11,11 @@ import quorvan.meshory.StyleList;
 
 /**
  * Looks at the viewer's frame as a person would: most of it is map, not background; the style's
- * colours are there; the labels it placed can be read (their boxes hold letters that stand out
- * from the map around them).
+ * colours are there; the labels it placed can be read (their boxes hold dark letters on a light
+ * halo where the map alone shows something else).
  *
- * <p>usage: java -cp meshory.jar FrameCheck.java FRAME.png LABELS.tsv STYLE.sld
+ * <p>usage: java -cp meshory.jar FrameCheck.java FRAME.png LABELS.tsv STYLE.sld PLAIN.png, the last
+ * the same frame drawn without labels
  */
 public class FrameCheck {
     // Channel distance within which a pixel has a colour: the rounding of the flat fills and the
@@ -104,8 +105,12 @@ public class FrameCheck {
             ok = false;
         }
 
-        // A label reads when its box holds dark letter pixels, many more than the band of map
-        // just around the box.
+        // A label reads when its box, against the same frame drawn without labels, shows dark
+        // letters on a light halo: a good share of its pixels changed, some of them to dark. And
+        // labels draw nothing outside their boxes.
+        BufferedImage plainImage = ImageIO.read(new File(args[3]));
+        int[] plain = plainImage.getRGB(0, 0, w, h, null, 0, w);
+        boolean[] boxed = new boolean[w * h];
         int labels = 0;
         int readable = 0;
         List<String> unreadable = new ArrayList<>();
@@ -115,34 +120,43 @@ public class FrameCheck {
             int y0 = Math.max(0, Integer.parseInt(f[1]));
             int x1 = Math.min(w, Integer.parseInt(f[2]));
             int y1 = Math.min(h, Integer.parseInt(f[3]));
+            // The halo reaches past the box by a few pixels.
+            for (int y = Math.max(0, y0 - 4); y < Math.min(h, y1 + 4); ++y) {
+                for (int x = Math.max(0, x0 - 4); x < Math.min(w, x1 + 4); ++x) {
+                    boxed[y * w + x] = true;
+                }
+            }
             if (x1 - x0 < 4 || y1 - y0 < 4) {
                 continue;
             }
             ++labels;
-            long inside = 0;
-            long insideDark = 0;
-            long around = 0;
-            long aroundDark = 0;
-            for (int y = Math.max(0, y0 - 6); y < Math.min(h, y1 + 6); ++y) {
-                for (int x = Math.max(0, x0 - 6); x < Math.min(w, x1 + 6); ++x) {
-                    boolean in = x >= x0 && x < x1 && y >= y0 && y < y1;
-                    boolean dark = luminance(px[y * w + x]) < 110;
-                    if (in) {
-                        ++inside;
-                        insideDark += dark ? 1 : 0;
-                    } else {
-                        ++around;
-                        aroundDark += dark ? 1 : 0;
+            long changed = 0;
+            long letters = 0;
+            for (int y = y0; y < y1; ++y) {
+                for (int x = x0; x < x1; ++x) {
+                    int p = px[y * w + x];
+                    if (Math.abs(luminance(p) - luminance(plain[y * w + x] & 0xFFFFFF)) > 40) {
+                        ++changed;
+                        letters += luminance(p) < 110 ? 1 : 0;
                     }
                 }
             }
-            double letters = (double) insideDark / inside;
-            double map = (double) aroundDark / Math.max(1, around);
-            if (letters >= 0.04 && letters >= 2 * map) {
+            long area = (long) (x1 - x0) * (y1 - y0);
+            if (changed >= 0.15 * area && letters >= 0.03 * area) {
                 ++readable;
             } else if (unreadable.size() < 5) {
                 unreadable.add(f[4]);
             }
+        }
+        long stray = 0;
+        for (int i = 0; i < px.length; ++i) {
+            if (!boxed[i] && px[i] != (plain[i] & 0xFFFFFF)) {
+                ++stray;
+            }
+        }
+        if (stray > 0) {
+            System.out.printf("FAIL: %d pixels outside the label boxes differ from the frame without labels%n", stray);
+            ok = false;
         }
         System.out.printf("labels readable: %d of %d%s%n", readable, labels,
             unreadable.isEmpty() ? "" : " (not: " + unreadable + ")");

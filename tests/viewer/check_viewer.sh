@@ -53,6 +53,6 @@ if ! grep -q '^orbit: 60 frames, 0 GL errors$' "$work/viewer.log"; then
 fi
 
 "$java" -Dmeshory.library="$library" -cp "$classes" "$here/FrameCheck.java" \
-    "$work/frame.png" "$work/labels.tsv" "$style" || fail=1
+    "$work/frame.png" "$work/labels.tsv" "$style" "$work/frame-plain.png" || fail=1
 "$pick_check" "$pack" "$style" "$work/picks.tsv" || fail=1
 exit "$fail"

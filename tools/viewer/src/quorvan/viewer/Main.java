@@ -43,7 +43,8 @@ public final class Main {
           --target X,Y    the ground point looked at, in map units (default: the grid's centre)
           --workers N     threads that build tiles, one maker each (default 2)
           --png FILE      render one frame into FILE and exit
-          --check DIR     the headless test's run: frame.png, labels.tsv, picks.tsv, a scripted orbit
+          --check DIR     the headless test's run: frame.png (and frame-plain.png, without labels),
+                          labels.tsv, picks.tsv, a scripted orbit
           --shaders DIR   read the *.vertex / *.fragment pairs from DIR instead of the jar
         """;
 
@@ -84,17 +85,23 @@ public final class Main {
     }
 
     private static void session(Options o, MapStyle style) throws Exception {
+        // Start-up, as a map application has it before its first tile: the programs, compiled
+        // and drawn once (a software driver compiles at the first draw), and the glyphs most
+        // labels need.
         Renderer renderer = new Renderer(o.width, o.height, o.shaders);
-        glCheck("setting up");
-        long start = System.nanoTime();
-        Pack pack = Pack.read(o.pack);
-        Grid.initialize(pack.cellsInRow, pack.cellsInCol, pack.x1, pack.y1, pack.x2, pack.y2);
-        OrbitView view = initialView(o, pack);
-        TileBuilder builder = new TileBuilder(pack, o.workers);
-        // The common glyphs are rasterised beside the tiles; labels with others add them later.
         CompletableFuture<GlyphAtlas> glyphs = CompletableFuture.supplyAsync(
             () -> new GlyphAtlas(commonCodePoints(), sizes(style)));
         renderer.warmUp();
+        GlyphAtlas common = glyphs.join();
+        glCheck("setting up");
+
+        // From here on the pack's own work, to its first full frame.
+        long start = System.nanoTime();
+        Pack pack = Pack.read(o.pack);
+        long read = System.nanoTime();
+        Grid.initialize(pack.cellsInRow, pack.cellsInCol, pack.x1, pack.y1, pack.x2, pack.y2);
+        OrbitView view = initialView(o, pack);
+        TileBuilder builder = new TileBuilder(pack, o.workers);
         FloatBuffer matrices = OrbitView.newMatrices();
         int models = 0;
         for (int i = 0; i < pack.tiles.size(); ++i) {
@@ -106,23 +113,23 @@ public final class Main {
             renderer.upload(r.tile());
             models += r.tile().models.size();
         }
-        long built = System.nanoTime();
-        renderer.atlas(atlasFor(renderer.tiles(), style, glyphs.join()));
+        long tiled = System.nanoTime();
+        renderer.atlas(atlasFor(renderer.tiles(), style, common));
         long atlased = System.nanoTime();
         try (Camera camera = view.camera()) {
             OrbitView.matrices(camera, matrices);
             renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(), null);
         }
+        long drawn = System.nanoTime();
         glFinish();
-        double firstFrameMs = (System.nanoTime() - start) / 1e6;
-        long t2 = System.nanoTime();
-        try (Camera camera = view.camera()) {
-            OrbitView.matrices(camera, matrices);
-            renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(), null);
+        long finished = System.nanoTime();
+        double firstFrameMs = (finished - start) / 1e6;
+        if (Boolean.getBoolean("meshory.viewer.timing")) {
+            System.err.printf(Locale.ROOT,
+                "timing ms: read %.1f, tiles %.1f, glyphs %.1f, frame calls %.1f, GL finish %.1f%n",
+                (read - start) / 1e6, (tiled - read) / 1e6, (atlased - tiled) / 1e6,
+                (drawn - atlased) / 1e6, (finished - drawn) / 1e6);
         }
-        glFinish();
-        System.err.printf("second frame %.1f%n", (System.nanoTime() - t2) / 1e6);
-        System.err.printf("build+upload %.1f atlas %.1f frame %.1f%n", (built - start) / 1e6, (atlased - built) / 1e6, (System.nanoTime() - atlased) / 1e6);
         glCheck("the first frame");
         System.out.printf(Locale.ROOT, "first full frame %.1f ms after opening the pack: %d tiles, %d requests, %d models%n",
             firstFrameMs, pack.tiles.size(), pack.requestCount, models);
@@ -244,7 +251,8 @@ public final class Main {
     }
 
     /**
-     * The headless test's run: the frame as a PNG, the labels it placed, picks at 100 screen
+     * The headless test's run: the frame as a PNG (and once more without labels), the labels it
+     * placed, picks at the centre and at 100 screen
      * points with the camera that made them (for a checker on the C++ side), and 60 frames of a
      * scripted orbit with GL's error state read after each.
      */
@@ -252,6 +260,14 @@ public final class Main {
             FloatBuffer matrices, double firstFrameMs) throws IOException {
         Files.createDirectories(o.check);
         writePng(renderer.pixels(), o.width, o.height, o.check.resolve("frame.png"));
+        // The same frame without its labels: what the map shows where they stand.
+        renderer.showLabels(false);
+        try (Camera camera = view.camera()) {
+            OrbitView.matrices(camera, matrices);
+            renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(), null);
+        }
+        writePng(renderer.pixels(), o.width, o.height, o.check.resolve("frame-plain.png"));
+        renderer.showLabels(true);
         try (PrintWriter out = new PrintWriter(Files.newBufferedWriter(o.check.resolve("labels.tsv")))) {
             // Boxes in image pixels, origin top left.
             for (Labels.Placed p : renderer.placed()) {
@@ -281,6 +297,7 @@ public final class Main {
         System.out.println("pick at the centre: " + centre);
         int errors = 0;
         List<String> where = new ArrayList<>();
+        long orbitStart = System.nanoTime();
         for (int f = 0; f < 60; ++f) {
             view.turn(6f, f < 30 ? 1f : -1f);
             view.zoomBy(f < 30 ? 1.02f : 1 / 1.02f);
@@ -295,6 +312,7 @@ public final class Main {
             Display.update();
         }
         System.out.printf(Locale.ROOT, "orbit: 60 frames, %d GL errors%s%n", errors, where.isEmpty() ? "" : " " + where);
+        System.out.printf(Locale.ROOT, "orbit: %.0f ms a frame%n", (System.nanoTime() - orbitStart) / 6e7);
         System.out.printf(Locale.ROOT, "labels placed: %d%n", renderer.placed().size());
         Files.writeString(o.check.resolve("summary.txt"), String.format(Locale.ROOT,
             "first_frame_ms %.1f%norbit_gl_errors %d%n", firstFrameMs, errors));

@@ -82,14 +82,18 @@ final class Pack {
                 throw new IllegalArgumentException("blob count past the end of the pack");
             }
             int first = count;
+            // A request's blobs lie one after another: one copy for all of them.
+            int from = pack.position();
+            int end = from;
             for (long b = 0; b < blobs; ++b, ++count) {
-                long size = 24 + Integer.toUnsignedLong(pack.getInt(pack.position() + 20));
-                if (size > pack.remaining()) {
+                long size = 24 + Integer.toUnsignedLong(pack.getInt(end + 20));
+                if (size > pack.limit() - end) {
                     throw new IllegalArgumentException("blob past the end of the pack");
                 }
-                records.put(pack.slice(pack.position(), (int) size));
-                pack.position(pack.position() + (int) size);
+                end += (int) size;
             }
+            records.put(pack.slice(from, end - from));
+            pack.position(end);
             byOrigin.computeIfAbsent(List.of(x, y), k -> new ArrayList<>()).add(new int[] {first, (int) blobs});
         }
         if (pack.hasRemaining()) {

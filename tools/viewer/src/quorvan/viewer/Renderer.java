@@ -52,6 +52,7 @@ final class Renderer {
     private GlyphAtlas atlas;
     private int atlasTexture;
     private List<Labels.Placed> placed = List.of();
+    private boolean labels = true;
 
     Renderer(int width, int height, Path shaderFolder) throws IOException {
         this.width = width;
@@ -180,6 +181,11 @@ final class Renderer {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     }
 
+    /** Whether frames draw the labels (and the overlay text). */
+    void showLabels(boolean show) {
+        labels = show;
+    }
+
     /** The labels placed in the last frame. */
     List<Labels.Placed> placed() {
         return placed;
@@ -218,7 +224,7 @@ final class Renderer {
         }
         glDisable(GL_DEPTH_TEST);
         glBindVertexArray(0);
-        if (atlas != null) {
+        if (atlas != null && labels) {
             placed = Labels.place(tiles(), style, visible, atlas, Labels.chain(matrices), width, height);
             texts(overlay);
         }

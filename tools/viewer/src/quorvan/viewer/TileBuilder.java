@@ -42,16 +42,12 @@ final class TileBuilder {
         try (ModelMaker maker = new ModelMaker()) {
             for (int i = next.getAndIncrement(); i < pack.tiles.size(); i = next.getAndIncrement()) {
                 Pack.TileRequests t = pack.tiles.get(i);
-                long tm = System.nanoTime();
                 try (Tile tile = maker.makeTile(pack.records, pack.recordCount, t.requests(), t.origins(),
                         Tile.SKIP_ZERO_AREA | Tile.NORMALS)) {
                     FloatBuffer block = ByteBuffer.allocateDirect(4 * tile.floatCount())
                         .order(ByteOrder.nativeOrder()).asFloatBuffer();
-                    long t0 = System.nanoTime();
                     tile.write(block);
-                    BuiltTile bt = new BuiltTile(t.index(), t.x(), t.y(), tile, block.flip());
-                    System.err.printf("tile %d: make %.1f copy %.1f%n", i, (t0 - tm) / 1e6, (System.nanoTime() - t0) / 1e6);
-                    done.add(new Result(bt, null));
+                    done.add(new Result(new BuiltTile(t.index(), t.x(), t.y(), tile, block.flip()), null));
                 } catch (RuntimeException | Error e) {
                     done.add(new Result(null, e));
                 }
