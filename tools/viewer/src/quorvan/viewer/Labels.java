@@ -16,11 +16,15 @@ import quorvan.meshory.Tile;
  * upright, centred on the model's label position.
  */
 final class Labels {
-    /** A placed label: its text, size, colour and box in window pixels (origin bottom left). */
-    record Placed(String text, int size, StyleList.Rgba colour, float x0, float y0, float x1, float y1) {}
+    /**
+     * A placed label: its text, size, colour, box in window pixels (origin bottom left), and the
+     * model it names.
+     */
+    record Placed(String text, int size, StyleList.Rgba colour, float x0, float y0, float x1, float y1,
+        Picker.Pick model) {}
 
     private record Candidate(String text, int size, StyleList.Rgba colour, int cell, float x, float y,
-        int order) {}
+        int order, Picker.Pick model) {}
 
     private Labels() {}
 
@@ -82,7 +86,7 @@ final class Labels {
                 }
                 StyleList.Style s = style.style(m.layerId());
                 candidates.add(new Candidate(text, MapStyle.fontSize(s), s.fill(), m.cellIndex(), at[0], at[1],
-                    candidates.size()));
+                    candidates.size(), new Picker.Pick(t, i)));
             }
         }
         candidates.sort(Comparator.comparingInt((Candidate c) -> -c.size()).thenComparingInt(Candidate::order));
@@ -95,7 +99,7 @@ final class Labels {
             float w = atlas.width(c.size(), c.text()) + 4;
             float h = atlas.lineHeight(c.size());
             Placed p = new Placed(c.text(), c.size(), c.colour(), c.x() - w / 2, c.y() - h / 2, c.x() + w / 2,
-                c.y() + h / 2);
+                c.y() + h / 2, c.model());
             if (p.x1() < 0 || p.y1() < 0 || p.x0() > width || p.y0() > height) {
                 continue;
             }

@@ -42,6 +42,7 @@ public final class Main {
           --zoom S        pixels per map unit (default: the map fits the window)
           --target X,Y    the ground point looked at, in map units (default: the grid's centre)
           --workers N     threads that build tiles, one maker each (default 2)
+          --pick X,Y      pick at a window point (pixels, y from the top) and show what is there
           --png FILE      render one frame into FILE and exit
           --check DIR     the headless test's run: frame.png (and frame-plain.png, without labels),
                           labels.tsv, picks.tsv, a scripted orbit
@@ -133,6 +134,16 @@ public final class Main {
         glCheck("the first frame");
         System.out.printf(Locale.ROOT, "first full frame %.1f ms after opening the pack: %d tiles, %d requests, %d models%n",
             firstFrameMs, pack.tiles.size(), pack.requestCount, models);
+        String overlay = null;
+        if (o.pickX != null) {
+            // A click on the first frame, whose labels can be clicked too; drawn again with its text.
+            overlay = describe(pack, click(renderer, style, view, o.pickX, o.pickY));
+            System.out.println("pick at " + o.pickX + ", " + o.pickY + ": " + overlay);
+            try (Camera camera = view.camera()) {
+                OrbitView.matrices(camera, matrices);
+                renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(), overlay);
+            }
+        }
         if (o.png != null) {
             writePng(renderer.pixels(), o.width, o.height, o.png);
             System.out.println("wrote " + o.png);
@@ -142,7 +153,7 @@ public final class Main {
             check(o, style, renderer, view, pack, matrices, firstFrameMs);
             return;
         }
-        interact(style, renderer, view, pack, matrices);
+        interact(style, renderer, view, pack, matrices, overlay);
     }
 
     private static OrbitView initialView(Options o, Pack pack) {
@@ -210,24 +221,29 @@ public final class Main {
             + (label.isEmpty() ? "" : ", label " + label);
     }
 
-    private static void interact(MapStyle style, Renderer renderer, OrbitView view, Pack pack, FloatBuffer matrices)
-            throws LWJGLException {
+    private static void interact(MapStyle style, Renderer renderer, OrbitView view, Pack pack, FloatBuffer matrices,
+            String picked) throws LWJGLException {
         Mouse.create();
-        String overlay = "drag to turn, wheel to zoom, click a model to pick it";
-        boolean dragged = false;
+        String overlay = picked != null ? picked : "drag to turn, wheel to zoom, click a model to pick it";
+        boolean pressed = false;
+        int moved = 0;  // pixels since the button went down: a click moves less than a few
         while (!Display.isCloseRequested()) {
             while (Mouse.next()) {
                 if (Mouse.getEventButton() == 0 && Mouse.getEventButtonState()) {
-                    dragged = false;
-                } else if (Mouse.isButtonDown(0) && (Mouse.getEventDX() != 0 || Mouse.getEventDY() != 0)) {
-                    dragged = true;
+                    pressed = true;
+                    moved = 0;
+                } else if (Mouse.getEventButton() == 0) {
+                    pressed = false;
+                    if (moved <= 3) {
+                        // Mouse y counts from the bottom, the pick ray's from the top.
+                        float sx = Mouse.getEventX() + 0.5f;
+                        float sy = view.height - (Mouse.getEventY() + 0.5f);
+                        overlay = describe(pack, click(renderer, style, view, sx, sy));
+                        System.out.println("pick at " + sx + ", " + sy + ": " + overlay);
+                    }
+                } else if (pressed && (Mouse.getEventDX() != 0 || Mouse.getEventDY() != 0)) {
+                    moved += Math.abs(Mouse.getEventDX()) + Math.abs(Mouse.getEventDY());
                     view.turn(-0.3f * Mouse.getEventDX(), -0.3f * Mouse.getEventDY());
-                } else if (Mouse.getEventButton() == 0 && !Mouse.getEventButtonState() && !dragged) {
-                    // Mouse y counts from the bottom, the pick ray's from the top.
-                    float sx = Mouse.getEventX() + 0.5f;
-                    float sy = view.height - (Mouse.getEventY() + 0.5f);
-                    overlay = describe(pack, pick(renderer, style, view, sx, sy));
-                    System.out.println("pick at " + sx + ", " + sy + ": " + overlay);
                 }
                 if (Mouse.getEventDWheel() != 0) {
                     view.zoomBy((float) Math.pow(1.1, Mouse.getEventDWheel() / 120.0));
@@ -243,6 +259,18 @@ public final class Main {
         }
     }
 
+    /** A click: a label placed there names its model; elsewhere the map is picked under it. */
+    static Picker.Pick click(Renderer renderer, MapStyle style, OrbitView view, float sx, float sy) {
+        float wy = view.height - sy;
+        for (Labels.Placed p : renderer.placed()) {
+            if (sx >= p.x0() && sx <= p.x1() && wy >= p.y0() && wy <= p.y1()) {
+                return p.model();
+            }
+        }
+        return pick(renderer, style, view, sx, sy);
+    }
+
+    /** The model drawn under a window point (y from the top), labels aside. */
     static Picker.Pick pick(Renderer renderer, MapStyle style, OrbitView view, float sx, float sy) {
         try (Camera camera = view.camera()) {
             float[] ray = camera.lineToPlane(sx, sy, 0f);

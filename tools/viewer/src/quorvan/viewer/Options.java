@@ -15,6 +15,8 @@ final class Options {
     Float targetX;
     Float targetY;
     int workers = 2;
+    Float pickX;
+    Float pickY;
     Path png;
     Path check;
     Path shaders;
@@ -64,6 +66,14 @@ final class Options {
                     }
                     o.targetX = number(xy[0], a);
                     o.targetY = number(xy[1], a);
+                }
+                case "--pick" -> {
+                    String[] xy = v.split(",");
+                    if (xy.length != 2) {
+                        throw new IllegalArgumentException("--pick wants X,Y");
+                    }
+                    o.pickX = number(xy[0], a);
+                    o.pickY = number(xy[1], a);
                 }
                 case "--workers" -> o.workers = positive(v, a);
                 case "--png" -> o.png = Path.of(v);
