@@ -59,11 +59,13 @@ public:
     bool makeCurrent() { return eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context); }
     void release() { eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT); }
 
+    // The display stays initialised until the process ends: Mesa 22 loses a
+    // few bytes when eglTerminate unloads its driver, which LeakSanitizer
+    // would report against this test.
     ~HeadlessContext() {
         if (display == EGL_NO_DISPLAY) return;
         release();
         if (context != EGL_NO_CONTEXT) eglDestroyContext(display, context);
-        eglTerminate(display);
     }
 
 private:
