@@ -9,12 +9,14 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     openjdk-17-jdk-headless junit5
     clang libclang-rt-14-dev
+    # The OpenGL shader class and its headless test (Mesa through EGL).
+    libgl-dev libopengl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
 )
-# meshory-viewer and its headless test: LWJGL 2 (its JNI part too), Mesa's
-# software OpenGL, Xvfb with xrandr (LWJGL 2 asks it for the screen modes),
-# and a font for the labels' glyphs.
+# meshory-viewer and its headless test: LWJGL 2 (its JNI part too), Xvfb
+# with xrandr (LWJGL 2 asks it for the screen modes) over Mesa's software
+# OpenGL (above), and a font for the labels' glyphs.
 packages+=(
-    liblwjgl-java liblwjgl-java-jni libgl1-mesa-dri xvfb x11-xserver-utils fonts-dejavu-core
+    liblwjgl-java liblwjgl-java-jni xvfb x11-xserver-utils fonts-dejavu-core
 )
 
 missing=()

@@ -6,6 +6,7 @@ set(MESHORY_INSPECT_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/inspect/replay.cpp
     ${CMAKE_CURRENT_LIST_DIR}/inspect/text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/inspect/offset_bands.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/inspect/top_view.cpp
     ${CMAKE_CURRENT_LIST_DIR}/inspect/labels.cpp
     ${CMAKE_CURRENT_LIST_DIR}/inspect/tables.cpp
     ${CMAKE_CURRENT_LIST_DIR}/inspect/layer_style.cpp

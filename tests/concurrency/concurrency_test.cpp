@@ -16,6 +16,7 @@
 #include "debug/debuglog.h"
 #include "grid/grid.h"
 #include "model/meshory.h"
+#include "model/tile.h"
 #include "styles/geostyles_lib.h"
 #include "styles/style_files.h"
 #include "support/payload_writer.h"
@@ -166,6 +167,40 @@ TEST(Concurrency, SeparateMakersOnSeparateThreadsBuildWhatOneThreadBuilds) {
             if (buildAll(maker, blobs) != reference) ++mismatches[t];
             // Alternate between releasing as we go and leaving it all to the maker.
             if (round % 2 == 0) maker.releaseModels();
+        }
+    });
+    EXPECT_EQ(mismatches, std::vector<int>(kThreads, 0));
+}
+
+// Tiles too: each thread's maker builds what one thread builds, and one tile
+// is written by every thread at once (a tile never changes once built).
+TEST(Concurrency, TilesOnSeparateMakersAndOneTileReadByManyThreads) {
+    configureGrid();
+    ByteWriter records;
+    std::vector<S_TileRequest> requests;
+    for (const S_BlobData& blob : everyType()) {
+        appendRecord(records, blob.id, blob.type, blob.layerId, blob.cellIndex, blob.data);
+        requests.push_back({static_cast<uint32_t>(requests.size()), 1, 5.0, 5.0});
+    }
+    requests.push_back({0, static_cast<uint32_t>(requests.size()), 5.0, 5.0});
+    const auto floatsOf = [](const C_Tile& tile) {
+        std::vector<float> out(tile.floatCount());
+        tile.write(out);
+        return out;
+    };
+    C_Meshory referenceMaker;
+    const C_Tile* reference = referenceMaker.makeTile(records.bytes, static_cast<int64_t>(requests.size()) - 1,
+                                                      requests, tile_flags::ALL);
+    ASSERT_NE(reference, nullptr);
+    const std::vector<float> expected = floatsOf(*reference);
+    std::vector<int> mismatches(kThreads, 0);
+    onThreads([&](int t) {
+        C_Meshory maker;
+        for (int round = 0; round < 10; ++round) {
+            const C_Tile* tile =
+                maker.makeTile(records.bytes, static_cast<int64_t>(requests.size()) - 1, requests, tile_flags::ALL);
+            if (!tile || floatsOf(*tile) != expected || floatsOf(*reference) != expected) ++mismatches[t];
+            maker.releaseTile(tile);
         }
     });
     EXPECT_EQ(mismatches, std::vector<int>(kThreads, 0));

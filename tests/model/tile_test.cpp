@@ -25,10 +25,7 @@ struct Record {
 // Records in the blob layout, little-endian.
 Bytes recordBlock(const std::vector<Record>& records) {
     ByteWriter w;
-    for (const Record& r : records) {
-        w.put(r.id).i32(r.type).i32(r.layer).i32(0);
-        w.u32(static_cast<uint32_t>(r.payload.size())).raw(r.payload);
-    }
+    for (const Record& r : records) appendRecord(w, r.id, r.type, r.layer, 0, r.payload);
     return w.bytes;
 }
 

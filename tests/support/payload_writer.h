@@ -166,4 +166,13 @@ inline Bytes labelSegments(const std::vector<std::vector<SegmentSpec>>& groups) 
     return w.bytes;
 }
 
+// ---- Blob records ---------------------------------------------------------
+
+// One record of a block of blob records: u64 id, i32 type, i32 layer id,
+// i32 cell index, u32 payload size, then the payload.
+inline void appendRecord(ByteWriter& w, uint64_t id, int32_t type, int32_t layerId, int32_t cellIndex,
+                         const Bytes& payload) {
+    w.put(id).i32(type).i32(layerId).i32(cellIndex).u32(static_cast<uint32_t>(payload.size())).raw(payload);
+}
+
 }  // namespace meshory_test

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The 3D page in a real browser: headless Chromium loads the page of the San
 # Francisco sample from disk (no server, no network), the page must report
-# every model loaded and no error, and a screenshot must show the scene: most
-# pixels not background, and several layers' colours present. Exits 77
-# (skipped) where no Chromium is installed.
+# every model and every label of the glTF in the scene and no error, and a
+# screenshot must show the scene: most pixels not background, and several
+# layers' colours present. Exits 77 (skipped) where no Chromium is installed.
 set -euo pipefail
 inspect="$1" pack="$2" work="$3"
 background="#dde4ea"  # the page's scene background
@@ -53,10 +53,16 @@ errors=$(sed -n 's/.*data-errors="\([^"]*\)".*/\1/p' <<< "$body")
 models=$(sed -n 's/.*data-models="\([^"]*\)".*/\1/p' <<< "$body")
 loaded=$(sed -n 's/.*data-loaded="\([^"]*\)".*/\1/p' <<< "$body")
 picked=$(sed -n 's/.*data-picked="\([^"]*\)".*/\1/p' <<< "$body")
-echo "page: state ${state:-none}, ${loaded:-0} of ${models:-0} models loaded, ${errors:-?} errors; centre pick: ${picked:-none}"
+labels=$(sed -n 's/.*data-labels="\([^"]*\)".*/\1/p' <<< "$body")
+drawn=$(sed -n 's/.*data-labels-drawn="\([^"]*\)".*/\1/p' <<< "$body")
+echo "page: state ${state:-none}, ${loaded:-0} of ${models:-0} models loaded, ${drawn:-0} of ${labels:-0} labels drawn, ${errors:-?} errors; centre pick: ${picked:-none}"
 fail=0
 if [ "$state" != "loaded" ] || [ -z "$models" ] || [ "$models" -eq 0 ] || [ "$loaded" != "$models" ]; then
     echo "the page did not report every model loaded: $body" >&2
+    fail=1
+fi
+if [ -z "$labels" ] || [ "$labels" -eq 0 ] || [ "$drawn" != "$labels" ]; then
+    echo "the page did not draw every label of the glTF" >&2
     fail=1
 fi
 if [ "$errors" != "0" ] || grep -E 'CONSOLE.*(Uncaught|Error)' "$work/dom.log" >&2; then

@@ -210,6 +210,40 @@ TEST_F(InspectTest, GltfLoadsBackWithEveryModel) {
     EXPECT_TRUE(found);
 }
 
+// The 3D page's labels: kept by the SVG's rules in a top view kLabelViewPx
+// wide (place names first), laid on the ground in glTF's axes.
+TEST_F(InspectTest, GltfCarriesTheLabelsTheTopViewKeeps) {
+    GltfSummary summary;
+    const std::string json = encodeGltf(inspection, GltfEncoding::Json, summary);
+    tinygltf::Model gltf;
+    std::string error, warning;
+    tinygltf::TinyGLTF reader;
+    ASSERT_TRUE(reader.LoadASCIIFromString(&gltf, &error, &warning, json.data(),
+                                           static_cast<unsigned>(json.size()), ""))
+        << error;
+    const tinygltf::Value& labels = gltf.scenes.at(0).extras.Get("labels");
+    ASSERT_EQ(labels.ArrayLen(), 2u);
+    EXPECT_EQ(summary.labels, 2u);
+    const tinygltf::Value& place = labels.Get(0);
+    EXPECT_EQ(place.Get("text").Get<std::string>(), "Mission");
+    EXPECT_EQ(place.Get("kind").Get<std::string>(), "place");
+    EXPECT_EQ(place.Get("layerId").GetNumberAsInt(), kPlace);
+
+    const tinygltf::Value& road = labels.Get(1);
+    EXPECT_EQ(road.Get("text").Get<std::string>(), "Market St");
+    EXPECT_EQ(road.Get("kind").Get<std::string>(), "road");
+    EXPECT_NEAR(road.Get("angle").GetNumberAsDouble(), 45.0, 1e-3);
+    const tinygltf::Value& at = road.Get("position");
+    EXPECT_NEAR(at.Get(0).GetNumberAsDouble(), 1010.3, 0.01);  // the middle of its line
+    EXPECT_EQ(at.Get(1).GetNumberAsDouble(), 0.0);
+    EXPECT_NEAR(at.Get(2).GetNumberAsDouble(), -2010.0, 0.01);
+    // The grid is 200 units wide.
+    const double pxPerUnit = kLabelViewPx / 200.0;
+    EXPECT_NEAR(road.Get("fontSize").GetNumberAsDouble() * pxPerUnit, kRoadFontPx, 1e-6);
+    EXPECT_GT(road.Get("size").Get(0).GetNumberAsDouble(),
+              road.Get("size").Get(1).GetNumberAsDouble());
+}
+
 TEST_F(InspectTest, SvgDrawsEveryLayerAndLabel) {
     std::string error;
     const std::string path = dir + "/tile.svg";

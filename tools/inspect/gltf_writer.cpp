@@ -14,6 +14,7 @@
 #include "inspect/layer_style.h"
 #include "inspect/offset_bands.h"
 #include "inspect/text.h"
+#include "inspect/top_view.h"
 
 namespace quorvan::inspect {
 
@@ -129,6 +130,39 @@ void lineData(const S_Model& model, std::vector<glm::vec3>& positions, GltfSumma
     }
 }
 
+tinygltf::Value number(double v) {
+    return tinygltf::Value(v);
+}
+
+// The labels a top view of kLabelViewPx keeps, laid on the ground.
+tinygltf::Value groundLabels(const Inspection& inspection, GltfSummary& summary) {
+    const TopView view = chooseTopView(inspection, inspection.grid, kLabelViewPx);
+    const TopViewLabels labels = topViewLabels(inspection, view);
+    tinygltf::Value::Array list;
+    for (const size_t k : labels.kept) {
+        const LabelCandidate& c = labels.candidates[k];
+        const bool road = labels.roads[k];
+        const glm::dvec2 world = view.toWorld({c.centre.x, -c.centre.y});
+        const glm::vec3 at = toGltf(glm::vec3(world.x, world.y, 0.0));
+        if (!finite(at)) continue;
+        tinygltf::Value::Object label;
+        label["text"] = tinygltf::Value(c.text);
+        label["kind"] = tinygltf::Value(std::string(road ? "road" : "place"));
+        label["layerId"] =
+            tinygltf::Value(static_cast<int>(inspection.models[c.model].model->layerId));
+        label["position"] =
+            tinygltf::Value(tinygltf::Value::Array{number(at.x), number(at.y), number(at.z)});
+        label["angle"] = number(c.angle);
+        label["size"] = tinygltf::Value(
+            tinygltf::Value::Array{number(c.size.x / view.scale), number(c.size.y / view.scale)});
+        label["fontSize"] = number((road ? kRoadFontPx : kPlaceFontPx) / view.scale);
+        label["halo"] = number(kLabelHaloPx / view.scale);
+        list.emplace_back(std::move(label));
+    }
+    summary.labels = list.size();
+    return tinygltf::Value(std::move(list));
+}
+
 void buildGltf(const Inspection& inspection, tinygltf::Model& gltf, GltfSummary& summary) {
     summary = GltfSummary{};
     gltf.asset.version = "2.0";
@@ -230,6 +264,12 @@ void buildGltf(const Inspection& inspection, tinygltf::Model& gltf, GltfSummary&
         gltf.nodes.push_back(std::move(node));
         gltf.nodes[layerNodes.at(model.layerId)].children.push_back(
             static_cast<int>(gltf.nodes.size() - 1));
+    }
+    // Written only where there are labels: an empty list would become null.
+    if (tinygltf::Value labels = groundLabels(inspection, summary); labels.ArrayLen() > 0) {
+        tinygltf::Value::Object sceneExtras;
+        sceneExtras["labels"] = std::move(labels);
+        scene.extras = tinygltf::Value(std::move(sceneExtras));
     }
     gltf.scenes.push_back(std::move(scene));
     gltf.defaultScene = 0;

@@ -8,6 +8,15 @@
 // their SVG colours in extras (layerId, fill, stroke, casing), model nodes
 // what a viewer shows on picking (layerId, layer, id, label).
 //
+// The scene's extras hold the labels a 3D view draws (labels, left out when
+// there are none): those a top view kLabelViewPx pixels wide keeps, by the
+// SVG's rules, so that none covers another where they lie on the ground.
+// Each gives text, kind ("place"
+// or "road"), layerId, position (glTF, on the ground), angle (degrees,
+// counter-clockwise seen from above, 0 reading east), size (the box, width
+// and depth in world units), fontSize and halo (the width of the white
+// outline around the letters; world units).
+//
 // glTF is y-up: the library's (x, y, z) with z up is written as (x, z, -y).
 // Zero-area triangles (the degenerate joins of strips) and anything with a
 // non-finite coordinate are left out: glTF requires unit normals and finite
@@ -19,6 +28,10 @@
 
 namespace quorvan::inspect {
 
+// Coarser than the SVG: a 3D view shows the ground smaller than a top view
+// of the same window, and its labels must stay readable.
+inline constexpr int kLabelViewPx = 640;
+
 struct GltfSummary {
     size_t meshes = 0;
     size_t triangles = 0;
@@ -26,6 +39,7 @@ struct GltfSummary {
     size_t segments = 0;
     size_t droppedSegments = 0;  // non-finite
     size_t points = 0;
+    size_t labels = 0;
 };
 
 enum class GltfEncoding {

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "inspect/replay.h"
+#include "inspect/top_view.h"
+
 namespace quorvan::inspect {
 
 // Where a model's label goes, relative to its origin: road labels at the
@@ -40,5 +43,20 @@ struct LabelCandidate {
 };
 // Indices into `candidates` of the labels kept, in placement order.
 std::vector<size_t> selectLabels(const std::vector<LabelCandidate>& candidates);
+
+// Text sizes of a top view, in pixels, and the halo around the letters.
+inline constexpr int kPlaceFontPx = 15;  // bold
+inline constexpr int kRoadFontPx = 10;
+inline constexpr int kLabelHaloPx = 3;
+
+// Every model's label as a top view shows it, and the ones it keeps: boxes
+// in pixels with y up (so that the models' angles apply), sized for DejaVu
+// Sans; place names are moved inside the view's left and right edges.
+struct TopViewLabels {
+    std::vector<LabelCandidate> candidates;
+    std::vector<bool> roads;   // per candidate: a road name (else a place name)
+    std::vector<size_t> kept;  // selectLabels(candidates)
+};
+TopViewLabels topViewLabels(const Inspection& inspection, const TopView& view);
 
 }  // namespace quorvan::inspect

@@ -48,6 +48,7 @@ Inspection inspectPack(const pack::BlobPack& pack, const Progress& progress) {
     setUpGrid(pack.grid);
 
     Inspection result;
+    result.grid = pack.grid;
     result.maker = std::make_unique<C_Meshory>();
     // What the bridge hands every request: only text variant 0 is wanted.
     const LoadFilter filter(0);

@@ -51,6 +51,7 @@ struct Inspection {
     std::unique_ptr<C_Meshory> maker;
     std::vector<BuiltModel> models;  // in request order
     std::map<int32_t, LayerStats> layers;
+    pack::PackGrid grid;  // the pack's, as set up for the build
     double totalMs = 0.0;
 };
 

@@ -6,14 +6,12 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <limits>
 #include <map>
 
 #include "inspect/labels.h"
 #include "inspect/layer_style.h"
 #include "inspect/offset_bands.h"
 #include "inspect/text.h"
-#include "model/decode/utf8.h"
 
 namespace quorvan::inspect {
 
@@ -23,61 +21,15 @@ bool finite(const glm::vec2& v) {
     return std::isfinite(v.x) && std::isfinite(v.y);
 }
 
-// World rectangle to pixels, north up.
-struct View {
-    double minX = 0, minY = 0, maxX = 1, maxY = 1;
-    double scale = 1;  // pixels per unit
-
-    void fit(int widthPx) { scale = widthPx / std::max(maxX - minX, 1e-9); }
-    double heightPx() const { return (maxY - minY) * scale; }
-    glm::dvec2 toPx(const glm::vec2& world) const {
-        return {(world.x - minX) * scale, (maxY - world.y) * scale};
-    }
-};
-
 void appendPoint(std::string& d, char command, const glm::dvec2& p) {
     char text[48];
     std::snprintf(text, sizeof(text), "%c%.1f %.1f", command, p.x, p.y);
     d += text;
 }
 
-View chooseView(const Inspection& inspection, const pack::PackGrid& grid, int widthPx) {
-    View view;
-    const Bounds& b = grid.bounds;
-    if (grid.cellsInRow > 0 && grid.cellsInCol > 0 && b.width() > 0 && b.height() > 0) {
-        view = {std::min(b.x1, b.x2), std::min(b.y1, b.y2), std::max(b.x1, b.x2),
-                std::max(b.y1, b.y2), 1};
-    } else {
-        // No grid: the extent of whatever was built.
-        double lo[2] = {std::numeric_limits<double>::max(), std::numeric_limits<double>::max()};
-        double hi[2] = {std::numeric_limits<double>::lowest(),
-                        std::numeric_limits<double>::lowest()};
-        auto take = [&](const glm::vec2& p) {
-            if (!finite(p)) return;
-            for (int i = 0; i < 2; ++i) {
-                lo[i] = std::min(lo[i], static_cast<double>(p[i]));
-                hi[i] = std::max(hi[i], static_cast<double>(p[i]));
-            }
-        };
-        for (const BuiltModel& m : inspection.models) {
-            for (const auto& v : m.model->polygons.vertices) take(m.origin + glm::vec2(v));
-            for (const auto& v : m.model->lines.vertices) take(m.origin + glm::vec2(v));
-            for (const auto& p : m.model->points) take(m.origin + p);
-        }
-        if (lo[0] <= hi[0]) view = {lo[0], lo[1], hi[0], hi[1], 1};
-        const double pad = std::max({view.maxX - view.minX, view.maxY - view.minY, 1.0}) * 0.02;
-        view.minX -= pad;
-        view.minY -= pad;
-        view.maxX += pad;
-        view.maxY += pad;
-    }
-    view.fit(widthPx);
-    return view;
-}
-
 // The ground footprint of a model's triangles, all turned the same way so
 // that the nonzero fill rule draws their union without seams.
-void appendAreas(std::string& d, const BuiltModel& built, const View& view) {
+void appendAreas(std::string& d, const BuiltModel& built, const TopView& view) {
     const std::vector<glm::vec3> triangles = drawableTriangles(*built.model);
     for (size_t i = 0; i + 2 < triangles.size(); i += 3) {
         glm::vec2 a = built.origin + glm::vec2(triangles[i]);
@@ -94,7 +46,7 @@ void appendAreas(std::string& d, const BuiltModel& built, const View& view) {
     }
 }
 
-void appendLines(std::string& d, const BuiltModel& built, const View& view) {
+void appendLines(std::string& d, const BuiltModel& built, const TopView& view) {
     const std::vector<glm::vec3>& v = built.model->lines.vertices;
     for (size_t i = 0; i + 1 < v.size(); i += 2) {
         const glm::vec2 a = built.origin + glm::vec2(v[i]);
@@ -116,7 +68,7 @@ std::string number(double v) {
 std::string svgDocument(const Inspection& inspection, const pack::PackGrid& grid,
                         const SvgOptions& options, SvgSummary& summary) {
     summary = SvgSummary{};
-    const View view = chooseView(inspection, grid, std::max(options.widthPx, 16));
+    const TopView view = chooseTopView(inspection, grid, std::max(options.widthPx, 16));
     const double minStrokePx = 0.5;
 
     std::map<int32_t, std::vector<const BuiltModel*>> byLayer;
@@ -196,50 +148,20 @@ std::string svgDocument(const Inspection& inspection, const pack::PackGrid& grid
             d + "\"/>\n";
     }
 
-    // Labels last, with a halo, so that no layer covers them. DejaVu Sans
-    // averages about 0.6 em per character, its bold 0.65 em.
-    std::vector<LabelCandidate> candidates;
-    std::vector<bool> roads;
-    for (size_t i = 0; i < inspection.models.size(); ++i) {
-        const BuiltModel& m = inspection.models[i];
-        LabelPlacement label;
-        if (!placeLabel(*m.model, label)) continue;
-        const glm::vec2 world = m.origin + label.at;
-        if (!finite(world)) continue;
-        glm::dvec2 px = view.toPx(world);
-        const bool road = !m.model->roadSegments.empty();
-        LabelCandidate c;
-        c.model = i;
-        c.cell = m.model->cellIndex;
-        c.text = displayText(m.model->label);
-        const double chars = static_cast<double>(countCodePoints(c.text));
-        const double half = road ? 0.6 * 10 * chars / 2 + 2 : 0.65 * 15 * chars / 2 + 4;
-        if (!road) {
-            // Keep place names whole at the picture's edges.
-            const double width = view.scale * (view.maxX - view.minX);
-            px.x = std::clamp(px.x, std::min(half, width / 2), std::max(width - half, width / 2));
-        }
-        // Boxes in pixels with y up, so that the model's angle applies.
-        c.centre = glm::vec2(static_cast<float>(px.x), static_cast<float>(-px.y));
-        c.size = glm::vec2(static_cast<float>(2 * half), road ? 12.0f : 18.0f);
-        c.angle = label.angle;
-        c.priority = road ? 1 : 0;
-        c.weight = label.along;
-        candidates.push_back(std::move(c));
-        roads.push_back(road);
-    }
-    summary.labelCandidates = candidates.size();
-    const std::vector<size_t> kept = selectLabels(candidates);
-    summary.labelsDrawn = kept.size();
-    svg +=
-        "<g fill=\"#222222\" stroke=\"#ffffff\" stroke-width=\"3\" paint-order=\"stroke\" "
-        "stroke-linejoin=\"round\" text-anchor=\"middle\" dominant-baseline=\"middle\">\n";
-    for (const size_t k : kept) {
-        const LabelCandidate& c = candidates[k];
-        const bool road = roads[k];
+    // Labels last, with a halo, so that no layer covers them.
+    const TopViewLabels labels = topViewLabels(inspection, view);
+    summary.labelCandidates = labels.candidates.size();
+    summary.labelsDrawn = labels.kept.size();
+    svg += "<g fill=\"#222222\" stroke=\"#ffffff\" stroke-width=\"" + std::to_string(kLabelHaloPx) +
+           "\" paint-order=\"stroke\" stroke-linejoin=\"round\" text-anchor=\"middle\" "
+           "dominant-baseline=\"middle\">\n";
+    for (const size_t k : labels.kept) {
+        const LabelCandidate& c = labels.candidates[k];
+        const bool road = labels.roads[k];
         const glm::dvec2 px(c.centre.x, -c.centre.y);
         svg += "<text x=\"" + number(px.x) + "\" y=\"" + number(px.y) + "\" font-size=\"" +
-               (road ? "10" : "15") + "\"" + (road ? "" : " font-weight=\"bold\"");
+               std::to_string(road ? kRoadFontPx : kPlaceFontPx) + "\"" +
+               (road ? "" : " font-weight=\"bold\"");
         // SVG turns clockwise with y down, the model counter-clockwise with y up.
         if (c.angle != 0.0f) {
             svg += " transform=\"rotate(" + number(-c.angle) + " " + number(px.x) + " " +

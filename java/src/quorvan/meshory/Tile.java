@@ -48,21 +48,8 @@ public final class Tile implements AutoCloseable {
 
     Tile(ModelMaker maker, long handle) {
         this.maker = maker;
-        NativeObject owner = maker.object;
-        object = new NativeObject(this, "tile", handle, owner, tile -> {
-            // A closed maker has freed its tiles already (or will, once its last call returns).
-            long makerHandle = owner.tryAcquire();
-            if (makerHandle == 0) {
-                return;
-            }
-            try {
-                synchronized (owner) {
-                    Meshory.disposeTile(makerHandle, tile);
-                }
-            } finally {
-                owner.release();
-            }
-        });
+        object = new NativeObject(this, "tile", handle, maker.object,
+                NativeObject.freedThrough(maker.object, Meshory::disposeTile));
         try {
             layout = Meshory.tileLayout(handle);
         } catch (RuntimeException | Error e) {

@@ -6,6 +6,7 @@
 // SVG fill colour on its entry in the layer list, data-fill):
 //   data-state   "loading", then "loaded" or "error"
 //   data-models  models in the glTF; data-loaded: models in the scene
+//   data-labels  labels in the glTF; data-labels-drawn: label texts in the scene
 //   data-errors  errors seen (console.error, uncaught errors)
 //   data-picked  what the last pick showed
 import * as THREE from 'three';
@@ -119,7 +120,66 @@ function stackGround(layerNode, index) {
   });
 }
 
-function layerList(root) {
+// The labels the inspector kept as the SVG keeps them (the scene's
+// extras.labels), each a text on a plane lying on the ground along its road,
+// in world units. Drawn over everything, as in the SVG: none overlaps
+// another on the ground, so none can on the screen either.
+const labelInk = '#222222';
+const labelHalo = '#ffffff';
+const canvasEm = 48; // canvas pixels per em: sharp when the camera comes close
+
+function labelMesh(label, anisotropy) {
+  const canvas = document.createElement('canvas');
+  const context = canvas.getContext('2d');
+  const font = `${label.kind === 'place' ? 'bold ' : ''}${canvasEm}px "DejaVu Sans", sans-serif`;
+  const perUnit = canvasEm / label.fontSize;
+  const halo = label.halo * perUnit;
+  context.font = font;
+  canvas.width = Math.ceil(context.measureText(label.text).width + 2 * halo + 4);
+  canvas.height = Math.ceil(canvasEm * 1.4 + 2 * halo);
+  // Resizing a canvas resets its state.
+  context.font = font;
+  context.textAlign = 'center';
+  context.textBaseline = 'middle';
+  context.lineJoin = 'round';
+  context.lineWidth = halo;
+  context.strokeStyle = labelHalo;
+  context.strokeText(label.text, canvas.width / 2, canvas.height / 2);
+  context.fillStyle = labelInk;
+  context.fillText(label.text, canvas.width / 2, canvas.height / 2);
+
+  const texture = new THREE.CanvasTexture(canvas);
+  texture.colorSpace = THREE.SRGBColorSpace;
+  texture.anisotropy = anisotropy;
+  const material = new THREE.MeshBasicMaterial({ map: texture, transparent: true, depthTest: false, depthWrite: false });
+  const mesh = new THREE.Mesh(new THREE.PlaneGeometry(canvas.width / perUnit, canvas.height / perUnit), material);
+  mesh.position.fromArray(label.position);
+  // Laid flat (text up pointing north), then turned about the vertical to
+  // the road: glTF's -z is the library's north.
+  mesh.rotation.set(-Math.PI / 2, THREE.MathUtils.degToRad(label.angle), 0, 'YXZ');
+  mesh.renderOrder = 1;
+  mesh.name = label.text;
+  return mesh;
+}
+
+// Label meshes by layer id, so that the layer list hides them with their layer.
+function addLabels(labels) {
+  const group = new THREE.Group();
+  group.name = 'labels';
+  const byLayer = new Map();
+  const anisotropy = renderer.capabilities.getMaxAnisotropy();
+  for (const label of labels) {
+    if (typeof label.text !== 'string' || !(label.fontSize > 0)) continue;
+    const mesh = labelMesh(label, anisotropy);
+    group.add(mesh);
+    if (!byLayer.has(label.layerId)) byLayer.set(label.layerId, []);
+    byLayer.get(label.layerId).push(mesh);
+  }
+  scene.add(group);
+  return byLayer;
+}
+
+function layerList(root, labelsByLayer) {
   const list = document.getElementById('layers');
   for (const layer of root.children) {
     const item = document.createElement('label');
@@ -128,8 +188,10 @@ function layerList(root) {
     const box = document.createElement('input');
     box.type = 'checkbox';
     box.checked = true;
+    const labels = labelsByLayer.get(layer.userData.layerId) || [];
     box.addEventListener('change', () => {
       layer.visible = box.checked;
+      for (const label of labels) label.visible = box.checked;
       render();
     });
     const swatch = document.createElement('span');
@@ -204,12 +266,16 @@ function start() {
       root.children.forEach(applyCasing);
       root.children.forEach(stackGround);
       frame(root);
-      layerList(root);
+      const labels = Array.isArray(root.userData.labels) ? root.userData.labels : [];
+      const labelsByLayer = addLabels(labels);
+      layerList(root, labelsByLayer);
       enablePicking(root);
       render();
       const nodes = gltf.parser.json.nodes || [];
       body.dataset.models = String(nodes.filter((n) => n.extras && n.extras.layer !== undefined).length);
       body.dataset.loaded = String(models);
+      body.dataset.labels = String(labels.length);
+      body.dataset.labelsDrawn = String([...labelsByLayer.values()].reduce((n, list) => n + list.length, 0));
       body.dataset.state = 'loaded';
       document.getElementById('status').textContent = `${models} models`;
       // page.html#pick picks at the centre of the view once loaded (a check

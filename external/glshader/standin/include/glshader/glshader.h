@@ -6,9 +6,9 @@
 
 #include <string>
 
-namespace quorvan {
+#include "glshader/host.h"
 
-class C_GeoStyle;
+namespace quorvan {
 
 class C_GLShader {
 public:
@@ -41,22 +41,5 @@ private:
     std::string logProgram;
     bool ready = false;
 };
-
-// Holds a style for the host's renderer.
-class C_GeoStyleType {
-public:
-    explicit C_GeoStyleType(const C_GeoStyle* style) : style(style) {}
-    virtual ~C_GeoStyleType() = default;
-    virtual const C_GeoStyle* getStyle() const { return style; }
-
-private:
-    const C_GeoStyle* style;
-};
-
-// The part of a path after its last '/'.
-std::string extractFileName(const std::string& path);
-// The file name's extension from its last '.', dot included; empty when the
-// file name has no dot.
-std::string extractFileExt(const std::string& path);
 
 }  // namespace quorvan
