@@ -47,6 +47,9 @@ public final class Main {
           --check DIR     the headless test's run: frame.png (and frame-plain.png, without labels),
                           labels.tsv, picks.tsv, a scripted orbit
           --shaders DIR   read the *.vertex / *.fragment pairs from DIR instead of the jar
+          --help          this text
+        Drag to turn, wheel to zoom, click to pick. JAVA_OPTS=-Dmeshory.viewer.timing=true prints
+        where the time from opening the pack to the first full frame goes.
         """;
 
     private Main() {}
@@ -56,6 +59,10 @@ public final class Main {
         Options o;
         try {
             o = Options.parse(args);
+            if (o.help) {
+                System.out.print(USAGE);
+                return;
+            }
         } catch (IllegalArgumentException e) {
             System.err.println("meshory-viewer: " + e.getMessage() + "\n" + USAGE);
             System.exit(2);
@@ -74,15 +81,26 @@ public final class Main {
 
     private static void run(Options o) throws Exception {
         try (MapStyle style = new MapStyle(o.style)) {
-            Display.setDisplayMode(new DisplayMode(o.width, o.height));
-            Display.setTitle("meshory-viewer: " + o.pack.getFileName());
-            Display.create(new PixelFormat(0, 24, 0, 4), new ContextAttribs(3, 3).withProfileCore(true));
+            openWindow(o);
             try {
                 session(o, style);
             } finally {
                 Display.destroy();
             }
         }
+    }
+
+    private static void openWindow(Options o) throws LWJGLException {
+        try {
+            Display.setDisplayMode(new DisplayMode(o.width, o.height));
+        } catch (ExceptionInInitializerError e) {
+            // LWJGL 2 opens the X display when its Display class loads.
+            throw new IllegalArgumentException("no X display to open a window on (is DISPLAY set?); without one, "
+                + "run it on a private Xvfb: bash scripts/headless.sh " + o.width + "x" + o.height
+                + " meshory-viewer --png FILE ...");
+        }
+        Display.setTitle("meshory-viewer: " + o.pack.getFileName());
+        Display.create(new PixelFormat(0, 24, 0, 0), new ContextAttribs(3, 3).withProfileCore(true));
     }
 
     private static void session(Options o, MapStyle style) throws Exception {

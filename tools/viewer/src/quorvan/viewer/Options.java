@@ -20,11 +20,16 @@ final class Options {
     Path png;
     Path check;
     Path shaders;
+    boolean help;
 
     static Options parse(String[] args) {
         Options o = new Options();
         for (int i = 0; i < args.length; ++i) {
             String a = args[i];
+            if (a.equals("--help")) {
+                o.help = true;
+                return o;
+            }
             if (!a.startsWith("--")) {
                 if (o.pack != null) {
                     throw new IllegalArgumentException("one pack only");
@@ -84,6 +89,9 @@ final class Options {
         }
         if (o.pack == null) {
             throw new IllegalArgumentException("no pack given");
+        }
+        if (!Files.isReadable(o.pack)) {
+            throw new IllegalArgumentException("cannot read the pack " + o.pack);
         }
         if (o.style == null) {
             String name = o.pack.getFileName().toString().replaceFirst("\\.[^.]*$", "") + ".sld";
