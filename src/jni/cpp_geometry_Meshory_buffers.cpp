@@ -113,7 +113,10 @@ jint floatCount(JNIEnv* env, jlong modelHandle, Count count) {
 
 // Writes one list of the model into the target's room and returns the
 // floats written (the Java side moves the position). `count(model)` gives
-// the floats the list needs and `write(model, out)` writes them.
+// the floats the list needs and `write(model, out, bytes)` writes them.
+// The target's floats are written as bytes: a FloatBuffer that views a byte
+// buffer at an odd offset is as valid to Java (and to glBufferData) as any,
+// and its address is no float's.
 template <typename Count, typename Write>
 jint writeInto(JNIEnv* env, jlong modelHandle, jobject target, jint position, jint room,
                Count count, Write write) {
@@ -122,11 +125,10 @@ jint writeInto(JNIEnv* env, jlong modelHandle, jobject target, jint position, ji
         if (!directRange(env, target, position, room, "target buffer", base)) return 0;
         const auto* model = fromHandle<const quorvan::S_Model>(modelHandle);
         if (!model) return 0;
-        const std::span<float> out(reinterpret_cast<float*>(base) + position,
-                                   static_cast<size_t>(room));
-        const size_t written = write(*model, out);
+        const size_t written = write(*model, base + sizeof(float) * static_cast<size_t>(position),
+                                     sizeof(float) * static_cast<size_t>(room));
         // Nothing written: an empty list, or one that does not fit.
-        if (written == 0 && count(*model) > out.size())
+        if (written == 0 && count(*model) > static_cast<size_t>(room))
             throwBare(env, "java/nio/BufferOverflowException");
         return static_cast<jint>(written);
     });
@@ -215,8 +217,8 @@ JNIEXPORT jint JNICALL Java_cpp_geometry_Meshory_trianglesInto(JNIEnv* env, jcla
     return writeInto(
         env, model, target, position, room,
         [f](const quorvan::S_Model& m) { return quorvan::triangleFloatCount(m, f); },
-        [f](const quorvan::S_Model& m, std::span<float> out) {
-            return quorvan::writeTriangleFloats(m, f, out);
+        [f](const quorvan::S_Model& m, void* out, size_t bytes) {
+            return quorvan::writeTriangleBytes(m, f, out, bytes);
         });
 }
 
@@ -224,14 +226,14 @@ JNIEXPORT jint JNICALL Java_cpp_geometry_Meshory_linesInto(JNIEnv* env, jclass, 
                                                            jobject target, jint position,
                                                            jint room) {
     return writeInto(env, model, target, position, room, quorvan::lineFloatCount,
-                     quorvan::writeLineFloats);
+                     quorvan::writeLineBytes);
 }
 
 JNIEXPORT jint JNICALL Java_cpp_geometry_Meshory_pointsInto(JNIEnv* env, jclass, jlong model,
                                                             jobject target, jint position,
                                                             jint room) {
     return writeInto(env, model, target, position, room, quorvan::pointFloatCount,
-                     quorvan::writePointFloats);
+                     quorvan::writePointBytes);
 }
 
 JNIEXPORT void JNICALL Java_cpp_geometry_Meshory_setStorageBudget(JNIEnv* env, jclass, jlong maker,

@@ -23,6 +23,21 @@ bool finite(const glm::vec2& v) {
     return std::isfinite(v.x) && std::isfinite(v.y);
 }
 
+// A grid the top view can frame and draw: cells, and corners whose extent
+// is finite and non-zero, all of it within float range, where the drawing is
+// done (corners beyond it would be written as inf).
+bool drawableGrid(const pack::PackGrid& grid) {
+    const Bounds& b = grid.bounds;
+    if (grid.cellsInRow <= 0 || grid.cellsInCol <= 0) return false;
+    const double size = b.width() / grid.cellsInRow;
+    const double far = std::numeric_limits<float>::max();
+    for (double v : {b.x1, b.y1, b.x2, b.y2, std::min(b.x1, b.x2) + grid.cellsInRow * size,
+                     std::min(b.y1, b.y2) + grid.cellsInCol * size}) {
+        if (!(std::abs(v) < far)) return false;
+    }
+    return b.width() > 0 && b.height() > 0;
+}
+
 // World rectangle to pixels, north up.
 struct View {
     double minX = 0, minY = 0, maxX = 1, maxY = 1;
@@ -44,7 +59,7 @@ void appendPoint(std::string& d, char command, const glm::dvec2& p) {
 View chooseView(const Inspection& inspection, const pack::PackGrid& grid, int widthPx) {
     View view;
     const Bounds& b = grid.bounds;
-    if (grid.cellsInRow > 0 && grid.cellsInCol > 0 && b.width() > 0 && b.height() > 0) {
+    if (drawableGrid(grid)) {
         view = {std::min(b.x1, b.x2), std::min(b.y1, b.y2), std::max(b.x1, b.x2),
                 std::max(b.y1, b.y2), 1};
     } else {
@@ -175,7 +190,7 @@ std::string svgDocument(const Inspection& inspection, const pack::PackGrid& grid
     }
 
     // Cell borders, so that a person sees the tiles.
-    if (grid.cellsInRow > 0 && grid.cellsInCol > 0) {
+    if (drawableGrid(grid)) {
         std::string d;
         const double size = grid.bounds.width() / grid.cellsInRow;
         const double x1 = std::min(grid.bounds.x1, grid.bounds.x2);
