@@ -147,7 +147,7 @@ JNIEXPORT jlongArray JNICALL Java_cpp_geometry_Meshory_blobsFrom(JNIEnv* env, jc
         const std::span<const uint8_t> bytes(base + position, static_cast<size_t>(size));
         // The records are read once, into offsets: a Java thread changing the
         // buffer meanwhile can change payload bytes, never where they lie.
-        const quorvan::S_BlobRecordScan scan = quorvan::scanBlobRecords(bytes, count);
+        quorvan::S_BlobRecordScan scan = quorvan::scanBlobRecords(bytes, count);
         if (!scan.ok) {
             const std::string message = "meshory: malformed blob records: " + scan.error;
             throwJava(env, "java/lang/IllegalArgumentException", message.c_str());
@@ -155,6 +155,8 @@ JNIEXPORT jlongArray JNICALL Java_cpp_geometry_Meshory_blobsFrom(JNIEnv* env, jc
         }
         std::vector<std::unique_ptr<quorvan::S_BlobData>> blobs =
             quorvan::makeBlobs(bytes, scan.records);
+        // The offsets are spent: their room goes before the handles take theirs.
+        std::vector<quorvan::S_BlobRecord>().swap(scan.records);
         std::vector<jlong> handles;
         handles.reserve(blobs.size());
         for (const auto& blob : blobs) handles.push_back(toHandle(blob.get()));
