@@ -111,6 +111,26 @@ row("JNI hand-off into a kept direct buffer (modelTrianglesInto)",
 row("host round trip, buffer path (mixed tile)", host_values("jvm_tile_buffers_ns") / host_values("native_tile_ns"),
     1.15, True, f"JVM {host_values('jvm_tile_buffers_ns') / 1e6:.2f} ms over makeBlobs and the buffer getters")
 
+# A tile in one call (zero-area triangles left out), against a native program doing the same:
+# build the tile, write its floats into host memory. Today's per-model buffer path beside it.
+for key, label in [("mixed", "mixed tile"), ("sf", "San Francisco cells")]:
+    jvm, native = host_values(f"jvm_tilecall_{key}_ns"), host_values(f"native_tilecall_{key}_ns")
+    models = host_values(f"tile_{key}_models")
+    row(f"JVM tile in one call ÷ native ({label})", jvm / native, 1.05, True,
+        f"JVM {jvm / 1e6:.2f} ms, native {native / 1e6:.2f} ms; {models:.0f} models a tile; 4 JNI calls a tile "
+        "(build, layout, write, close)")
+    row(f"JVM per-model buffer path ÷ native per-model ({label})",
+        host_values(f"jvm_models_{key}_ns") / host_values(f"native_models_{key}_ns"), 1.15, True,
+        f"JVM {host_values(f'jvm_models_{key}_ns') / 1e6:.2f} ms over about {9 * models:.0f} JNI calls; "
+        f"the tile call is {host_values(f'jvm_models_{key}_ns') / jvm:.2f}x faster")
+    allocated, layout = host_values(f"jvm_tilecall_{key}_alloc_bytes"), host_values(f"jvm_tilecall_{key}_layout_bytes")
+    row(f"Java heap bytes a tile call allocates beside its layout table ({label})", allocated - layout, 1024, True,
+        f"the same few objects whatever the tile ({models:.0f} models); the layout table, one int[], "
+        f"{layout / 1024:.0f} KiB")
+one, two = host_values("jvm_sf_tiles_per_s_1"), host_values("jvm_sf_tiles_per_s_2")
+row("San Francisco tiles per second, 2 threads ÷ 1 thread", two / one, 1.8, False,
+    f"{one:.0f} tiles/s on one thread, {two:.0f} on two, one maker each")
+
 # Zero-area triangles of the real sample tiles handed over with SKIP_ZERO_AREA.
 zero = {}
 for line in (results / "zero_area.txt").read_text().splitlines():

@@ -172,6 +172,24 @@ int main(int argc, char** argv) {
     for (const auto& [typeByte, payload] : perType) mixed.blob(typeByte, payload);
     write(root / "model_maker", "mixed", mixed.in.bytes());
 
+    // A tile of every type: fifteen requests of one record each, at one
+    // origin, and one of eight records.
+    ProviderInput tile;
+    tile.integral<uint32_t>(1, 0, 4).integral<int64_t>(static_cast<int64_t>(perType.size()), -1, 64);
+    tile.integral<size_t>(16, 0, 16);
+    for (size_t i = 0; i < 16; ++i) {
+        const bool all = i == 15;
+        tile.integral<uint32_t>(all ? 0 : static_cast<uint32_t>(i), 0, 70);
+        tile.integral<uint32_t>(all ? 8 : 1, 0, 8);
+        tile.front.put(10.0).put(20.0);
+    }
+    for (const auto& [typeByte, payload] : perType) {
+        const int32_t type = typeByte == 19 ? 101 : typeByte;
+        tile.front.put(uint64_t{typeByte}).i32(type).i32(3).i32(1 << 16 | 2);
+        tile.front.u32(static_cast<uint32_t>(payload.size())).raw(payload);
+    }
+    write(root / "tile", "every_type", tile.bytes());
+
     // The payload, then the decoder selector.
     const std::pair<const char*, std::pair<int, Bytes>> decoderSeeds[] = {
         {"stream", {0, stream}},   {"delta", {0, delta}},   {"block2", {1, block2}},

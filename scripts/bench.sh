@@ -35,7 +35,7 @@ done
 # bytes, in alternating rounds. A fixed, pre-touched heap: a long-running
 # host has touched its heap long before, as the native side's memory is.
 echo "bench: host comparison"
-"$build/bench/meshory_host_reference" write "$out"
+"$build/bench/meshory_host_reference" write "$out" examples/sanfrancisco.mpk
 java="${JAVA_HOME:+$JAVA_HOME/bin/}java"
 for ((r = 0; r < rounds; ++r)); do
     "$build/bench/meshory_host_reference" run "$out" "$runs" >>"$out/host.txt"

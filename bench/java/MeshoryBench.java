@@ -1,4 +1,7 @@
 import cpp.geometry.Meshory;
+import java.lang.management.ManagementFactory;
+import quorvan.meshory.ModelMaker;
+import quorvan.meshory.Tile;
 
 import java.io.IOException;
 import java.nio.ByteBuffer;
@@ -9,13 +12,20 @@ import java.nio.file.Path;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.List;
+import java.util.concurrent.ExecutorService;
+import java.util.concurrent.Executors;
+import java.util.concurrent.Future;
 
 /**
  * The host's side of the JVM comparison: times the whole round trip of the mixed tile (makeBlob
  * for each record, makeModel per request, every getter, disposal), the same over the buffer path
  * (makeBlobs, the getters into one direct buffer, disposeBlobs), and the hand-off of a large
- * model (modelTriangles into a new array, modelTrianglesInto a kept direct buffer). Reads tile.bin and large.bin as meshory_host_reference writes
- * them; prints the medians in nanoseconds.
+ * model (modelTriangles into a new array, modelTrianglesInto a kept direct buffer), and whole tiles
+ * in one call (the mixed tile and the sample's cells: built, written into a kept direct buffer,
+ * closed) beside the per-model buffer path over the same requests, with the bytes a tile call
+ * allocates on the Java heap and the sample's tiles per second on one and on two threads. Reads
+ * tile.bin, large.bin and tiles.bin as meshory_host_reference writes them; prints the medians in
+ * nanoseconds.
  *
  * <p>Usage: java -Dmeshory.library=LIB -cp meshory.jar:meshory-bench.jar MeshoryBench DIR RUNS
  * [tile|handoff] (both when not given). With -Dmeshory.bench.spread the quartiles of each
@@ -96,6 +106,131 @@ public final class MeshoryBench {
         Meshory.disposeBlobs(handles);
     }
 
+    /** A tile for the one-call path, as tiles.bin holds it. */
+    private record TileInput(String name, ByteBuffer records, int recordCount, int[] requests, double[] origins,
+            int[] starts) {
+        /** The records of request r as a buffer of their own, as a host hands them to makeBlobs. */
+        ByteBuffer recordsOf(int r) {
+            int first = requests[2 * r];
+            int end = first + requests[2 * r + 1] == recordCount ? records.limit() : starts[first + requests[2 * r + 1]];
+            return records.duplicate().position(starts[first]).limit(end);
+        }
+    }
+
+    private static List<TileInput> readTiles(Path file) throws IOException {
+        ByteBuffer in = ByteBuffer.wrap(Files.readAllBytes(file)).order(ByteOrder.LITTLE_ENDIAN);
+        List<TileInput> tiles = new ArrayList<>();
+        for (int t = in.getInt(); t > 0; --t) {
+            byte[] name = new byte[in.getInt()];
+            in.get(name);
+            ByteBuffer records = ByteBuffer.allocateDirect(in.getInt());
+            records.put(in.slice(in.position(), records.capacity())).flip();
+            in.position(in.position() + records.capacity());
+            int recordCount = in.getInt();
+            int[] starts = new int[recordCount];
+            ByteBuffer walk = records.duplicate().order(ByteOrder.LITTLE_ENDIAN);
+            for (int i = 0; i < recordCount; ++i) {
+                starts[i] = walk.position();
+                walk.position(walk.position() + 24 + walk.getInt(walk.position() + 20));
+            }
+            int count = in.getInt();
+            int[] requests = new int[2 * count];
+            double[] origins = new double[2 * count];
+            for (int r = 0; r < count; ++r) {
+                requests[2 * r] = in.getInt();
+                requests[2 * r + 1] = in.getInt();
+                origins[2 * r] = in.getDouble();
+                origins[2 * r + 1] = in.getDouble();
+            }
+            tiles.add(new TileInput(new String(name, java.nio.charset.StandardCharsets.UTF_8), records, recordCount,
+                    requests, origins, starts));
+        }
+        return tiles;
+    }
+
+    /** One tile as a GL host takes it: built in one call, written into its direct buffer, closed. */
+    private static void tileCall(ModelMaker maker, TileInput t, FloatBuffer[] buffer) {
+        try (Tile tile = maker.makeTile(t.records(), t.recordCount(), t.requests(), t.origins(), Tile.SKIP_ZERO_AREA)) {
+            if (buffer[0].capacity() < tile.floatCount()) {
+                buffer[0] = ByteBuffer.allocateDirect(4 * tile.floatCount()).order(ByteOrder.nativeOrder()).asFloatBuffer();
+            }
+            sink += tile.write(buffer[0].clear());
+        }
+    }
+
+    /** The same requests over the per-model buffer path of today. */
+    private static void perModel(long maker, TileInput t) {
+        for (int r = 0; r < t.requests().length / 2; ++r) {
+            long[] handles = Meshory.makeBlobs(t.recordsOf(r), t.requests()[2 * r + 1]);
+            long model = Meshory.makeModel(maker, handles, t.origins()[2 * r], t.origins()[2 * r + 1]);
+            if (model != 0) {
+                sink += Meshory.modelTrianglesInto(model, room(Meshory.modelTrianglesFloatCount(model, Meshory.SKIP_ZERO_AREA)),
+                        Meshory.SKIP_ZERO_AREA);
+                sink += Meshory.modelLinesInto(model, room(Meshory.modelLinesFloatCount(model)));
+                sink += Meshory.modelPointsInto(model, room(Meshory.modelPointsFloatCount(model)));
+                Meshory.disposeModel(maker, model);
+            }
+            Meshory.disposeBlobs(handles);
+        }
+    }
+
+    private static void tileRows(List<TileInput> tiles, String name, String key, int runs) throws Exception {
+        List<TileInput> mine = tiles.stream().filter(t -> t.name().equals(name)).toList();
+        FloatBuffer[] buffer = {room(1)};
+        try (ModelMaker maker = new ModelMaker()) {
+            double tileNs = medianNanos(runs, () -> mine.forEach(t -> tileCall(maker, t, buffer)));
+            // Bytes the tile call allocates on the Java heap, per tile.
+            com.sun.management.ThreadMXBean threads = (com.sun.management.ThreadMXBean) ManagementFactory.getThreadMXBean();
+            long before = threads.getCurrentThreadAllocatedBytes();
+            for (int i = 0; i < 100; ++i) {
+                mine.forEach(t -> tileCall(maker, t, buffer));
+            }
+            double allocated = (threads.getCurrentThreadAllocatedBytes() - before) / (100.0 * mine.size());
+            long raw = Meshory.contsruct();
+            double modelsNs = medianNanos(runs, () -> mine.forEach(t -> perModel(raw, t)));
+            Meshory.dispose(raw);
+            int models = 0;
+            int buckets = 0;
+            for (TileInput t : mine) {
+                try (Tile tile = maker.makeTile(t.records(), t.recordCount(), t.requests(), t.origins(), 0)) {
+                    models += tile.models().size();
+                    buckets += tile.buckets().size();
+                }
+            }
+            // The one object whose size follows the tile: its layout table (an int[] with a 16-byte header).
+            double layout = 16 + 4 * (Meshory.TILE_HEAD + (Meshory.TILE_BUCKET * buckets + Meshory.TILE_MODEL * models)
+                    / (double) mine.size());
+            System.out.printf("jvm_tilecall_%s_ns %.0f%njvm_models_%s_ns %.0f%njvm_tilecall_%s_alloc_bytes %.0f%n"
+                    + "jvm_tilecall_%s_layout_bytes %.0f%ntile_%s_models %d%n", key, tileNs, key, modelsNs, key,
+                    allocated, key, layout, key, models / mine.size());
+        }
+    }
+
+    /** The sample's cells as tiles per second: each thread its own maker, through every cell `rounds` times. */
+    private static double tilesPerSecond(List<TileInput> cells, int threads, int rounds) throws Exception {
+        ExecutorService pool = Executors.newFixedThreadPool(threads);
+        try {
+            List<Future<?>> work = new ArrayList<>();
+            long start = System.nanoTime();
+            for (int k = 0; k < threads; ++k) {
+                work.add(pool.submit(() -> {
+                    FloatBuffer[] buffer = {ByteBuffer.allocateDirect(4).order(ByteOrder.nativeOrder()).asFloatBuffer()};
+                    try (ModelMaker maker = new ModelMaker()) {
+                        for (int i = 0; i < rounds; ++i) {
+                            cells.forEach(t -> tileCall(maker, t, buffer));
+                        }
+                    }
+                }));
+            }
+            for (Future<?> f : work) {
+                f.get();
+            }
+            return threads * rounds * cells.size() / ((System.nanoTime() - start) / 1e9);
+        } finally {
+            pool.shutdown();
+        }
+    }
+
     private interface Body {
         void run();
     }
@@ -120,7 +255,7 @@ public final class MeshoryBench {
         return samples[runs / 2];
     }
 
-    public static void main(String[] args) throws IOException {
+    public static void main(String[] args) throws Exception {
         Path dir = Path.of(args[0]);
         int runs = args.length > 1 ? Integer.parseInt(args[1]) : 31;
         String only = args.length > 2 ? args[2] : "";
@@ -141,6 +276,15 @@ public final class MeshoryBench {
         if (only.equals("tile")) {
             System.out.printf("jvm_tile_ns %.0f%njvm_tile_buffers_ns %.0f%nchecksum %d%n", tileNs, buffersNs, sink);
             return;
+        }
+        if (!only.equals("handoff")) {
+            List<TileInput> tiles = readTiles(dir.resolve("tiles.bin"));
+            tileRows(tiles, "mixed", "mixed", runs);
+            tileRows(tiles, "cell", "sf", runs);
+            List<TileInput> cells = tiles.stream().filter(t -> t.name().equals("cell")).toList();
+            tilesPerSecond(cells, 2, 5);  // warm both threads' code
+            System.out.printf("jvm_sf_tiles_per_s_1 %.1f%njvm_sf_tiles_per_s_2 %.1f%n", tilesPerSecond(cells, 1, 20),
+                    tilesPerSecond(cells, 2, 20));
         }
 
         Request large = readTile(dir.resolve("large.bin")).get(0);

@@ -9,6 +9,17 @@ namespace quorvan::builders {
 
 namespace {
 
+template <PayloadBuilder build>
+void overOwnBytes(S_ModelBlobData* data) {
+    build(data, data->blob->data);
+}
+
+// One row: the builder in both forms, its planner and its transport role.
+template <PayloadBuilder build>
+GeometryType row(int32_t code, SizePlanner plan, TransportRole transport) {
+    return GeometryType(code, overOwnBytes<build>, build, plan, transport);
+}
+
 const std::map<int32_t, GeometryType>& geometryTypeFunctions() {
     // Created once under the runtime's thread-safe static initialisation and
     // only read afterwards, so makers on different threads can share it.
@@ -17,30 +28,30 @@ const std::map<int32_t, GeometryType>& geometryTypeFunctions() {
         using enum TransportRole;
         // clang-format off
         const GeometryType rows[] = {
-            // code                          builder                          size planner                  transport
-            {TRIANGLE_STRIPS,                modelTriangleStrips,             planTriangleStrips,           Flushes},
-            {INDEXED_TRIANGLE_STRIPS,        modelIndexedTriangleStrips,      planIndexedTriangleStrips,    Flushes},
-            {FLAT_TRIANGLE_STRIP,            modelFlatTriangleStrip,          planFlatTriangleStrip,        Flushes},
-            {INDEXED_FLAT_TRIANGLE_STRIPS,   modelIndexedFlatTriangleStrip,   planIndexedFlatTriangleStrip, Flushes},
-            {FLAT_LINE_STRIP,                modelFlatLineStrip,              planFlatLineStrip,            Flushes},
-            {LINES,                          modelLines,                      planLines,                    Flushes},
-            {INDEXED_LINES,                  modelIndexedLines,               planIndexedLines,             Flushes},
-            {POINTS,                         modelPoints,                     planPoints,                   Independent},
-            {TEXT_DATA,                      modelText,                       nullptr,                      Independent},
-            {RAILROAD_PATH,                  modelRailroad,                   planPathLines,                Railway},
-            {TRAM_PATH,                      modelTramPath,                   planFlatLineStrip,            Flushes},
-            {ROAD_PATH,                      modelRoadPath,                   planPathLines,                Road},
-            {BRIDGE,                         modelBridge,                     planBridge,                   Bridge},
-            {FLAT_TRIANGLE_FAN,              modelFlatTriangleFan,            planFlatTriangleFan,          Flushes},
-            {TRIANGLE_FAN,                   modelTriangleFan,                planTriangleFan,              Flushes},
-            {ON_POLYGON_FLAT_TRIANGLE_FAN,   modelOnPolygonFlatTriangleFan,   planFlatTriangleFan,          Flushes},
-            {ON_POLYGON_TRIANGLE_FAN,        modelOnPolygonTriangleFan,       planTriangleFan,              Flushes},
-            {CELL_POLYGON,                   modelCellPolygon,                nullptr,                      Flushes},
-            {LABEL_STYLE_SEGMENTS,           modelLabelSegments,              nullptr,                      Independent},
+            //  builder                          code                           size planner                  transport
+            row<modelTriangleStrips>           (TRIANGLE_STRIPS,               planTriangleStrips,           Flushes),
+            row<modelIndexedTriangleStrips>    (INDEXED_TRIANGLE_STRIPS,       planIndexedTriangleStrips,    Flushes),
+            row<modelFlatTriangleStrip>        (FLAT_TRIANGLE_STRIP,           planFlatTriangleStrip,        Flushes),
+            row<modelIndexedFlatTriangleStrip> (INDEXED_FLAT_TRIANGLE_STRIPS,  planIndexedFlatTriangleStrip, Flushes),
+            row<modelFlatLineStrip>            (FLAT_LINE_STRIP,               planFlatLineStrip,            Flushes),
+            row<modelLines>                    (LINES,                         planLines,                    Flushes),
+            row<modelIndexedLines>             (INDEXED_LINES,                 planIndexedLines,             Flushes),
+            row<modelPoints>                   (POINTS,                        planPoints,                   Independent),
+            row<modelText>                     (TEXT_DATA,                     nullptr,                      Independent),
+            row<modelRailroad>                 (RAILROAD_PATH,                 planPathLines,                Railway),
+            row<modelTramPath>                 (TRAM_PATH,                     planFlatLineStrip,            Flushes),
+            row<modelRoadPath>                 (ROAD_PATH,                     planPathLines,                Road),
+            row<modelBridge>                   (BRIDGE,                        planBridge,                   Bridge),
+            row<modelFlatTriangleFan>          (FLAT_TRIANGLE_FAN,             planFlatTriangleFan,          Flushes),
+            row<modelTriangleFan>              (TRIANGLE_FAN,                  planTriangleFan,              Flushes),
+            row<modelOnPolygonFlatTriangleFan> (ON_POLYGON_FLAT_TRIANGLE_FAN,  planFlatTriangleFan,          Flushes),
+            row<modelOnPolygonTriangleFan>     (ON_POLYGON_TRIANGLE_FAN,       planTriangleFan,              Flushes),
+            row<modelCellPolygon>              (CELL_POLYGON,                  nullptr,                      Flushes),
+            row<modelLabelSegments>            (LABEL_STYLE_SEGMENTS,          nullptr,                      Independent),
         };
         // clang-format on
         std::map<int32_t, GeometryType> t;
-        for (const GeometryType& row : rows) t.emplace(row.type, row);
+        for (const GeometryType& r : rows) t.emplace(r.type, r);
         return t;
     }();
     return table;

@@ -8,19 +8,24 @@
 
 #include <cstdint>
 
+#include "model/builders/builders.h"
 #include "model/builders/size_plan.h"
 #include "model/builders/transport_request.h"
 #include "model/glmodel.h"
 
 namespace quorvan::builders {
 
+// `fn` (the builder over the blob's own bytes) and `build` (the same over
+// any payload bytes) are one builder in two forms.
 struct GeometryType : S_GeometryTypeFunction {
+    PayloadBuilder build = nullptr;
     // Bounds what the builder adds; null when it adds nothing a plan sizes.
     SizePlanner plan = nullptr;
     TransportRole transport = TransportRole::Flushes;
 
-    GeometryType(int32_t code, GeometryBuilder builder, SizePlanner plan, TransportRole transport)
-        : S_GeometryTypeFunction(code, builder), plan(plan), transport(transport) {}
+    GeometryType(int32_t code, GeometryBuilder fn, PayloadBuilder build, SizePlanner plan,
+                 TransportRole transport)
+        : S_GeometryTypeFunction(code, fn), build(build), plan(plan), transport(transport) {}
 };
 
 // The row of a type code, or null for a code without builder.

@@ -19,7 +19,12 @@ namespace quorvan {
 
 namespace builders {
 class ModelPool;
-}
+struct BlobInput;
+}  // namespace builders
+
+class C_Tile;
+struct S_TileBuild;
+struct S_TileRequest;
 
 class MESHORY_API C_Meshory {
 public:
@@ -48,6 +53,30 @@ public:
     const S_Model* makeModelFrom(std::span<const S_BlobData* const> blobs, const glm::vec3& origin,
                                  const LoadFilter& filter);
 
+    // Builds every request of a tile into `tile` (model/tile.h): `recordCount`
+    // blob records read in place from `records` (model/blob_records.h), each
+    // request built as makeModelFrom builds its records with the origin
+    // (x, y, 0) and a filter that wants text variant 0. No model is filed;
+    // the maker's kept storage serves the requests, and `tile` keeps its own
+    // storage from one build to the next. Refuses, leaving `tile` as it was,
+    // unknown flags, malformed records and a request that names records past
+    // the last; requests may name any records, in any order, again or not at
+    // all.
+    S_TileBuild buildTile(std::span<const uint8_t> records, int64_t recordCount,
+                          std::span<const S_TileRequest> requests, uint32_t flags, C_Tile& tile);
+
+    // buildTile into a tile the maker owns, as it owns its models, until
+    // releaseTile or the maker's end; its storage is that of a tile released
+    // before, within the storage budget. Null when refused; `result` (if
+    // given) says why.
+    const C_Tile* makeTile(std::span<const uint8_t> records, int64_t recordCount,
+                           std::span<const S_TileRequest> requests, uint32_t flags,
+                           S_TileBuild* result = nullptr);
+    // Frees a tile this maker made (null does nothing); its storage is kept
+    // for the next tile, within the storage budget.
+    void releaseTile(const C_Tile* tile);
+    const std::set<const C_Tile*>& getTiles() const { return tiles; }
+
     void addModelToGroup(S_Model* model);
 
     // Frees a model this maker made (null does nothing). Its layer entry stays.
@@ -69,7 +98,8 @@ public:
 
     // Released models leave their lists' storage with the maker, which builds
     // the next requests in it instead of asking the kernel for fresh pages.
-    // The budget bounds the bytes kept (64 MiB unless set; 0 keeps nothing);
+    // The budget bounds the bytes kept for models (64 MiB unless set; 0 keeps
+    // nothing), and apart from them those of the one tile kept for makeTile;
     // lowering it frees what no longer fits. The maker frees it all when it
     // is destroyed.
     void setStorageBudget(size_t bytes);
@@ -77,9 +107,22 @@ public:
     size_t keptStorageBytes() const;
 
 private:
+    // Runs the builders of `blobs` into `model`, which holds nothing yet;
+    // false when no blob had a builder. Stamps the model on success.
+    bool buildInto(S_Model& model, std::span<const builders::BlobInput> blobs,
+                   const glm::vec3& origin, const LoadFilter& filter,
+                   const ViewportPolygon& viewport);
+    void releaseTile(const C_Tile* tile, bool filed);
+
     std::map<int32_t, ModelSet> layers;
     ModelSet models;
     std::unique_ptr<builders::ModelPool> pool;
+    std::vector<builders::BlobInput> inputs;  // makeModelFrom's, kept to spare an allocation
+    std::set<const C_Tile*> tiles;
+    // The storage of the largest tile released, for the next makeTile: a
+    // tile's lists, grown afresh each time, would take fresh pages from the
+    // kernel for every tile.
+    std::unique_ptr<C_Tile> spareTile;
 };
 
 }  // namespace quorvan

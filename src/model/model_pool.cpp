@@ -12,25 +12,6 @@ size_t capacityBytes(const std::vector<T>& v) {
     return v.capacity() * sizeof(T);
 }
 
-// Makes `m` equal to a new S_Model while its lists and label keep their
-// storage. The segment maps hold a node per entry, nothing worth keeping.
-void resetKeepingStorage(S_Model& m) {
-    S_Model fresh;
-    m.polygons.vertices.clear();
-    m.polygons.normals.clear();
-    m.lines.vertices.clear();
-    m.paths.clear();
-    m.points.clear();
-    m.label.clear();
-    fresh.polygons.vertices.swap(m.polygons.vertices);
-    fresh.polygons.normals.swap(m.polygons.normals);
-    fresh.lines.vertices.swap(m.lines.vertices);
-    fresh.paths.swap(m.paths);
-    fresh.points.swap(m.points);
-    fresh.label.swap(m.label);
-    m = std::move(fresh);
-}
-
 }  // namespace
 
 size_t ModelPool::storageBytes(const S_Model& m) {
@@ -39,11 +20,30 @@ size_t ModelPool::storageBytes(const S_Model& m) {
            m.label.capacity();
 }
 
+void ModelPool::exchange(Storage& s, S_Model& m) noexcept {
+    s.polygonVertices.swap(m.polygons.vertices);
+    s.polygonNormals.swap(m.polygons.normals);
+    s.lineVertices.swap(m.lines.vertices);
+    s.paths.swap(m.paths);
+    s.points.swap(m.points);
+    s.label.swap(m.label);
+}
+
+void ModelPool::clearKeepingStorage(S_Model& m) noexcept {
+    Storage s;
+    exchange(s, m);
+    s.clear();
+    // The segment maps hold a node per entry, nothing worth keeping.
+    m = S_Model();
+    exchange(s, m);
+}
+
 std::unique_ptr<S_Model> ModelPool::take(size_t wantedBytes) {
-    if (kept.empty()) return std::make_unique<S_Model>();
+    auto model = std::make_unique<S_Model>();
+    if (kept.empty()) return model;
     auto it = kept.lower_bound(wantedBytes);
     if (it == kept.end()) it = std::prev(it);
-    std::unique_ptr<S_Model> model = std::move(it->second);
+    exchange(it->second, *model);
     keptBytes_ -= it->first;
     kept.erase(it);
     return model;
@@ -53,15 +53,16 @@ void ModelPool::give(std::unique_ptr<S_Model> model) noexcept {
     if (!model) return;
     const size_t bytes = storageBytes(*model);
     if (bytes > budget_) return;  // freed here
-    resetKeepingStorage(*model);
     // Room for it: kept storage goes largest first, the least likely to
     // fit a typical request.
     trimTo(budget_ - bytes);
     try {
-        kept.emplace(bytes, std::move(model));
+        Storage& s = kept.emplace(bytes, Storage())->second;
+        exchange(s, *model);
+        s.clear();
         keptBytes_ += bytes;
     } catch (...) {
-        // No node for it: the model is freed, which is always correct.
+        // No node for it: the storage goes with the model, which is always correct.
     }
 }
 

@@ -17,6 +17,8 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "model/glmodel.h"
 
@@ -33,12 +35,15 @@ public:
     ModelPool(const ModelPool&) = delete;
     ModelPool& operator=(const ModelPool&) = delete;
 
-    // A model equal to a new S_Model, in the kept storage that best fits
-    // `wantedBytes` (the smallest that holds them, else the largest kept);
-    // a new model when nothing is kept.
+    // A new model (equal to a default S_Model) whose lists sit in the kept
+    // storage that best fits `wantedBytes` (the smallest that holds them,
+    // else the largest kept). The model object itself is always new: the
+    // pool keeps storage, never models, so it never hands out the address
+    // of a model it was given back, and a stale handle cannot name the
+    // next request's model through it.
     std::unique_ptr<S_Model> take(size_t wantedBytes);
 
-    // Keeps the model's storage within the budget, else frees the model.
+    // Keeps the model's storage within the budget and frees the model.
     // Takes ownership; never throws.
     void give(std::unique_ptr<S_Model> model) noexcept;
 
@@ -51,10 +56,35 @@ public:
     // content.
     static size_t storageBytes(const S_Model& model);
 
+    // Makes `model` equal to a default S_Model while its lists and label
+    // keep their storage: for a builder of many requests in one model.
+    static void clearKeepingStorage(S_Model& model) noexcept;
+
 private:
+    // The lists of a released model, emptied.
+    struct Storage {
+        std::vector<glm::vec3> polygonVertices;
+        std::vector<glm::vec3> polygonNormals;
+        std::vector<glm::vec3> lineVertices;
+        std::vector<glm::vec2> paths;
+        std::vector<glm::vec2> points;
+        std::string label;
+
+        void clear() noexcept {
+            polygonVertices.clear();
+            polygonNormals.clear();
+            lineVertices.clear();
+            paths.clear();
+            points.clear();
+            label.clear();
+        }
+    };
+
+    // Swaps every list of `m` with its slot in `s`.
+    static void exchange(Storage& s, S_Model& m) noexcept;
     void trimTo(size_t bytes) noexcept;
 
-    std::multimap<size_t, std::unique_ptr<S_Model>> kept;  // by storageBytes
+    std::multimap<size_t, Storage> kept;  // by storageBytes
     size_t budget_ = kDefaultBudget;
     size_t keptBytes_ = 0;
 };

@@ -16,6 +16,7 @@
 // the plan claim more than kMaxPlannedEntries per list.
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
 #include "model/glmodel.h"
@@ -23,6 +24,13 @@
 namespace quorvan::builders {
 
 constexpr size_t kMaxPlannedEntries = size_t(1) << 22;
+
+// One blob of a request and the bytes of its payload: the blob's own, or,
+// while a tile is built in one call, the record's bytes in the host's buffer.
+struct BlobInput {
+    const S_BlobData* blob = nullptr;
+    std::span<const uint8_t> payload;
+};
 
 // Entries each list of the model is planned to hold, each at most kMaxPlannedEntries.
 struct RequestSizes {
@@ -37,7 +45,7 @@ struct RequestSizes {
     size_t bytes() const;
 };
 
-RequestSizes planRequest(std::span<const S_BlobData* const> blobs);
+RequestSizes planRequest(std::span<const BlobInput> blobs);
 void reserveForRequest(const RequestSizes& sizes, S_Model& model);
 
 }  // namespace quorvan::builders

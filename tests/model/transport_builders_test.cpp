@@ -34,13 +34,13 @@ const S_Model& make(C_Meshory& maker, const Blobs& blobs) {
 }
 
 // Runs one builder directly on `model`, as the maker would.
-void build(void (*builder)(S_ModelBlobData*), const Bytes& payload, S_Model& model) {
+void build(quorvan::builders::PayloadBuilder builder, const Bytes& payload, S_Model& model) {
     const S_BlobData blob(1, 0, 0, 0, payload);
     S_ModelBlobData data;
     data.blob = &blob;
     data.origin = kOrigin;
     data.model = &model;
-    builder(&data);
+    builder(&data, blob.data);
 }
 
 void expectAllFinite(const std::vector<vec3>& list) {

@@ -30,12 +30,12 @@ using namespace builders;
 namespace {
 
 // The whole payload as one vertex stream, at ground level.
-std::vector<glm::vec3> decodeGroundStream(const S_ModelBlobData* data) {
-    return liftTo(decodeStream(data), 0.0f);
+std::vector<glm::vec3> decodeGroundStream(const S_ModelBlobData* data, Payload payload) {
+    return liftTo(decodeStream(data, payload), 0.0f);
 }
 
-void addFlatFan(S_ModelBlobData* data, bool hasCentre) {
-    const auto fan = decodeGroundStream(data);
+void addFlatFan(S_ModelBlobData* data, Payload payload, bool hasCentre) {
+    const auto fan = decodeGroundStream(data, payload);
     // Normals stay as they were: this fan adds none of its own either.
     TriangleAppend triangles(data->model->polygons, TriangleAppend::Normals::Kept);
     appendTriangleFanTriangles(triangles.vertices(), fan);
@@ -49,21 +49,21 @@ void addFlatFan(S_ModelBlobData* data, bool hasCentre) {
 
 namespace builders {
 
-void modelTriangleStrips(S_ModelBlobData* data) {
-    const auto strip = decodeGroundStream(data);
+void modelTriangleStrips(S_ModelBlobData* data, Payload payload) {
+    const auto strip = decodeGroundStream(data, payload);
     TriangleAppend triangles(data->model->polygons, TriangleAppend::Normals::Flat);
     appendTriangleStripTriangles(triangles.vertices(), strip);
     triangles.close();
 }
 
-void modelFlatTriangleStrip(S_ModelBlobData* data) {
-    appendFlatStrip(data->model->polygons, decodeGroundStream(data));
+void modelFlatTriangleStrip(S_ModelBlobData* data, Payload payload) {
+    appendFlatStrip(data->model->polygons, decodeGroundStream(data, payload));
 }
 
-void modelIndexedFlatTriangleStrip(S_ModelBlobData* data) {
+void modelIndexedFlatTriangleStrip(S_ModelBlobData* data, Payload payload) {
     S_Model* model = data->model;
     // The block's height is kept in the model but not applied: this area is flat.
-    const auto block = decodeIndexedBlock<glm::vec2>(data);
+    const auto block = decodeIndexedBlock<glm::vec2>(data, payload);
     const auto vertices = liftTo(block.vertices, 0.0f);
     // Both conversions yield nothing for an index list that leaves the vertices.
     appendFlatStrip(model->polygons, triangleStripUnindexed(vertices, block.indices));
@@ -71,15 +71,15 @@ void modelIndexedFlatTriangleStrip(S_ModelBlobData* data) {
     model->lines.mode = MODE_LINES;
 }
 
-void modelFlatTriangleFan(S_ModelBlobData* data) {
-    addFlatFan(data, true);
+void modelFlatTriangleFan(S_ModelBlobData* data, Payload payload) {
+    addFlatFan(data, payload, true);
 }
 
-void modelOnPolygonFlatTriangleFan(S_ModelBlobData* data) {
-    addFlatFan(data, false);
+void modelOnPolygonFlatTriangleFan(S_ModelBlobData* data, Payload payload) {
+    addFlatFan(data, payload, false);
 }
 
-void modelCellPolygon(S_ModelBlobData* data) {
+void modelCellPolygon(S_ModelBlobData* data, Payload) {
     const Grid& g = grid();
     // Before the grid is set up, or for a cell outside it, there is no cell
     // to draw: the blob adds nothing.
@@ -117,23 +117,23 @@ void modelCellPolygon(S_ModelBlobData* data) {
     markTriangleStrip(polygons);
 }
 
-void planTriangleStrips(const std::vector<uint8_t>& payload, PlanTally& tally) {
+void planTriangleStrips(Payload payload, PlanTally& tally) {
     const uint64_t t = 3 * atLeast(streamPoints(payload), 2);
     tally.polygons += t, tally.normals += t;
     tally.triangleList = tally.writesNormals = true;
 }
 
-void planFlatTriangleStrip(const std::vector<uint8_t>& payload, PlanTally& tally) {
+void planFlatTriangleStrip(Payload payload, PlanTally& tally) {
     tally.strips += streamPoints(payload) + 3;
 }
 
-void planIndexedFlatTriangleStrip(const std::vector<uint8_t>& payload, PlanTally& tally) {
+void planIndexedFlatTriangleStrip(Payload payload, PlanTally& tally) {
     const IndexedCounts c = indexedCounts(payload, 2);
     tally.strips += c.indices + 3;
     tally.lines += 2 * atLeast(c.outline, 1);
 }
 
-void planFlatTriangleFan(const std::vector<uint8_t>& payload, PlanTally& tally) {
+void planFlatTriangleFan(Payload payload, PlanTally& tally) {
     const uint64_t n = streamPoints(payload);
     tally.polygons += 3 * atLeast(n, 1), tally.lines += 2 * n;
     tally.triangleList = true;

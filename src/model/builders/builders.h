@@ -3,10 +3,17 @@
 // Builders of the geometry-type table (internal to the model maker). Each
 // follows one contract: decode the blob's payload with the origin as offset,
 // add to `data->model`, keep no pointer into `data` after returning.
+//
+// The payload comes as a byte view beside the call record: the blob's own
+// bytes, or, while a tile is built in one call, the record's bytes in the
+// host's buffer, read in place. A builder reads no other bytes and keeps none
+// of them. The table (model/geometry_types.cpp) gives each builder the form
+// void(S_ModelBlobData*) as well, which passes the blob's own bytes.
 // Appending a list to a model field is done in place (amortised growth), which
 // gives the same result as replacing the field with mergeTriangles(field, list).
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include <glm/vec2.hpp>
@@ -18,6 +25,9 @@
 #include "model/glmodel.h"
 
 namespace quorvan::builders {
+
+using Payload = std::span<const uint8_t>;
+using PayloadBuilder = void (*)(S_ModelBlobData* data, Payload payload);
 
 // The decoders' 2D points lifted to height z.
 inline std::vector<glm::vec3> liftTo(const std::vector<glm::vec2>& points, float z) {
@@ -36,15 +46,15 @@ inline glm::vec2 groundOffset(const S_ModelBlobData* data) { return {data->origi
 // ---- The blob's payload, decoded with the request origin as offset ----------
 
 // The whole payload as one vertex stream.
-inline std::vector<glm::vec2> decodeStream(const S_ModelBlobData* data) {
-    const auto& bytes = data->blob->data;
-    return extractVertexes(bytes.data(), bytes.size(), groundOffset(data));
+inline std::vector<glm::vec2> decodeStream(const S_ModelBlobData* data, Payload payload) {
+    return extractVertexes(payload.data(), payload.size(), groundOffset(data));
 }
 
 // A fixed prefix, then a vertex stream: false (nothing decoded) without the prefix.
 template <typename P>
-bool decodePrefixedStream(const S_ModelBlobData* data, P& prefix, std::vector<glm::vec2>& points) {
-    return extractPrefixedVertexes(data->blob->data, groundOffset(data), prefix, points);
+bool decodePrefixedStream(const S_ModelBlobData* data, Payload payload, P& prefix,
+                          std::vector<glm::vec2>& points) {
+    return extractPrefixedVertexes(payload, groundOffset(data), prefix, points);
 }
 
 // One indexed block over the whole payload (V = vec2: ground offset; vec3:
@@ -57,8 +67,7 @@ struct IndexedBlock {
 };
 
 template <typename V>
-IndexedBlock<V> decodeIndexedBlock(const S_ModelBlobData* data) {
-    const auto& bytes = data->blob->data;
+IndexedBlock<V> decodeIndexedBlock(const S_ModelBlobData* data, Payload payload) {
     V offset;
     if constexpr (V::length() == 3) {
         offset = data->origin;
@@ -67,7 +76,7 @@ IndexedBlock<V> decodeIndexedBlock(const S_ModelBlobData* data) {
     }
     IndexedBlock<V> block;
     data->model->height = 0.0f;
-    extractIndexedVertexes(bytes.data(), bytes.size(), offset, block.vertices, block.indices,
+    extractIndexedVertexes(payload.data(), payload.size(), offset, block.vertices, block.indices,
                            block.secondIndices, data->model->height);
     return block;
 }
@@ -76,47 +85,47 @@ IndexedBlock<V> decodeIndexedBlock(const S_ModelBlobData* data) {
 // (size_plan.h), named after the builder: planX bounds what modelX adds.
 
 // Points (points.cpp).
-void modelPoints(S_ModelBlobData* data);
-void planPoints(const std::vector<uint8_t>& payload, PlanTally& tally);
+void modelPoints(S_ModelBlobData* data, Payload payload);
+void planPoints(Payload payload, PlanTally& tally);
 
 // Lines (lines.cpp). A tram line is planned as a flat line strip.
-void modelLines(S_ModelBlobData* data);
-void modelIndexedLines(S_ModelBlobData* data);
-void modelFlatLineStrip(S_ModelBlobData* data);
-void planLines(const std::vector<uint8_t>& payload, PlanTally& tally);
-void planIndexedLines(const std::vector<uint8_t>& payload, PlanTally& tally);
-void planFlatLineStrip(const std::vector<uint8_t>& payload, PlanTally& tally);
+void modelLines(S_ModelBlobData* data, Payload payload);
+void modelIndexedLines(S_ModelBlobData* data, Payload payload);
+void modelFlatLineStrip(S_ModelBlobData* data, Payload payload);
+void planLines(Payload payload, PlanTally& tally);
+void planIndexedLines(Payload payload, PlanTally& tally);
+void planFlatLineStrip(Payload payload, PlanTally& tally);
 
 // Flat areas (areas.cpp). A cell adds four vertices, which no plan counts.
-void modelTriangleStrips(S_ModelBlobData* data);
-void modelFlatTriangleStrip(S_ModelBlobData* data);
-void modelIndexedFlatTriangleStrip(S_ModelBlobData* data);
-void modelFlatTriangleFan(S_ModelBlobData* data);
-void modelOnPolygonFlatTriangleFan(S_ModelBlobData* data);
-void modelCellPolygon(S_ModelBlobData* data);
-void planTriangleStrips(const std::vector<uint8_t>& payload, PlanTally& tally);
-void planFlatTriangleStrip(const std::vector<uint8_t>& payload, PlanTally& tally);
-void planIndexedFlatTriangleStrip(const std::vector<uint8_t>& payload, PlanTally& tally);
-void planFlatTriangleFan(const std::vector<uint8_t>& payload, PlanTally& tally);
+void modelTriangleStrips(S_ModelBlobData* data, Payload payload);
+void modelFlatTriangleStrip(S_ModelBlobData* data, Payload payload);
+void modelIndexedFlatTriangleStrip(S_ModelBlobData* data, Payload payload);
+void modelFlatTriangleFan(S_ModelBlobData* data, Payload payload);
+void modelOnPolygonFlatTriangleFan(S_ModelBlobData* data, Payload payload);
+void modelCellPolygon(S_ModelBlobData* data, Payload payload);
+void planTriangleStrips(Payload payload, PlanTally& tally);
+void planFlatTriangleStrip(Payload payload, PlanTally& tally);
+void planIndexedFlatTriangleStrip(Payload payload, PlanTally& tally);
+void planFlatTriangleFan(Payload payload, PlanTally& tally);
 
 // Extruded areas (extruded.cpp).
-void modelIndexedTriangleStrips(S_ModelBlobData* data);
-void modelTriangleFan(S_ModelBlobData* data);
-void modelOnPolygonTriangleFan(S_ModelBlobData* data);
-void planIndexedTriangleStrips(const std::vector<uint8_t>& payload, PlanTally& tally);
-void planTriangleFan(const std::vector<uint8_t>& payload, PlanTally& tally);
+void modelIndexedTriangleStrips(S_ModelBlobData* data, Payload payload);
+void modelTriangleFan(S_ModelBlobData* data, Payload payload);
+void modelOnPolygonTriangleFan(S_ModelBlobData* data, Payload payload);
+void planIndexedTriangleStrips(Payload payload, PlanTally& tally);
+void planTriangleFan(Payload payload, PlanTally& tally);
 
 // Labels and text (labels.cpp): nothing a plan sizes.
-void modelText(S_ModelBlobData* data);
-void modelLabelSegments(S_ModelBlobData* data);
+void modelText(S_ModelBlobData* data, Payload payload);
+void modelLabelSegments(S_ModelBlobData* data, Payload payload);
 
 // Transport paths (transport.cpp): u8 prefix (width; unread for railways),
 // then a vertex stream. An empty payload changes nothing.
-void modelRailroad(S_ModelBlobData* data);
-void modelTramPath(S_ModelBlobData* data);
-void modelRoadPath(S_ModelBlobData* data);
-void modelBridge(S_ModelBlobData* data);
-void planPathLines(const std::vector<uint8_t>& payload, PlanTally& tally);
-void planBridge(const std::vector<uint8_t>& payload, PlanTally& tally);
+void modelRailroad(S_ModelBlobData* data, Payload payload);
+void modelTramPath(S_ModelBlobData* data, Payload payload);
+void modelRoadPath(S_ModelBlobData* data, Payload payload);
+void modelBridge(S_ModelBlobData* data, Payload payload);
+void planPathLines(Payload payload, PlanTally& tally);
+void planBridge(Payload payload, PlanTally& tally);
 
 }  // namespace quorvan::builders

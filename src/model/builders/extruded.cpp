@@ -25,10 +25,10 @@ using namespace builders;
 
 namespace {
 
-void addExtrudedFan(S_ModelBlobData* data, bool hasCentre) {
+void addExtrudedFan(S_ModelBlobData* data, Payload payload, bool hasCentre) {
     uint16_t heightTenths = 0;
     std::vector<glm::vec2> points;
-    if (!decodePrefixedStream(data, heightTenths, points)) return;
+    if (!decodePrefixedStream(data, payload, heightTenths, points)) return;
     S_Model* model = data->model;
     const float h = fromTenths(heightTenths);
     model->height = h;
@@ -47,18 +47,18 @@ void addExtrudedFan(S_ModelBlobData* data, bool hasCentre) {
 
 namespace builders {
 
-void modelTriangleFan(S_ModelBlobData* data) {
-    addExtrudedFan(data, true);
+void modelTriangleFan(S_ModelBlobData* data, Payload payload) {
+    addExtrudedFan(data, payload, true);
 }
 
-void modelOnPolygonTriangleFan(S_ModelBlobData* data) {
-    addExtrudedFan(data, false);
+void modelOnPolygonTriangleFan(S_ModelBlobData* data, Payload payload) {
+    addExtrudedFan(data, payload, false);
 }
 
-void modelIndexedTriangleStrips(S_ModelBlobData* data) {
+void modelIndexedTriangleStrips(S_ModelBlobData* data, Payload payload) {
     S_Model* model = data->model;
     TriangleAppend triangles(model->polygons, TriangleAppend::Normals::Flat);
-    const auto block = decodeIndexedBlock<glm::vec2>(data);
+    const auto block = decodeIndexedBlock<glm::vec2>(data, payload);
     const std::vector<uint16_t>& roof = block.indices;
     const std::vector<uint16_t>& outline = block.secondIndices;
     const float h = model->height;
@@ -96,14 +96,14 @@ void modelIndexedTriangleStrips(S_ModelBlobData* data) {
     model->lines.mode = MODE_LINES;
 }
 
-void planIndexedTriangleStrips(const std::vector<uint8_t>& payload, PlanTally& tally) {
+void planIndexedTriangleStrips(Payload payload, PlanTally& tally) {
     const IndexedCounts c = indexedCounts(payload, 2);
     const uint64_t t = 3 * atLeast(c.indices, 2) + (c.raised ? 6 * c.outline : 0);
     tally.polygons += t, tally.normals += t, tally.lines += 6 * c.outline;
     tally.triangleList = tally.writesNormals = true;
 }
 
-void planTriangleFan(const std::vector<uint8_t>& payload, PlanTally& tally) {
+void planTriangleFan(Payload payload, PlanTally& tally) {
     uint16_t heightTenths = 0;
     const uint64_t n = prefixedStreamPoints(payload, heightTenths);
     const bool raised = heightTenths != 0;

@@ -49,8 +49,8 @@ void addPointSegmentToModel(S_Model* model, const SegmentLineElement& element) {
 
 namespace builders {
 
-void modelText(S_ModelBlobData* data) {
-    const auto labels = extractLabels(data->blob->data);
+void modelText(S_ModelBlobData* data, Payload payload) {
+    const auto labels = extractLabels(payload);
     const auto& wanted = data->filter.variants;
     const S_Label* chosen = nullptr;
     for (const auto& label : labels) {
@@ -71,17 +71,16 @@ void modelText(S_ModelBlobData* data) {
     model->label = chosen->text;
 }
 
-void modelLabelSegments(S_ModelBlobData* data) {
+void modelLabelSegments(S_ModelBlobData* data, Payload payload) {
     using Handler = void (*)(S_Model*, const SegmentLineElement&);
     static const std::map<uint8_t, Handler> segmentToModel = {
         {1, addRoadSegmentToModel},
         {2, addPointSegmentToModel},
     };
-    const auto& bytes = data->blob->data;
-    if (bytes.empty()) return;
+    if (payload.empty()) return;
     // The whole payload is decoded before anything is filed.
     const auto elements =
-        extractLabelSegments(bytes.data(), bytes.size(), builders::groundOffset(data));
+        extractLabelSegments(payload.data(), payload.size(), builders::groundOffset(data));
     for (const auto& element : elements) {
         if (!passesFilter(data->filter, element)) continue;
         const auto handler = segmentToModel.find(element.kind);

@@ -16,8 +16,8 @@
 
 namespace quorvan::builders {
 
-void modelLines(S_ModelBlobData* data) {
-    const auto points = decodeStream(data);
+void modelLines(S_ModelBlobData* data, Payload payload) {
+    const auto points = decodeStream(data, payload);
     auto& lines = data->model->lines;
     // The points are already a line list; an odd last point has no partner.
     const size_t count = points.size() - points.size() % 2;
@@ -26,8 +26,8 @@ void modelLines(S_ModelBlobData* data) {
     lines.mode = MODE_LINES;
 }
 
-void modelIndexedLines(S_ModelBlobData* data) {
-    const auto block = decodeIndexedBlock<glm::vec3>(data);
+void modelIndexedLines(S_ModelBlobData* data, Payload payload) {
+    const auto block = decodeIndexedBlock<glm::vec3>(data, payload);
     const auto& vertices = block.vertices;
     const auto& indices = block.indices;
     S_Model* model = data->model;
@@ -41,25 +41,25 @@ void modelIndexedLines(S_ModelBlobData* data) {
     model->lines.mode = MODE_LINES;
 }
 
-void modelFlatLineStrip(S_ModelBlobData* data) {
+void modelFlatLineStrip(S_ModelBlobData* data, Payload payload) {
     uint8_t width = 0;
     std::vector<glm::vec2> points;
-    if (!decodePrefixedStream(data, width, points)) return;
+    if (!decodePrefixedStream(data, payload, width, points)) return;
     auto& lines = data->model->lines;
     appendLineStripLines(lines.vertices, liftTo(points, 0.0f));
     lines.mode = MODE_LINES;
     lines.width = static_cast<float>(width);
 }
 
-void planLines(const std::vector<uint8_t>& payload, PlanTally& tally) {
+void planLines(Payload payload, PlanTally& tally) {
     tally.lines += streamPoints(payload);
 }
 
-void planIndexedLines(const std::vector<uint8_t>& payload, PlanTally& tally) {
+void planIndexedLines(Payload payload, PlanTally& tally) {
     tally.lines += indexedCounts(payload, 3).indices;
 }
 
-void planFlatLineStrip(const std::vector<uint8_t>& payload, PlanTally& tally) {
+void planFlatLineStrip(Payload payload, PlanTally& tally) {
     tally.lines += 2 * atLeast(widthStreamPoints(payload), 1);
 }
 

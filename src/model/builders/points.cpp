@@ -6,11 +6,11 @@
 
 namespace quorvan::builders {
 
-void modelPoints(S_ModelBlobData* data) {
-    appendInPlace(data->model->points, decodeStream(data));
+void modelPoints(S_ModelBlobData* data, Payload payload) {
+    appendInPlace(data->model->points, decodeStream(data, payload));
 }
 
-void planPoints(const std::vector<uint8_t>& payload, PlanTally& tally) {
+void planPoints(Payload payload, PlanTally& tally) {
     tally.points += streamPoints(payload);
 }
 

@@ -9,7 +9,7 @@
 // never decides anything a builder does.
 
 #include <cstdint>
-#include <vector>
+#include <span>
 
 #include "model/decode/byte_reader.h"
 #include "model/decode/payload.h"
@@ -29,10 +29,10 @@ struct PlanTally {
 };
 
 // Adds a blob's bound to the tally from its payload.
-using SizePlanner = void (*)(const std::vector<uint8_t>& payload, PlanTally& tally);
+using SizePlanner = void (*)(std::span<const uint8_t> payload, PlanTally& tally);
 
 // Points of the vertex stream over the whole payload.
-inline uint64_t streamPoints(const std::vector<uint8_t>& bytes) {
+inline uint64_t streamPoints(std::span<const uint8_t> bytes) {
     ByteReader r(bytes.data(), bytes.size());
     return readVertexStreamHeader(r).points;
 }
@@ -40,14 +40,14 @@ inline uint64_t streamPoints(const std::vector<uint8_t>& bytes) {
 // Points of the vertex stream after a prefix P (0 without the prefix); the
 // prefix is read into `prefix`.
 template <typename P>
-uint64_t prefixedStreamPoints(const std::vector<uint8_t>& bytes, P& prefix) {
+uint64_t prefixedStreamPoints(std::span<const uint8_t> bytes, P& prefix) {
     ByteReader stream;
     if (!splitPrefixedStream(bytes, prefix, stream)) return 0;
     return readVertexStreamHeader(stream).points;
 }
 
 // Points of a stream behind a one-byte width.
-inline uint64_t widthStreamPoints(const std::vector<uint8_t>& bytes) {
+inline uint64_t widthStreamPoints(std::span<const uint8_t> bytes) {
     uint8_t width = 0;
     return prefixedStreamPoints(bytes, width);
 }
@@ -59,7 +59,7 @@ struct IndexedCounts {
     bool raised = false;
 };
 
-inline IndexedCounts indexedCounts(const std::vector<uint8_t>& bytes, uint64_t dims) {
+inline IndexedCounts indexedCounts(std::span<const uint8_t> bytes, uint64_t dims) {
     ByteReader r(bytes.data(), bytes.size());
     IndexedBlockHeader h;
     if (!readIndexedBlockHeader(r, h) || !r.skip(h.vertexBytes(dims) + h.indexBytes())) return {};

@@ -92,10 +92,10 @@ TransportRequest::~TransportRequest() {
     if (!finished) model.paths = path.release();
 }
 
-void TransportRequest::build(TransportRole role, const S_ModelBlobData& data) {
+void TransportRequest::build(TransportRole role, const S_ModelBlobData& data, Payload payload) {
     uint8_t prefix = 0;
     std::vector<glm::vec2> line;
-    if (!decodePrefixedStream(&data, prefix, line)) return;
+    if (!decodePrefixedStream(&data, payload, prefix, line)) return;
     const Pending kind = role == TransportRole::Bridge ? Pending::BridgeBands : Pending::PathLines;
     // The other kind's regeneration must see the path as it was before this blob.
     if (pending != kind) flush();
@@ -128,36 +128,36 @@ void TransportRequest::finish() {
 
 namespace {
 
-void buildAlone(TransportRole role, S_ModelBlobData* data) {
+void buildAlone(TransportRole role, S_ModelBlobData* data, Payload payload) {
     TransportRequest request(*data->model);
-    request.build(role, *data);
+    request.build(role, *data, payload);
     request.finish();
 }
 
 }  // namespace
 
-void modelRailroad(S_ModelBlobData* data) { buildAlone(TransportRole::Railway, data); }
+void modelRailroad(S_ModelBlobData* data, Payload payload) { buildAlone(TransportRole::Railway, data, payload); }
 
-void modelRoadPath(S_ModelBlobData* data) { buildAlone(TransportRole::Road, data); }
+void modelRoadPath(S_ModelBlobData* data, Payload payload) { buildAlone(TransportRole::Road, data, payload); }
 
-void modelTramPath(S_ModelBlobData* data) {
+void modelTramPath(S_ModelBlobData* data, Payload payload) {
     uint8_t width = 0;
     std::vector<glm::vec2> line;
-    if (!decodePrefixedStream(data, width, line)) return;
+    if (!decodePrefixedStream(data, payload, width, line)) return;
     S_Model& model = *data->model;
     appendLineStripLines(model.lines.vertices, liftTo(line, 0.0f));
     model.lines.mode = MODE_LINES;
     model.lines.width = static_cast<float>(width);
 }
 
-void modelBridge(S_ModelBlobData* data) { buildAlone(TransportRole::Bridge, data); }
+void modelBridge(S_ModelBlobData* data, Payload payload) { buildAlone(TransportRole::Bridge, data, payload); }
 
-void planPathLines(const std::vector<uint8_t>& payload, PlanTally& tally) {
+void planPathLines(Payload payload, PlanTally& tally) {
     tally.transport += widthStreamPoints(payload);
     tally.pathLines = true;
 }
 
-void planBridge(const std::vector<uint8_t>& payload, PlanTally& tally) {
+void planBridge(Payload payload, PlanTally& tally) {
     tally.transport += widthStreamPoints(payload);
 }
 

@@ -19,6 +19,7 @@
 // these builders reads `paths` in between.
 
 #include <cstdint>
+#include <span>
 
 #include "model/builders/path_buffer.h"
 #include "model/glmodel.h"
@@ -50,7 +51,7 @@ public:
     TransportRequest& operator=(const TransportRequest&) = delete;
 
     // One blob of a type whose role extends the path.
-    void build(TransportRole role, const S_ModelBlobData& data);
+    void build(TransportRole role, const S_ModelBlobData& data, std::span<const uint8_t> payload);
     // Runs the pending regeneration, if any.
     void flush();
     // flush(), then the path goes back to the model.

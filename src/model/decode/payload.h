@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,7 @@ inline VertexStreamHeader readVertexStreamHeader(ByteReader& r) {
 // and leaves `stream` over the bytes after it. False, with `prefix` and
 // `stream` unchanged, when the prefix is not wholly present.
 template <typename P>
-bool splitPrefixedStream(const std::vector<uint8_t>& bytes, P& prefix, ByteReader& stream) {
+bool splitPrefixedStream(std::span<const uint8_t> bytes, P& prefix, ByteReader& stream) {
     ByteReader r(bytes.data(), bytes.size());
     if (!r.read(prefix)) return false;
     return r.take(r.remaining(), stream);
@@ -223,7 +224,7 @@ std::vector<V> extractVertexes(const uint8_t* data, uint64_t size, const V& offs
 // height). False, with `prefix` and `points` unchanged, when the prefix is
 // not wholly present.
 template <typename P>
-bool extractPrefixedVertexes(const std::vector<uint8_t>& bytes, const glm::vec2& offset, P& prefix,
+bool extractPrefixedVertexes(std::span<const uint8_t> bytes, const glm::vec2& offset, P& prefix,
                              std::vector<glm::vec2>& points) {
     ByteReader stream;
     if (!splitPrefixedStream(bytes, prefix, stream)) return false;
@@ -294,7 +295,7 @@ void extractIndexedVertexes(const uint8_t* data, uint64_t size, const V& offset,
 // of 8 bytes or fewer give none. An entry that runs past the end of the
 // payload is dropped, and decoding stops there; entries before it are kept.
 template <typename V = glm::vec2, typename L = S_Label>
-std::vector<L> extractLabels(const std::vector<uint8_t>& data) {
+std::vector<L> extractLabels(std::span<const uint8_t> data) {
     std::vector<L> out;
     ByteReader r(data.data(), data.size());
     if (data.size() <= 8) return out;

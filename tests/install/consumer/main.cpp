@@ -12,6 +12,7 @@
 #include <meshory/model/glmodel.h>
 #include <meshory/model/host_output.h>
 #include <meshory/model/meshory.h>
+#include <meshory/model/tile.h>
 #include <meshory/styles/geostyle_lib.h>
 #include <meshory/styles/geostyles_lib.h>
 #include <meshory/version.h>
@@ -43,6 +44,17 @@ int main() {
     float floats[3] = {};
     if (writePointFloats(*model, floats) != 3 || floats[0] != 2.0f) return fail("host output");
     if (!scanBlobRecords({}, 0).ok) return fail("blob records");
+    // The same point as one record of a tile: id 0, type, layer 2, cell 0,
+    // payload size, all little-endian, then the payload.
+    std::vector<uint8_t> record(24, 0);
+    record[8] = blob_geometry::POINTS;
+    record[12] = 2;
+    record[20] = static_cast<uint8_t>(payload.size());
+    record.insert(record.end(), payload.begin(), payload.end());
+    const S_TileRequest request{0, 1, 1.0, 0.0};
+    C_Tile tile;
+    if (!maker.buildTile(record, 1, {&request, 1}, 0, tile).ok || tile.floatCount() != 3)
+        return fail("tile");
 
     // The styles headers take pugixml nodes: the package must bring pugixml.
     C_GeoStyle style;

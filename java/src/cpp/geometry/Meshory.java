@@ -184,6 +184,69 @@ public final class Meshory {
      */
     public static native void setStorageBudget(long maker, long bytes);
 
+    /**
+     * Builds every request of a tile in one call, from {@code recordCount} records read in place
+     * from a direct buffer at its position (the layout of {@link #makeBlobs}; the position does
+     * not move): request {@code r} is records {@code requests[2r]} to {@code requests[2r] +
+     * requests[2r + 1] - 1} with origin ({@code origins[2r]}, {@code origins[2r + 1]}), built as
+     * {@link #makeModel} builds those blobs. The records are read during the call only, and no
+     * blob is made. The maker owns the tile, as it owns its models, and builds it in the storage
+     * of a tile released before: read it with {@link #tileLayout}, {@link #tileInto} and {@link
+     * #tileLabel}, and end it with {@link #disposeTile} or with the maker, exactly once.
+     *
+     * @param flags {@link #SKIP_ZERO_AREA}, {@link #TILE_NORMALS}, or both
+     * @return the tile's handle
+     * @throws NullPointerException if a buffer or array is null
+     * @throws IllegalArgumentException if the buffer is not direct, the arrays differ in length
+     *     or are odd, a count is negative, a record runs past the limit, a request names a record
+     *     past the last, or the flags are unknown; nothing is built then
+     */
+    public static long makeTile(long maker, ByteBuffer records, int recordCount, int[] requests, double[] origins,
+            int flags) {
+        direct(records, "records");
+        Objects.requireNonNull(requests, "requests");
+        Objects.requireNonNull(origins, "origins");
+        int position = records.position();
+        return tileFrom(maker, records, position, records.limit() - position, recordCount, requests, origins, flags);
+    }
+
+    /** {@link #makeTile} flag: one normal per triangle vertex after the points. */
+    public static final int TILE_NORMALS = 2;
+
+    /**
+     * The layout of a tile as ints: a head of {@value #TILE_HEAD} ints (bucket count, model
+     * count, lines' first vertex, points' first vertex, normals' first vertex, vertex count,
+     * flags), then {@value #TILE_BUCKET} ints per bucket (layer id, then first and count of its
+     * triangle, line and point vertices and of its models), then {@value #TILE_MODEL} ints per
+     * model (id low and high halves, cell index, layer id, height as float bits, request, bucket,
+     * first and count of its triangle, line and point vertices, label position x, y, z as float
+     * bits). Vertices count from the start of the block {@link #tileInto} writes.
+     */
+    public static native int[] tileLayout(long tile);
+
+    public static final int TILE_HEAD = 7;
+    public static final int TILE_BUCKET = 9;
+    public static final int TILE_MODEL = 16;
+
+    /**
+     * Writes the tile's whole block of floats (three per vertex) at the target's position and
+     * moves the position past it.
+     *
+     * @return the floats written
+     * @throws java.nio.BufferOverflowException if they do not fit before the limit; nothing is
+     *     written then
+     */
+    public static int tileInto(long tile, FloatBuffer target) {
+        int position = writable(target);
+        return advance(target, position, tileWrite(tile, target, position, target.limit() - position));
+    }
+
+    /** The label of model {@code model} of the tile; bytes that are not UTF-8 come back as U+FFFD. */
+    public static native String tileLabel(long tile, int model);
+
+    /** Releases a tile of the maker, keeping its storage for the next tile; 0 does nothing. */
+    public static native void disposeTile(long maker, long tile);
+
     // The buffer checks of java.nio happen here, where they cost nothing: a call back from native
     // code into Java costs more than a small getter. The natives still check position and room
     // against the buffer's capacity, and write or read nothing outside it.
@@ -214,6 +277,11 @@ public final class Meshory {
     }
 
     private static native long[] blobsFrom(ByteBuffer records, int position, int size, int count);
+
+    private static native long tileFrom(long maker, ByteBuffer records, int position, int size, int recordCount,
+            int[] requests, double[] origins, int flags);
+
+    private static native int tileWrite(long tile, FloatBuffer target, int position, int room);
 
     private static native int trianglesInto(long model, FloatBuffer target, int position, int room, int flags);
 

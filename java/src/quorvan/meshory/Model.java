@@ -19,21 +19,8 @@ public final class Model implements AutoCloseable {
 
     Model(ModelMaker maker, long handle) {
         this.maker = maker;
-        NativeObject owner = maker.object;
-        object = new NativeObject(this, "model", handle, owner, model -> {
-            // A closed maker has freed its models already (or will, once its last call returns).
-            long makerHandle = owner.tryAcquire();
-            if (makerHandle == 0) {
-                return;
-            }
-            try {
-                synchronized (owner) {
-                    Meshory.disposeModel(makerHandle, model);
-                }
-            } finally {
-                owner.release();
-            }
-        });
+        object = new NativeObject(this, "model", handle, maker.object,
+                NativeObject.freedThrough(maker.object, Meshory::disposeModel));
     }
 
     /** True when nothing was built; an empty model has no geometry, label or layer. */

@@ -1,6 +1,7 @@
 package quorvan.meshory;
 
 import cpp.geometry.Meshory;
+import java.nio.ByteBuffer;
 
 /**
  * A model maker: turns batches of blobs into {@link Model}s and owns them. Closing the maker frees
@@ -62,6 +63,43 @@ public final class ModelMaker implements AutoCloseable {
                 model = Meshory.makeModel(maker, blobHandles, x, y);
             }
             return new Model(this, model);
+        } finally {
+            object.release();
+        }
+    }
+
+    /**
+     * Builds every model request of a map tile in one native call, into a {@link Tile} laid out
+     * in layer buckets. The tile's records lie in one direct buffer from its position, in the blob
+     * layout of {@link Blobs#read} (the position does not move); request {@code r} is the {@code
+     * requests[2r + 1]} records from record {@code requests[2r]} on, with origin ({@code
+     * origins[2r]}, {@code origins[2r + 1]}), and is built exactly as {@link #makeModel} builds
+     * those records. The records are read in place during the call; no blob is made. Requests may
+     * name any records, again or in any order. A request that builds nothing makes no model.
+     *
+     * <p>Native code reads the records in place. For a {@link java.nio.MappedByteBuffer} that is
+     * the file itself: if another process truncates the file during the call, reading the lost
+     * pages raises SIGBUS, which ends the JVM. When the file may change, copy the records into a
+     * direct buffer of your own first, as {@link Blobs#read} explains.
+     *
+     * <p>The maker owns the tile, as it owns its models: closing the maker frees it too, and a
+     * closed tile's storage serves the next one, so a warm maker asks the system for no memory.
+     * Building is serialised with the maker's other calls.
+     *
+     * @param flags {@link Tile#SKIP_ZERO_AREA}, {@link Tile#NORMALS}, both, or 0
+     * @throws IllegalArgumentException if the buffer is not direct, the arrays are odd or differ in
+     *     length, a count is negative, a record runs past the limit, a request names a record past
+     *     the last, or the flags are unknown; nothing is built then
+     * @throws IllegalStateException when the maker is closed
+     */
+    public Tile makeTile(ByteBuffer records, int recordCount, int[] requests, double[] origins, int flags) {
+        long maker = object.acquire();
+        try {
+            long tile;
+            synchronized (object) {
+                tile = Meshory.makeTile(maker, records, recordCount, requests, origins, flags);
+            }
+            return new Tile(this, tile);
         } finally {
             object.release();
         }

@@ -51,6 +51,32 @@ final class NativeObject implements Runnable {
         return handle;
     }
 
+    /** How a parent frees one of its children: {@code dispose(parentHandle, childHandle)}. */
+    interface ChildDisposal {
+        void dispose(long parent, long child);
+    }
+
+    /**
+     * The free action of a child that {@code parent} also frees with itself (a model or tile of a
+     * maker): the child is disposed of under the parent's lock, unless the parent is closed, as it
+     * has freed its children then (or will, once its last call returns).
+     */
+    static LongConsumer freedThrough(NativeObject parent, ChildDisposal disposal) {
+        return child -> {
+            long parentHandle = parent.tryAcquire();
+            if (parentHandle == 0) {
+                return;
+            }
+            try {
+                synchronized (parent) {
+                    disposal.dispose(parentHandle, child);
+                }
+            } finally {
+                parent.release();
+            }
+        };
+    }
+
     /** Throws, as {@link #acquire} does, once closed. */
     synchronized void checkOpen() {
         if (closed) {

@@ -14,9 +14,23 @@
  * <p>{@link quorvan.meshory.GeometryType} lists the type codes of the records and the layout of
  * each type's payload bytes.
  *
+ * <p>A GL host builds a whole tile in one native call, laid out in one bucket per layer:
+ *
+ * <pre>{@code
+ * try (Tile tile = maker.makeTile(records, recordCount, requests, origins, Tile.SKIP_ZERO_AREA)) {
+ *     FloatBuffer block = ByteBuffer.allocateDirect(4 * tile.floatCount())
+ *             .order(ByteOrder.nativeOrder()).asFloatBuffer();
+ *     tile.write(block);  // one glBufferData for the whole tile
+ *     for (Tile.Bucket bucket : tile.buckets()) {
+ *         // one glDrawArrays(GL_TRIANGLES, bucket.trianglesFirst(), bucket.triangleVertices())
+ *     }
+ * }
+ * }</pre>
+ *
  * <h2>Lifetimes</h2>
- * A {@link quorvan.meshory.ModelMaker} owns the models it makes: closing it frees them too, and
- * closing a {@link quorvan.meshory.Model} first is allowed as well. Blobs belong to nobody but
+ * A {@link quorvan.meshory.ModelMaker} owns the models and tiles it makes: closing it frees them
+ * too, and closing a {@link quorvan.meshory.Model} or {@link quorvan.meshory.Tile} first is
+ * allowed as well. Blobs belong to nobody but
  * their owner; a model never refers to their memory. Any use of a closed object, or of a model
  * whose maker is closed, throws {@link java.lang.IllegalStateException} before any native code
  * runs; a second {@code close()} does nothing. An object that becomes unreachable unclosed is

@@ -1,0 +1,53 @@
+// A tile in one call: a block of blob records and a request table, both
+// fuzzed, built by one maker; the layout is checked and the block written to
+// memory that is not aligned for floats. Back: flags, record count, then per
+// request its first record, count and origin; front: the origins (raw
+// doubles), then the records.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "grid/grid.h"
+#include "model/meshory.h"
+#include "model/tile.h"
+#include "provider.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace quorvan;
+    FuzzedDataProvider in(data, size);
+    static const bool gridReady = [] {
+        grid().cellsAmount(64, 64);
+        grid().gridCoordinates(Bounds(0, 0, 6400, 6400));
+        return true;
+    }();
+    (void)gridReady;
+
+    const auto flags = in.ConsumeIntegralInRange<uint32_t>(0, 4);  // 4 is no flag
+    const auto recordCount = in.ConsumeIntegralInRange<int64_t>(-1, 64);
+    std::vector<S_TileRequest> requests(in.ConsumeIntegralInRange<size_t>(0, 16));
+    for (S_TileRequest& q : requests) {
+        q.firstRecord = in.ConsumeIntegralInRange<uint32_t>(0, 70);
+        q.recordCount = in.ConsumeIntegralInRange<uint32_t>(0, 8);
+        q.x = consumeRaw<double>(in);
+        q.y = consumeRaw<double>(in);
+    }
+    const std::vector<uint8_t> records = in.ConsumeRemainingBytes<uint8_t>();
+
+    C_Meshory maker;
+    C_Tile tile;
+    if (!maker.buildTile(records, recordCount, requests, flags, tile).ok) return 0;
+    // Every range lies inside the block, and every model inside its bucket.
+    const size_t vertices = tile.vertexCount();
+    for (const S_TileModel& m : tile.models()) {
+        const S_TileBucket& b = tile.buckets().at(m.bucket);
+        for (const auto& [inner, outer] : {std::pair{m.triangles, b.triangles}, std::pair{m.lines, b.lines},
+                                           std::pair{m.points, b.points}}) {
+            if (inner.first < outer.first || inner.first + inner.count > outer.first + outer.count ||
+                size_t(outer.first) + outer.count > vertices)
+                __builtin_trap();
+        }
+    }
+    std::vector<unsigned char> out(4 * tile.floatCount() + 1);
+    if (tile.write(out.data() + 1, out.size() - 1) != tile.floatCount()) __builtin_trap();
+    return 0;
+}
