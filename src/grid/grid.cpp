@@ -1,6 +1,7 @@
 #include "grid/grid.h"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <stdexcept>
 
@@ -49,20 +50,63 @@ Grid& Grid::instance() {
     return instance;
 }
 
-Grid& grid() { return Grid::instance(); }
+Grid& grid() {
+    return Grid::instance();
+}
 
 void Grid::cellsAmount(int cellsInRow, int cellsInCol) {
     cellsInRow_ = cellsInRow;
     cellsInCol_ = cellsInCol;
 }
 
-void Grid::gridCoordinates(const Bounds& bounds) { bounds_ = bounds; }
+void Grid::gridCoordinates(const Bounds& bounds) {
+    bounds_ = bounds;
+}
+
+std::string Grid::setupProblem(int cellsInRow, int cellsInCol, const Bounds& bounds) {
+    if (cellsInRow < 1 || cellsInCol < 1 || cellsInRow > kMaxCells || cellsInCol > kMaxCells) {
+        return "grid counts " + std::to_string(cellsInRow) + " x " + std::to_string(cellsInCol) +
+               " outside 1.." + std::to_string(kMaxCells) +
+               " (the cell index keeps 16 bits of each)";
+    }
+    char corners[160];
+    std::snprintf(corners, sizeof corners, "grid bounds (%g, %g)..(%g, %g)", bounds.x1, bounds.y1,
+                  bounds.x2, bounds.y2);
+    // Finite corners can still be an infinite width: 1e308 - (-1e308).
+    if (!std::isfinite(bounds.width()) || !std::isfinite(bounds.height())) {
+        return std::string(corners) + " not finite, or their extent overflows";
+    }
+    if (bounds.width() == 0.0 || bounds.height() == 0.0) {
+        return std::string(corners) + " are empty: zero width or height";
+    }
+    return "";
+}
+
+void Grid::setUp(int cellsInRow, int cellsInCol, const Bounds& bounds) {
+    const std::string problem = setupProblem(cellsInRow, cellsInCol, bounds);
+    if (!problem.empty()) {
+        log() << problem;
+        throw std::invalid_argument(problem);
+    }
+    cellsAmount(cellsInRow, cellsInCol);
+    gridCoordinates(bounds);
+}
+
+bool Grid::hasCell(int index) const {
+    int x = 0;
+    int y = 0;
+    indexToXy(index, &x, &y);
+    if (x >= cellsInRow_ || y >= cellsInCol_) return false;  // also no cells at all
+    const double s = cellSize();
+    return std::isfinite(s) && s > 0.0 && std::isfinite(bounds_.x1) && std::isfinite(bounds_.y1);
+}
 
 int Grid::xyToIndex(int x, int y) const {
     if (x < 0 || y < 0 || x >= cellsInRow_ || y >= cellsInCol_) {
         brokenPrecondition("Grid::xyToIndex: cell outside the grid");
     }
-    return static_cast<int>((static_cast<uint32_t>(x) << 16) | (static_cast<uint32_t>(y) & 0xFFFFu));
+    return static_cast<int>((static_cast<uint32_t>(x) << 16) |
+                            (static_cast<uint32_t>(y) & 0xFFFFu));
 }
 
 void Grid::indexToXy(int index, int* x, int* y) {
@@ -126,7 +170,8 @@ void Grid::getCellRanges(const Bounds& query, std::vector<StrictRange>* out) con
     appendRanges(cx1, cy1, cx2, cy2, out);
 }
 
-void Grid::getCellRangesExtended(const Bounds& query, std::vector<StrictRange>* out, int margin) const {
+void Grid::getCellRangesExtended(const Bounds& query, std::vector<StrictRange>* out,
+                                 int margin) const {
     int cx1, cy1, cx2, cy2;
     if (!coveredBlock(query, &cx1, &cy1, &cx2, &cy2)) return;
     const int64_t m = margin;

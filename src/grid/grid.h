@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <set>
+#include <string>
 #include <vector>
 
 #include <meshory/export.h>
@@ -41,10 +42,26 @@ public:
     Grid(const Grid&) = delete;
     Grid& operator=(const Grid&) = delete;
 
+    // Rows and columns are 16-bit fields of the cell index.
+    static constexpr int kMaxCells = 65536;
+
     // Setters store their values unchecked; the host configures the grid
     // once before any thread queries it.
     void cellsAmount(int cellsInRow, int cellsInCol);
     void gridCoordinates(const Bounds& bounds);
+
+    // What makes counts and bounds unfit for a grid, or "" when they fit:
+    // both counts from 1 to kMaxCells, bounds finite with a finite, non-zero
+    // width and height (their corners in any order).
+    static std::string setupProblem(int cellsInRow, int cellsInCol, const Bounds& bounds);
+    // The checked set-up: both setters in one once setupProblem finds
+    // nothing; otherwise changes nothing and throws std::invalid_argument
+    // with the problem.
+    void setUp(int cellsInRow, int cellsInCol, const Bounds& bounds);
+    // True when `index` names a cell of the grid as it is set up now: the
+    // counts hold its column and row, and its corner and size are finite.
+    // False for any index before set-up.
+    bool hasCell(int index) const;
 
     const Bounds& bounds() const { return bounds_; }
     int cellsInRow() const { return cellsInRow_; }
@@ -69,7 +86,8 @@ public:
     // cells the queries throw std::logic_error, as xyToIndex does.
     void getCellsIndices(const Bounds& query, std::set<int>* out) const;
     void getCellRanges(const Bounds& query, std::vector<StrictRange>* out) const;
-    void getCellRangesExtended(const Bounds& query, std::vector<StrictRange>* out, int margin) const;
+    void getCellRangesExtended(const Bounds& query, std::vector<StrictRange>* out,
+                               int margin) const;
 
 private:
     Grid() = default;

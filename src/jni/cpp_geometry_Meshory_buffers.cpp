@@ -74,7 +74,10 @@ jint floatCount(JNIEnv* env, jlong modelHandle, Count count) {
 
 // Writes one list of the model into the target's room and returns the
 // floats written (the Java side moves the position). `count(model)` gives
-// the floats the list needs and `write(model, out)` writes them.
+// the floats the list needs and `write(model, out, bytes)` writes them.
+// The target's floats are written as bytes: a FloatBuffer that views a byte
+// buffer at an odd offset is as valid to Java (and to glBufferData) as any,
+// and its address is no float's.
 template <typename Count, typename Write>
 jint writeInto(JNIEnv* env, jlong modelHandle, jobject target, jint position, jint room,
                Count count, Write write) {
@@ -83,11 +86,10 @@ jint writeInto(JNIEnv* env, jlong modelHandle, jobject target, jint position, ji
         if (!directRange(env, target, position, room, "target buffer", base)) return 0;
         const auto* model = fromHandle<const quorvan::S_Model>(modelHandle);
         if (!model) return 0;
-        const std::span<float> out(reinterpret_cast<float*>(base) + position,
-                                   static_cast<size_t>(room));
-        const size_t written = write(*model, out);
+        const size_t written = write(*model, base + sizeof(float) * static_cast<size_t>(position),
+                                     sizeof(float) * static_cast<size_t>(room));
         // Nothing written: an empty list, or one that does not fit.
-        if (written == 0 && count(*model) > out.size())
+        if (written == 0 && count(*model) > static_cast<size_t>(room))
             throwBare(env, "java/nio/BufferOverflowException");
         return static_cast<jint>(written);
     });
@@ -106,7 +108,7 @@ JNIEXPORT jlongArray JNICALL Java_cpp_geometry_Meshory_blobsFrom(JNIEnv* env, jc
         const std::span<const uint8_t> bytes(base + position, static_cast<size_t>(size));
         // The records are read once, into offsets: a Java thread changing the
         // buffer meanwhile can change payload bytes, never where they lie.
-        const quorvan::S_BlobRecordScan scan = quorvan::scanBlobRecords(bytes, count);
+        quorvan::S_BlobRecordScan scan = quorvan::scanBlobRecords(bytes, count);
         if (!scan.ok) {
             const std::string message = "meshory: malformed blob records: " + scan.error;
             throwJava(env, "java/lang/IllegalArgumentException", message.c_str());
@@ -114,6 +116,8 @@ JNIEXPORT jlongArray JNICALL Java_cpp_geometry_Meshory_blobsFrom(JNIEnv* env, jc
         }
         std::vector<std::unique_ptr<quorvan::S_BlobData>> blobs =
             quorvan::makeBlobs(bytes, scan.records);
+        // The offsets are spent: their room goes before the handles take theirs.
+        std::vector<quorvan::S_BlobRecord>().swap(scan.records);
         std::vector<jlong> handles;
         handles.reserve(blobs.size());
         for (const auto& blob : blobs) handles.push_back(toHandle(blob.get()));
@@ -176,8 +180,8 @@ JNIEXPORT jint JNICALL Java_cpp_geometry_Meshory_trianglesInto(JNIEnv* env, jcla
     return writeInto(
         env, model, target, position, room,
         [f](const quorvan::S_Model& m) { return quorvan::triangleFloatCount(m, f); },
-        [f](const quorvan::S_Model& m, std::span<float> out) {
-            return quorvan::writeTriangleFloats(m, f, out);
+        [f](const quorvan::S_Model& m, void* out, size_t bytes) {
+            return quorvan::writeTriangleBytes(m, f, out, bytes);
         });
 }
 
@@ -185,14 +189,14 @@ JNIEXPORT jint JNICALL Java_cpp_geometry_Meshory_linesInto(JNIEnv* env, jclass, 
                                                            jobject target, jint position,
                                                            jint room) {
     return writeInto(env, model, target, position, room, quorvan::lineFloatCount,
-                     quorvan::writeLineFloats);
+                     quorvan::writeLineBytes);
 }
 
 JNIEXPORT jint JNICALL Java_cpp_geometry_Meshory_pointsInto(JNIEnv* env, jclass, jlong model,
                                                             jobject target, jint position,
                                                             jint room) {
     return writeInto(env, model, target, position, room, quorvan::pointFloatCount,
-                     quorvan::writePointFloats);
+                     quorvan::writePointBytes);
 }
 
 JNIEXPORT void JNICALL Java_cpp_geometry_Meshory_setStorageBudget(JNIEnv* env, jclass, jlong maker,

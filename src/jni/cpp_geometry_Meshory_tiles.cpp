@@ -174,9 +174,18 @@ JNIEXPORT void JNICALL Java_cpp_geometry_Meshory_disposeTile(JNIEnv* env, jclass
     guardedVoid(env, [&] {
         auto* maker = fromHandle<quorvan::C_Meshory>(makerHandle);
         const auto* tile = fromHandle<const quorvan::C_Tile>(tileHandle);
-        // Only a tile the maker still holds: a second dispose does nothing
-        // while the handle names no other tile.
-        if (maker && tile && maker->getTiles().count(tile) != 0) maker->releaseTile(tile);
+        if (!maker || !tile) return;
+        // Only a tile the maker still holds, as disposeModel does: a handle
+        // it does not hold is no double free, and checked builds say so.
+        if (maker->getTiles().count(tile) != 0) {
+            maker->releaseTile(tile);
+            return;
+        }
+#ifdef MESHORY_CHECK_HANDLES
+        throwJava(env, "java/lang/IllegalStateException",
+                  "meshory: disposeTile of a handle that is not a live tile of this maker (ended "
+                  "twice, or another maker's)");
+#endif
     });
 }
 

@@ -14,6 +14,26 @@ S_BlobRecordScan failure(std::string what) {
     return scan;
 }
 
+// Reads the record at the cursor and moves past it; false, with what is
+// wrong and where, when it runs past the end.
+bool readRecord(ByteReader& in, int64_t i, S_BlobRecord& r, std::string& error) {
+    const uint64_t at = in.position();
+    if (!in.read(r.id) || !in.read(r.type) || !in.read(r.layerId) || !in.read(r.cellIndex) ||
+        !in.read(r.payloadSize)) {
+        error = "record " + std::to_string(i) + " at byte " + std::to_string(at) +
+                ": header cut off by the end of the bytes";
+        return false;
+    }
+    r.payloadOffset = in.position();
+    if (!in.skip(r.payloadSize)) {
+        error = "record " + std::to_string(i) + " at byte " + std::to_string(at) + ": payload of " +
+                std::to_string(r.payloadSize) + " bytes runs past the end (" +
+                std::to_string(in.remaining()) + " bytes left)";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 S_BlobRecordScan scanBlobRecords(std::span<const uint8_t> bytes, int64_t count) {
@@ -26,26 +46,24 @@ S_BlobRecordScan scanBlobRecords(std::span<const uint8_t> bytes, int64_t count) 
                        std::to_string(in.remaining()) + " bytes hold at most " +
                        std::to_string(in.remaining() / kRecordHeader));
     }
+    // Two passes: the first walks the records and allocates nothing, so
+    // that a block that fails anywhere costs no list of what came before;
+    // the second keeps what the first found sound. The bytes are the
+    // caller's and may change in between (a Java thread writing into a
+    // direct buffer), so the second pass checks every bound again.
+    S_BlobRecord r;
+    std::string error;
+    for (int64_t i = 0; i < count; ++i) {
+        if (!readRecord(in, i, r, error)) return failure(std::move(error));
+    }
     S_BlobRecordScan scan;
     scan.records.reserve(static_cast<size_t>(count));
+    ByteReader again(bytes.data(), bytes.size());
     for (int64_t i = 0; i < count; ++i) {
-        const uint64_t at = in.position();
-        S_BlobRecord r;
-        if (!in.read(r.id) || !in.read(r.type) || !in.read(r.layerId) || !in.read(r.cellIndex) ||
-            !in.read(r.payloadSize)) {
-            return failure("record " + std::to_string(i) + " at byte " + std::to_string(at) +
-                           ": header cut off by the end of the bytes");
-        }
-        r.payloadOffset = in.position();
-        if (!in.skip(r.payloadSize)) {
-            return failure("record " + std::to_string(i) + " at byte " + std::to_string(at) +
-                           ": payload of " + std::to_string(r.payloadSize) +
-                           " bytes runs past the end (" + std::to_string(in.remaining()) +
-                           " bytes left)");
-        }
+        if (!readRecord(again, i, r, error)) return failure(std::move(error));
         scan.records.push_back(r);
     }
-    scan.bytesRead = in.position();
+    scan.bytesRead = again.position();
     scan.ok = true;
     return scan;
 }

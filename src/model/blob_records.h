@@ -39,8 +39,9 @@ struct S_BlobRecordScan {
 };
 
 // Reads exactly `count` records from the front of `bytes`. Fails, with no
-// records, when count is negative or when a record runs past the end; the
-// record count is checked against the bytes before anything is allocated.
+// records, when count is negative or when a record runs past the end. Every
+// record is checked before anything is allocated; then the list takes room
+// for the records and nothing more.
 MESHORY_API S_BlobRecordScan scanBlobRecords(std::span<const uint8_t> bytes, int64_t count);
 
 // The blobs of scanned records, payloads copied from `bytes` (the block the

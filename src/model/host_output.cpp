@@ -30,11 +30,17 @@ void forEachTriangle(const S_GeometryPolygons& p, Emit emit) {
         emit(v[3 * t], v[3 * t + 1], v[3 * t + 2]);
 }
 
-void put(float*& d, const glm::vec3& a) {
-    d[0] = a.x;
-    d[1] = a.y;
-    d[2] = a.z;
-    d += 3;
+// Vertices go out as bytes: the destination has no alignment to rely on.
+// A 12-byte memcpy is two stores, fewer than three float ones.
+static_assert(sizeof(glm::vec3) == 3 * sizeof(float));
+
+void put(unsigned char*& d, const glm::vec3& a) {
+    std::memcpy(d, &a, sizeof a);
+    d += sizeof a;
+}
+
+bool floatAligned(const void* p) {
+    return reinterpret_cast<uintptr_t>(p) % alignof(float) == 0;
 }
 
 }  // namespace
@@ -63,41 +69,72 @@ size_t pointFloatCount(const S_Model& model) {
     return 3 * model.points.size();
 }
 
-size_t writeTriangleFloats(const S_Model& model, uint32_t flags, std::span<float> out) {
+size_t writeTriangleBytes(const S_Model& model, uint32_t flags, void* out, size_t bytes) {
     const S_GeometryPolygons& p = model.polygons;
     const bool skip = flags & output_flags::SKIP_ZERO_AREA;
+    const size_t room = bytes / sizeof(float);
     // Leaving triangles out only shortens the list: where the whole list
     // fits, no count is needed first.
-    if (out.size() < allTriangleFloats(p) && out.size() < triangleFloatCount(model, flags))
-        return 0;
-    float* d = out.data();
+    if (room < allTriangleFloats(p) && room < triangleFloatCount(model, flags)) return 0;
+    auto* const start = static_cast<unsigned char*>(out);
     if (!isTriangleStrip(p) && !skip) {
         const size_t n = allTriangleFloats(p);
-        if (n > 0) std::memcpy(d, p.vertices.data(), n * sizeof(float));
+        if (n > 0) std::memcpy(start, p.vertices.data(), n * sizeof(float));
         return n;
     }
+    unsigned char* d = start;
     forEachTriangle(p, [&d, skip](const glm::vec3& a, const glm::vec3& b, const glm::vec3& c) {
         if (skip && isZeroAreaTriangle(a, b, c)) return;
         put(d, a);
         put(d, b);
         put(d, c);
     });
-    return static_cast<size_t>(d - out.data());
+    return static_cast<size_t>(d - start) / sizeof(float);
+}
+
+size_t writeLineBytes(const S_Model& model, void* out, size_t bytes) {
+    const size_t n = lineFloatCount(model);
+    if (bytes / sizeof(float) < n) return 0;
+    if (n > 0) std::memcpy(out, model.lines.vertices.data(), n * sizeof(float));
+    return n;
+}
+
+size_t writePointBytes(const S_Model& model, void* out, size_t bytes) {
+    const size_t n = pointFloatCount(model);
+    if (bytes / sizeof(float) < n) return 0;
+    // Stores of bytes may alias anything, so the compiler keeps the byte loop
+    // scalar; float stores it vectorises. Aligned memory takes the float
+    // loop, which is sound there, and only other memory the byte one.
+    if (floatAligned(out)) {
+        auto* d = static_cast<float*>(out);
+        for (const glm::vec2& p : model.points) {
+            d[0] = p.x;
+            d[1] = p.y;
+            d[2] = 0.0f;
+            d += 3;
+        }
+        return n;
+    }
+    auto* d = static_cast<unsigned char*>(out);
+    constexpr float zero = 0.0f;
+    for (const glm::vec2& p : model.points) {
+        std::memcpy(d, &p, sizeof p);
+        std::memcpy(d + sizeof p, &zero, sizeof zero);
+        d += sizeof p + sizeof zero;
+    }
+    return n;
+}
+
+size_t writeTriangleFloats(const S_Model& model, uint32_t flags, std::span<float> out) {
+    return writeTriangleBytes(model, flags, out.data(), out.size_bytes());
 }
 
 size_t writeLineFloats(const S_Model& model, std::span<float> out) {
-    const size_t n = lineFloatCount(model);
-    if (out.size() < n) return 0;
-    if (n > 0) std::memcpy(out.data(), model.lines.vertices.data(), n * sizeof(float));
-    return n;
+    return writeLineBytes(model, out.data(), out.size_bytes());
 }
 
 size_t writePointFloats(const S_Model& model, std::span<float> out) {
-    const size_t n = pointFloatCount(model);
-    if (out.size() < n) return 0;
-    float* d = out.data();
-    for (const glm::vec2& p : model.points) put(d, glm::vec3(p, 0.0f));
-    return n;
+    return writePointBytes(model, out.data(), out.size_bytes());
 }
 
 }  // namespace quorvan

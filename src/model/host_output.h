@@ -38,6 +38,16 @@ MESHORY_API size_t writeTriangleFloats(const S_Model& model, uint32_t flags, std
 MESHORY_API size_t writeLineFloats(const S_Model& model, std::span<float> out);
 MESHORY_API size_t writePointFloats(const S_Model& model, std::span<float> out);
 
+// The same floats, in native byte order, into `bytes` bytes at `out`, which
+// may lie at any address: a host's buffer (a Java FloatBuffer viewing a byte
+// buffer at an odd offset, say) need not be aligned for float, and a float
+// pointer to it must not even be formed. Returns the floats written, as the
+// writers above do; fewer than 4 × the list's count bytes write nothing.
+MESHORY_API size_t writeTriangleBytes(const S_Model& model, uint32_t flags, void* out,
+                                      size_t bytes);
+MESHORY_API size_t writeLineBytes(const S_Model& model, void* out, size_t bytes);
+MESHORY_API size_t writePointBytes(const S_Model& model, void* out, size_t bytes);
+
 // True when a, b and c are exactly collinear.
 MESHORY_API bool isZeroAreaTriangle(const glm::vec3& a, const glm::vec3& b, const glm::vec3& c);
 

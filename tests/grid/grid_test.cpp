@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+#include <tuple>
 
 namespace quorvan {
 namespace {
@@ -91,10 +92,12 @@ TEST_F(GridTest, EdgesClampingAndMargins) {
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].first, 3 * 65536);
     r.clear();
-    grid().getCellRanges(Bounds(0, 0, 200, 10), &r);  // right edge on a border takes the next column
+    grid().getCellRanges(Bounds(0, 0, 200, 10),
+                         &r);  // right edge on a border takes the next column
     EXPECT_EQ(r.size(), 3u);
     r.clear();
-    grid().getCellRangesExtended(Bounds(100, 0, 250, 10), &r, -1);  // columns 1..2 shrink to nothing
+    grid().getCellRangesExtended(Bounds(100, 0, 250, 10), &r,
+                                 -1);  // columns 1..2 shrink to nothing
     EXPECT_TRUE(r.empty());
     grid().getCellRangesExtended(Bounds(100, 0, 250, 10), &r, std::numeric_limits<int>::max());
     EXPECT_EQ(r.size(), 4u);
@@ -134,6 +137,34 @@ TEST_F(GridTest, GridWithoutCellsRefusesQueriesAsProgrammingErrors) {
     // A reversed query (row end below row start) is refused by the range.
     grid().cellsAmount(4, 3);
     EXPECT_THROW(grid().getCellRanges(Bounds(0, 250, 10, 50), &r), std::logic_error);
+}
+
+TEST_F(GridTest, CheckedSetUpRefusesWhatTheCellIndexCannotHoldAndLeavesTheGrid) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(Grid::setupProblem(4, 3, Bounds(400, 300, 0, 0)), "");  // corners in any order
+    EXPECT_EQ(Grid::setupProblem(Grid::kMaxCells, 1, Bounds(0, 0, 1, 1)), "");
+    for (const auto& [row, col, b] : {std::tuple{0, 3, Bounds(0, 0, 400, 300)},
+                                      {4, -1, Bounds(0, 0, 400, 300)},
+                                      {Grid::kMaxCells + 1, 3, Bounds(0, 0, 400, 300)},
+                                      {4, 3, Bounds(0, 0, 0, 300)},
+                                      {4, 3, Bounds(0, 0, 400, 0)},
+                                      {4, 3, Bounds(nan, 0, 400, 300)},
+                                      {4, 3, Bounds(0, 0, 400, inf)},
+                                      {4, 3, Bounds(-1e308, 0, 1e308, 300)}}) {
+        EXPECT_NE(Grid::setupProblem(row, col, b), "") << row << " " << col << " " << b.x1;
+        EXPECT_THROW(grid().setUp(row, col, b), std::invalid_argument);
+    }
+    EXPECT_EQ(grid().cellsInRow(), 4);
+    EXPECT_EQ(grid().bounds().x2, 400.0);
+    // hasCell: the cells of the grid as it stands, none before set-up.
+    EXPECT_TRUE(grid().hasCell(grid().xyToIndex(3, 2)));
+    EXPECT_FALSE(grid().hasCell(4 << 16));
+    EXPECT_FALSE(grid().hasCell(3));
+    grid().cellsAmount(0, 0);
+    EXPECT_FALSE(grid().hasCell(0));
+    grid().setUp(2, 2, Bounds(0, 0, 10, 10));
+    EXPECT_TRUE(grid().hasCell(0));
 }
 
 TEST(GridFresh, SetUpValuesAreStoredUnchecked) {

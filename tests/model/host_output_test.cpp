@@ -7,6 +7,9 @@
 #include <limits>
 #include <vector>
 
+// The benchmarks' counting operator new, for this test program alone: it
+// counts only while a CountedAllocations is alive.
+#include "../bench/alloc_counter.h"
 #include "geometry/mathglm.h"
 #include "model/blob_records.h"
 #include "model/meshory.h"
@@ -135,6 +138,26 @@ TEST(BlobRecords, ReadsEveryRecordOrRefusesTheBlockNamingWhere) {
     EXPECT_NE(scanBlobRecords({bytes.data(), 30}, 1).error.find("record 0 at byte 0"),
               std::string::npos);
     EXPECT_TRUE(scanBlobRecords({}, 0).ok);
+}
+
+TEST(BlobRecords, ChecksEveryRecordBeforeTakingRoomForThem) {
+    // As many empty records as the bytes can hold, the last one claiming a
+    // payload beyond the end: refused before any room for the others.
+    constexpr int kRecords = 4096;
+    meshory_test::ByteWriter w;
+    for (int i = 0; i < kRecords; ++i) w.put(uint64_t(i)).i32(bg::POINTS).i32(1).i32(0).u32(0);
+    std::vector<uint8_t> bytes = w.bytes;
+    bytes[bytes.size() - 4] = 1;
+    {
+        const meshory_bench::CountedAllocations counted;
+        EXPECT_FALSE(scanBlobRecords(bytes, kRecords).ok);
+        EXPECT_LT(counted.bytes(), 1024u);
+    }
+    bytes[bytes.size() - 4] = 0;
+    const meshory_bench::CountedAllocations counted;
+    const S_BlobRecordScan scan = scanBlobRecords(bytes, kRecords);
+    EXPECT_TRUE(scan.ok);
+    EXPECT_EQ(counted.bytes(), kRecords * sizeof(S_BlobRecord));
 }
 
 }  // namespace

@@ -130,8 +130,12 @@ Block<V> decodeBlock(const std::vector<uint8_t>& b, const V& offset, float& heig
 
 // ---- Conversions ------------------------------------------------------------
 
-inline bool same(const vec3& a, const vec3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
-inline vec3 ground(const vec3& v) { return {v.x, v.y, 0.0f}; }
+inline bool same(const vec3& a, const vec3& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+inline vec3 ground(const vec3& v) {
+    return {v.x, v.y, 0.0f};
+}
 
 inline V3 merge(const V3& a, const V3& b) {
     V3 out = a;
@@ -328,10 +332,12 @@ inline void flatFan(S_ModelBlobData& d, bool hasCentre) {
 
 // The cell's square, 5 units beyond the cell on every side: the corner is
 // placed in double from the grid start, then narrowed and taken off the origin.
+// A cell outside the grid adds nothing.
 inline void cellPolygon(S_ModelBlobData& d) {
     int column = 0, row = 0;
     quorvan::Grid::indexToXy(d.blob->cellIndex, &column, &row);
     const quorvan::Grid& grid = quorvan::grid();
+    if (column >= grid.cellsInRow() || row >= grid.cellsInCol()) return;
     const float cell = static_cast<float>(grid.cellSize());
     const auto corner = [cell](int k, double start, float origin) {
         const double placed = static_cast<double>(static_cast<float>(k) * cell) + start;
@@ -602,30 +608,65 @@ inline void labelSegments(S_ModelBlobData& d) {
 inline bool build(S_ModelBlobData& d) {
     namespace bg = quorvan::blob_geometry;
     switch (d.blob->type) {
-        case bg::TRIANGLE_STRIPS: triangleStrips(d); break;
-        case bg::INDEXED_TRIANGLE_STRIPS: indexedTriangleStrips(d); break;
-        case bg::FLAT_TRIANGLE_STRIP: flatStrip(d.model->polygons, lift(stream(d, 0), 0.0f)); break;
-        case bg::INDEXED_FLAT_TRIANGLE_STRIPS: indexedFlatStrip(d); break;
-        case bg::FLAT_LINE_STRIP: flatLineStrip(d); break;
-        case bg::LINES: lines(d); break;
-        case bg::INDEXED_LINES: indexedLines(d); break;
-        case bg::POINTS: points(d); break;
+        case bg::TRIANGLE_STRIPS:
+            triangleStrips(d);
+            break;
+        case bg::INDEXED_TRIANGLE_STRIPS:
+            indexedTriangleStrips(d);
+            break;
+        case bg::FLAT_TRIANGLE_STRIP:
+            flatStrip(d.model->polygons, lift(stream(d, 0), 0.0f));
+            break;
+        case bg::INDEXED_FLAT_TRIANGLE_STRIPS:
+            indexedFlatStrip(d);
+            break;
+        case bg::FLAT_LINE_STRIP:
+            flatLineStrip(d);
+            break;
+        case bg::LINES:
+            lines(d);
+            break;
+        case bg::INDEXED_LINES:
+            indexedLines(d);
+            break;
+        case bg::POINTS:
+            points(d);
+            break;
         case bg::TEXT_DATA:
             text(d);
             break;
-        case bg::RAILROAD_PATH: railOrRoad(d, false); break;
-        case bg::TRAM_PATH: tram(d); break;
-        case bg::ROAD_PATH: railOrRoad(d, true); break;
-        case bg::BRIDGE: bridge(d); break;
-        case bg::FLAT_TRIANGLE_FAN: flatFan(d, true); break;
-        case bg::TRIANGLE_FAN: extrudedFan(d, true); break;
-        case bg::ON_POLYGON_FLAT_TRIANGLE_FAN: flatFan(d, false); break;
-        case bg::ON_POLYGON_TRIANGLE_FAN: extrudedFan(d, false); break;
-        case bg::CELL_POLYGON: cellPolygon(d); break;
+        case bg::RAILROAD_PATH:
+            railOrRoad(d, false);
+            break;
+        case bg::TRAM_PATH:
+            tram(d);
+            break;
+        case bg::ROAD_PATH:
+            railOrRoad(d, true);
+            break;
+        case bg::BRIDGE:
+            bridge(d);
+            break;
+        case bg::FLAT_TRIANGLE_FAN:
+            flatFan(d, true);
+            break;
+        case bg::TRIANGLE_FAN:
+            extrudedFan(d, true);
+            break;
+        case bg::ON_POLYGON_FLAT_TRIANGLE_FAN:
+            flatFan(d, false);
+            break;
+        case bg::ON_POLYGON_TRIANGLE_FAN:
+            extrudedFan(d, false);
+            break;
+        case bg::CELL_POLYGON:
+            cellPolygon(d);
+            break;
         case bg::LABEL_STYLE_SEGMENTS:
             labelSegments(d);
             break;
-        default: return false;
+        default:
+            return false;
     }
     return true;
 }

@@ -101,6 +101,32 @@ protected:
     std::string dir;
 };
 
+// No "nan" or "inf" number anywhere (a letter before it means a word:
+// "dominant-baseline", "info").
+void expectNoNonFiniteNumber(const std::string& text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
+    for (const char* bad : {"nan", "inf"}) {
+        for (size_t at = lower.find(bad); at != std::string::npos; at = lower.find(bad, at + 1)) {
+            EXPECT_TRUE(at > 0 && std::isalpha(static_cast<unsigned char>(lower[at - 1])))
+                << "at " << at;
+        }
+    }
+}
+
+TEST_F(InspectTest, GridsBeyondFloatRangeLeaveNoNonFiniteNumberInTheTopView) {
+    for (const Bounds& b : {Bounds(-1e308, 0, 1e308, 10), Bounds(-1e300, -1e300, 1e300, 1e300),
+                            Bounds(1e39, 1e39, 2e39, 2e39)}) {
+        pack::PackGrid grid = pack.grid;
+        grid.bounds = b;
+        SvgSummary labels;
+        const std::string svg = svgDocument(inspection, grid, {800}, labels);
+        SCOPED_TRACE(b.x1);
+        expectNoNonFiniteNumber(svg);
+    }
+}
+
 TEST_F(InspectTest, CountsWhatTheHostWouldReadBack) {
     EXPECT_EQ(calls, pack.requests.size());
     EXPECT_EQ(inspection.models.size(), 8u);
@@ -268,17 +294,7 @@ TEST_F(InspectTest, SvgDrawsEveryLayerAndLabel) {
     EXPECT_NE(svg.find(">Market St</text>"), std::string::npos);
     EXPECT_NE(svg.find("rotate("), std::string::npos);
     EXPECT_EQ(count("<circle"), 2u);
-    // No non-finite number was written ("dominant-baseline" is a word).
-    // No "nan" or "inf" number anywhere (a letter before it means a word, e.g. "info").
-    std::string lower(svg);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return std::tolower(c); });
-    for (const char* bad : {"nan", "inf"}) {
-        for (size_t at = lower.find(bad); at != std::string::npos; at = lower.find(bad, at + 1)) {
-            EXPECT_TRUE(at > 0 && std::isalpha(static_cast<unsigned char>(lower[at - 1])))
-                << "at " << at;
-        }
-    }
+    expectNoNonFiniteNumber(svg);
 }
 
 TEST(Inspect, WritersReportUnwritablePaths) {

@@ -160,6 +160,11 @@ TEST(BlobPack, RefusesImpossibleValues) {
     EXPECT_EQ(corrupt(44, std::numeric_limits<double>::infinity()), PackError::Kind::Corrupt);
     EXPECT_EQ(corrupt(kFirstOrigin + 8, -std::numeric_limits<double>::infinity()),
               PackError::Kind::Corrupt);
+    // Finite bounds whose extent overflows, refused where the bounds start.
+    auto wide = bytes;
+    patch(wide, 20, -1e308);
+    patch(wide, 36, 1e308);
+    EXPECT_EQ(readError(wide).offset, 20u);
 
     auto trailing = bytes;
     trailing.push_back(0);

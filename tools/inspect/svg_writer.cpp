@@ -127,7 +127,7 @@ std::string svgDocument(const Inspection& inspection, const pack::PackGrid& grid
     }
 
     // Cell borders, so that a person sees the tiles.
-    if (grid.cellsInRow > 0 && grid.cellsInCol > 0) {
+    if (drawableGrid(grid)) {
         std::string d;
         const double size = grid.bounds.width() / grid.cellsInRow;
         const double x1 = std::min(grid.bounds.x1, grid.bounds.x2);

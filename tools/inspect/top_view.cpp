@@ -6,10 +6,22 @@
 
 namespace quorvan::inspect {
 
+bool drawableGrid(const pack::PackGrid& grid) {
+    const Bounds& b = grid.bounds;
+    if (grid.cellsInRow <= 0 || grid.cellsInCol <= 0) return false;
+    const double size = b.width() / grid.cellsInRow;
+    const double far = std::numeric_limits<float>::max();
+    for (double v : {b.x1, b.y1, b.x2, b.y2, std::min(b.x1, b.x2) + grid.cellsInRow * size,
+                     std::min(b.y1, b.y2) + grid.cellsInCol * size}) {
+        if (!(std::abs(v) < far)) return false;
+    }
+    return b.width() > 0 && b.height() > 0;
+}
+
 TopView chooseTopView(const Inspection& inspection, const pack::PackGrid& grid, int widthPx) {
     TopView view;
     const Bounds& b = grid.bounds;
-    if (grid.cellsInRow > 0 && grid.cellsInCol > 0 && b.width() > 0 && b.height() > 0) {
+    if (drawableGrid(grid)) {
         view = {std::min(b.x1, b.x2), std::min(b.y1, b.y2), std::max(b.x1, b.x2),
                 std::max(b.y1, b.y2), 1};
     } else {

@@ -25,8 +25,13 @@ struct TopView {
     }
 };
 
-// The grid's bounds, or the extent of the geometry (with a margin) when the
-// pack sets up no grid, `widthPx` wide.
+// A grid the top view can frame and draw: cells, and corners whose extent
+// is finite and non-zero, all of it within float range, where the drawing is
+// done (corners beyond it would be written as inf).
+bool drawableGrid(const pack::PackGrid& grid);
+
+// The grid's bounds when drawable, else the extent of the geometry (with a
+// margin), `widthPx` wide.
 TopView chooseTopView(const Inspection& inspection, const pack::PackGrid& grid, int widthPx);
 
 }  // namespace quorvan::inspect

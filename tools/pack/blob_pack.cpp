@@ -118,9 +118,16 @@ bool readHeader(PackReader& r, PackGrid& grid) {
                               std::to_string(kMaxGridCells));
         }
     }
+    const uint64_t boundsAt = in.position();
     for (double* v : {&grid.bounds.x1, &grid.bounds.y1, &grid.bounds.x2, &grid.bounds.y2}) {
         const uint64_t at = in.position();
         if (!r.field(*v, "grid bounds") || !r.finite(*v, at, "a grid bound")) return false;
+    }
+    // Finite corners may still lie further apart than a double reaches
+    // (-1e308 to 1e308): every output scaled by the extent would be NaN.
+    if (!std::isfinite(grid.bounds.width()) || !std::isfinite(grid.bounds.height())) {
+        return r.fail(PackError::Kind::Corrupt, boundsAt,
+                      "corrupt pack: the grid's width or height is not a finite number");
     }
     return true;
 }

@@ -6,13 +6,16 @@
 // the flat strips join while the record is not a triangle list, and
 // TRIANGLE_STRIPS and the fans append triangles. Only TRIANGLE_STRIPS writes
 // normals. CELL_POLYGON replaces the vertices by the cell's square strip and
-// leaves normals, lines and height as they were. Vertices of 2D streams are
-// lifted to z = 0.
+// leaves normals, lines and height as they were; a cell the grid does not
+// have (no grid set up, a cell outside it) adds nothing. Vertices of 2D
+// streams are lifted to z = 0.
 //
 // Malformed input: an empty or too short stream adds nothing but the modes
 // are still set. An indexed block whose strip (or outline) index list holds
 // an index beyond its vertices adds no triangle (no outline) for that list;
 // the other list is still used.
+
+#include <cmath>
 
 #include "geometry/mathglm.h"
 #include "grid/grid.h"
@@ -78,6 +81,9 @@ void modelOnPolygonFlatTriangleFan(S_ModelBlobData* data, Payload payload) {
 
 void modelCellPolygon(S_ModelBlobData* data, Payload) {
     const Grid& g = grid();
+    // Before the grid is set up, or for a cell outside it, there is no cell
+    // to draw: the blob adds nothing.
+    if (!g.hasCell(data->blob->cellIndex)) return;
     int x = 0;
     int y = 0;
     Grid::indexToXy(data->blob->cellIndex, &x, &y);
@@ -94,6 +100,11 @@ void modelCellPolygon(S_ModelBlobData* data, Payload) {
         (origin.y + 5.0f);
     const float cz = 0.0f - origin.z;
     const float side = size + 10.0f;
+    // A grid or origin beyond float range leaves no finite square either.
+    if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(cz) ||
+        !std::isfinite(cx + side) || !std::isfinite(cy + side)) {
+        return;
+    }
     // 2---3   strip 0 1 2, 2 1 3: both triangles counter-clockwise from +z
     // | \ |
     // 0---1

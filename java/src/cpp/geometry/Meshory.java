@@ -17,6 +17,13 @@ import java.util.Objects;
  * fails throws {@link OutOfMemoryError} (native or Java memory exhausted) or
  * {@link RuntimeException} and leaves no native state behind.
  *
+ * <p>End each handle exactly once. A handle is an address, and the allocator reuses the address
+ * of a freed object for a later one: a stale handle may name a new object, which a second end,
+ * or any other use, would then act on. The owners of {@code quorvan.meshory} make a second end
+ * impossible; a host on these natives must keep that rule itself. Debug and sanitizer builds of
+ * the library check what they cheaply can: there {@link #disposeModel} of a handle that is not a
+ * live model of the maker throws {@link IllegalStateException}.
+ *
  * <p>Calls on one maker and its models must not overlap; different makers may be used from
  * different threads.
  *
@@ -32,8 +39,21 @@ public final class Meshory {
 
     private Meshory() {}
 
-    /** Sets up the process-wide tile grid: cells in a row and in a column, then its bounds. */
+    /**
+     * Sets up the process-wide tile grid: cells in a row and in a column, then its bounds. The
+     * values are stored unchecked; {@link #setUpGrid} checks them first.
+     */
     public static native void initializeGrid(int cellsInRow, int cellsInCol,
+            double x1, double y1, double x2, double y2);
+
+    /**
+     * Sets up the grid as {@link #initializeGrid} does, once the values fit a grid.
+     *
+     * @throws IllegalArgumentException when a count lies outside 1 to 65536 (the cell index keeps
+     *     16 bits of column and of row), or the bounds are not finite, their width or height
+     *     overflows, or is zero; the grid is left as it was
+     */
+    public static native void setUpGrid(int cellsInRow, int cellsInCol,
             double x1, double y1, double x2, double y2);
 
     /** Creates a model maker; the spelling is the name hosts bind to. End it with {@link #dispose}. */
@@ -58,7 +78,12 @@ public final class Meshory {
      */
     public static native long makeModel(long maker, long[] blobs, double x, double y);
 
-    /** Releases a model of this maker. 0 for either, or a model the maker does not hold, does nothing. */
+    /**
+     * Releases a model of this maker, exactly once. 0 for either does nothing. A model the maker
+     * does not hold (another maker's, or one released already) is left alone; debug and sanitizer
+     * builds throw {@link IllegalStateException} for it. A handle released already may by now
+     * name a newer model of the maker, which this would release: see the class comment.
+     */
     public static native void disposeModel(long maker, long model);
 
     /** Triangle list, nine floats per triangle. */
@@ -79,6 +104,12 @@ public final class Meshory {
     public static native float modelHeight(long model);
 
     public static native int modelLayerId(long model);
+
+    /** The id of the model's first blob, as given to {@link #makeBlob}; 0 for model 0. */
+    public static native long modelId(long model);
+
+    /** The cell index (column &lt;&lt; 16 | row) of the model's first blob; 0 for model 0. */
+    public static native int modelCellIndex(long model);
 
     /** Flag of the triangle getters: leave out zero-area triangles (strip joins, closed fans). */
     public static final int SKIP_ZERO_AREA = 1;
@@ -213,7 +244,10 @@ public final class Meshory {
     /** The label of model {@code model} of the tile; bytes that are not UTF-8 come back as U+FFFD. */
     public static native String tileLabel(long tile, int model);
 
-    /** Releases a tile of the maker, keeping its storage for the next tile; 0 does nothing. */
+    /**
+     * Releases a tile of the maker, keeping its storage for the next tile; 0 does nothing. A
+     * handle is ended exactly once, as a model's is (see {@link #disposeModel}).
+     */
     public static native void disposeTile(long maker, long tile);
 
     // The buffer checks of java.nio happen here, where they cost nothing: a call back from native

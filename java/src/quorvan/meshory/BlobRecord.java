@@ -6,7 +6,8 @@ package quorvan.meshory;
  * counts as no bytes.
  *
  * @param id the record's id
- * @param type the geometry type, which picks the builder
+ * @param type the geometry type, one of {@link GeometryType}'s codes, which picks the builder and
+ *     the payload layout
  * @param layerId the map layer
  * @param cellIndex the grid cell, column &lt;&lt; 16 | row
  * @param data the payload

@@ -6,11 +6,19 @@ import cpp.geometry.Meshory;
 public final class Grid {
     private Grid() {}
 
+    /** The most cells in a row or in a column: the cell index keeps 16 bits of each. */
+    public static final int MAX_CELLS = 65536;
+
     /**
      * Sets up the grid: cells in a row and in a column, then its bounds (x1, y1) to (x2, y2). Call
-     * it before any thread makes models, not while they do.
+     * it before any thread makes models, not while they do. Until it is set up, and for a cell
+     * outside it, a {@link GeometryType#CELL_POLYGON} record draws nothing.
+     *
+     * @throws IllegalArgumentException when a count lies outside 1 to {@link #MAX_CELLS}, or the
+     *     bounds are not finite, their width or height overflows a double, or either is zero; the
+     *     grid is left as it was
      */
     public static void initialize(int cellsInRow, int cellsInCol, double x1, double y1, double x2, double y2) {
-        Meshory.initializeGrid(cellsInRow, cellsInCol, x1, y1, x2, y2);
+        Meshory.setUpGrid(cellsInRow, cellsInCol, x1, y1, x2, y2);
     }
 }

@@ -120,6 +120,16 @@ public final class Model implements AutoCloseable {
         return read(Meshory::modelLayerId, 0);
     }
 
+    /** The id of the model's first blob (its record's id); 0 for an empty model. */
+    public long id() {
+        return read(Meshory::modelId, 0L);
+    }
+
+    /** The grid cell of the model's first blob, column &lt;&lt; 16 | row; 0 for an empty model. */
+    public int cellIndex() {
+        return read(Meshory::modelCellIndex, 0);
+    }
+
     /** Releases the model from its maker; a second call, or a call after the maker closed, does nothing. */
     @Override
     public void close() {

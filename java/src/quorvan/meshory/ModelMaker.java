@@ -77,6 +77,11 @@ public final class ModelMaker implements AutoCloseable {
      * those records. The records are read in place during the call; no blob is made. Requests may
      * name any records, again or in any order. A request that builds nothing makes no model.
      *
+     * <p>Native code reads the records in place. For a {@link java.nio.MappedByteBuffer} that is
+     * the file itself: if another process truncates the file during the call, reading the lost
+     * pages raises SIGBUS, which ends the JVM. When the file may change, copy the records into a
+     * direct buffer of your own first, as {@link Blobs#read} explains.
+     *
      * <p>The maker owns the tile, as it owns its models: closing the maker frees it too, and a
      * closed tile's storage serves the next one, so a warm maker asks the system for no memory.
      * Building is serialised with the maker's other calls.

@@ -1,7 +1,6 @@
 package quorvan.meshory;
 
 import java.lang.ref.Cleaner;
-import java.util.concurrent.atomic.AtomicLong;
 import java.util.function.LongConsumer;
 
 /**
@@ -16,12 +15,12 @@ import java.util.function.LongConsumer;
  */
 final class NativeObject implements Runnable {
     private static final Cleaner CLEANER = Cleaner.create();
-    private static final System.Logger LOG = System.getLogger("quorvan.meshory");
-    private static final AtomicLong FORGOTTEN = new AtomicLong();
 
     private final String kind;
     private final NativeObject parent;
     private final LongConsumer free;
+    // Where the owner was created, when -Dmeshory.leakDetection=advanced asks (ForgottenOwners).
+    private final Throwable creationSite;
     private final Cleaner.Cleanable cleanable;
     private long handle;
     private int users;
@@ -41,6 +40,7 @@ final class NativeObject implements Runnable {
         this.parent = parent;
         this.free = free;
         this.handle = handle;
+        this.creationSite = handle != 0 ? ForgottenOwners.creationSite(kind) : null;
         this.cleanable = CLEANER.register(owner, this);
     }
 
@@ -121,17 +121,16 @@ final class NativeObject implements Runnable {
         }
         // Freed with its parent already: nothing was forgotten.
         forgotten = forgotten && (parent == null || !parent.isClosed());
-        if (forgotten) {
-            FORGOTTEN.incrementAndGet();
-            LOG.log(System.Logger.Level.WARNING,
-                    "meshory: freed a " + kind + " that was never closed; close it (try-with-resources)");
-        }
+        // Freed before it is reported: a slow log must not hold native memory.
         markClosed();
+        if (forgotten) {
+            ForgottenOwners.report(kind, creationSite);
+        }
     }
 
     /** How many forgotten objects the Cleaner freed in this class loader. */
     static long forgottenCount() {
-        return FORGOTTEN.get();
+        return ForgottenOwners.total();
     }
 
     private void markClosed() {

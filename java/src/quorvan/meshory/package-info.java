@@ -5,11 +5,14 @@
  * <pre>{@code
  * Grid.initialize(4, 4, 0, 0, 4096, 4096);
  * try (ModelMaker maker = new ModelMaker();
- *      Blobs blobs = Blobs.of(new BlobRecord(1, type, layerId, cellIndex, bytes));
+ *      Blobs blobs = Blobs.of(new BlobRecord(1, GeometryType.POINTS, layerId, cellIndex, bytes));
  *      Model model = maker.makeModel(blobs, originX, originY)) {
- *     float[] triangles = model.triangles();
+ *     float[] points = model.points();
  * }
  * }</pre>
+ *
+ * <p>{@link quorvan.meshory.GeometryType} lists the type codes of the records and the layout of
+ * each type's payload bytes.
  *
  * <p>A GL host builds a whole tile in one native call, laid out in one bucket per layer:
  *
@@ -33,7 +36,9 @@
  * runs; a second {@code close()} does nothing. An object that becomes unreachable unclosed is
  * freed by a {@link java.lang.ref.Cleaner}, with a warning logged through
  * {@code System.getLogger("quorvan.meshory")}: that is a safety net, not a way to manage memory,
- * as the Cleaner runs only when the garbage collector gets to it.
+ * as the Cleaner runs only when the garbage collector gets to it. The first few warnings come in
+ * full, then a count every thousand; run with {@code -Dmeshory.leakDetection=advanced} to have
+ * each warning name the line that created the object ({@code disabled} turns them off).
  *
  * <h2>Threads</h2>
  * Every class here may be shared between threads. The natives of one maker and its models must not

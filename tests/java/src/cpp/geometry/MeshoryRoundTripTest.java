@@ -19,6 +19,7 @@ import static cpp.geometry.PayloadWriter.withU8Prefix;
 import static org.junit.jupiter.api.Assertions.assertArrayEquals;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertNotEquals;
+import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import java.util.ArrayList;
@@ -117,16 +118,27 @@ class MeshoryRoundTripTest {
         // models 1, 3 and 4 go with the maker in disposeEverything.
     }
 
+    /** Set by the build: debug and sanitizer builds check model handles in disposeModel. */
+    private static final boolean CHECKED_HANDLES = Boolean.getBoolean("meshory.test.checkedHandles");
+
+    private static void disposeNotHeld(long maker, long model) {
+        if (CHECKED_HANDLES) {
+            assertThrows(IllegalStateException.class, () -> Meshory.disposeModel(maker, model));
+        } else {
+            Meshory.disposeModel(maker, model);
+        }
+    }
+
     @Test
-    void aModelDisposedTwiceOrThroughAnotherMakerIsLeftAlone() {
+    void aModelDisposedTwiceOrThroughAnotherMakerIsLeftAloneAndCaughtInCheckedBuilds() {
         long other = Meshory.contsruct();
         try {
             long a = blob(POINTS, 3, 0, plainStream(1, 1));
             long model = Meshory.makeModel(maker, new long[] {a}, 0, 0);
-            Meshory.disposeModel(other, model); // not other's: nothing happens
+            disposeNotHeld(other, model); // not other's
             assertEquals(3, Meshory.modelLayerId(model));
             Meshory.disposeModel(maker, model);
-            Meshory.disposeModel(maker, model); // already released: nothing happens
+            disposeNotHeld(maker, model); // already released
             long next = Meshory.makeModel(maker, new long[] {a}, 0, 0);
             assertArrayEquals(new float[] {1, 1, 0}, Meshory.modelPoints(next), EPS);
         } finally {

@@ -13,10 +13,14 @@ import java.nio.FloatBuffer;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.ArrayList;
+import java.util.Collections;
 import java.util.List;
 import java.util.concurrent.ExecutorService;
 import java.util.concurrent.Executors;
 import java.util.concurrent.Future;
+import java.util.logging.Handler;
+import java.util.logging.LogRecord;
+import java.util.logging.Logger;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.function.Executable;
 import org.junit.jupiter.api.io.TempDir;
@@ -107,9 +111,75 @@ class LifetimeTest {
         second.close();
     }
 
+    @Test
+    void aBatchTakesRecordsWithoutDataAndTellsItsSizeOnlyWhileOpen() {
+        Blobs blobs = Blobs.of(new BlobRecord(1, POINTS, 2, 0, null), point(2, 2, 1, 1));
+        assertEquals(2, blobs.size());
+        try (ModelMaker maker = new ModelMaker(); Model model = maker.makeModel(blobs, 0, 0)) {
+            assertArrayEquals(new float[] {1, 1, 0}, model.points());
+        }
+        blobs.close();
+        assertClosed(blobs::size);
+    }
+
     private static void forgetMakers(int count) {
         for (int i = 0; i < count; ++i) {
             new ModelMaker();
+        }
+    }
+
+    private static void awaitForgotten(long before, int count) throws InterruptedException {
+        long deadline = System.nanoTime() + 20_000_000_000L;
+        while (NativeObject.forgottenCount() - before < count && System.nanoTime() < deadline) {
+            System.gc();
+            Thread.sleep(20);
+        }
+        assertTrue(NativeObject.forgottenCount() - before >= count,
+                "the Cleaner freed " + (NativeObject.forgottenCount() - before) + " of " + count);
+    }
+
+    @Test
+    void forgottenOwnersAreWarnedAboutSparinglyAndNamedWhereCreatedWhenAsked() throws InterruptedException {
+        Logger logger = Logger.getLogger("quorvan.meshory");
+        List<LogRecord> records = Collections.synchronizedList(new ArrayList<>());
+        Handler capture = new Handler() {
+            @Override
+            public void publish(LogRecord r) {
+                records.add(r);
+            }
+
+            @Override
+            public void flush() {}
+
+            @Override
+            public void close() {}
+        };
+        logger.addHandler(capture);
+        logger.setUseParentHandlers(false);
+        try {
+            // By default: a few in full, then a count every thousand.
+            ForgottenOwners.reset(ForgottenOwners.Level.SIMPLE);
+            long before = NativeObject.forgottenCount();
+            forgetMakers(ForgottenOwners.PERIOD);
+            awaitForgotten(before, ForgottenOwners.PERIOD);
+            assertTrue(records.size() <= ForgottenOwners.IN_FULL + 1, records.size() + " warnings");
+            assertTrue(records.stream().anyMatch(r -> r.getMessage().contains(ForgottenOwners.PERIOD + " owners")));
+
+            // Asked for, each warning names the line that created the owner, once per line.
+            records.clear();
+            ForgottenOwners.reset(ForgottenOwners.Level.ADVANCED);
+            before = NativeObject.forgottenCount();
+            forgetMakers(20);
+            awaitForgotten(before, 20);
+            List<LogRecord> named = records.stream()
+                    .filter(r -> r.getMessage().contains("created at quorvan.meshory.LifetimeTest.forgetMakers("))
+                    .toList();
+            assertEquals(1, named.size(), records.toString());
+            assertTrue(named.get(0).getThrown() != null, "the whole trace comes with it");
+        } finally {
+            ForgottenOwners.reset(ForgottenOwners.Level.SIMPLE);
+            logger.removeHandler(capture);
+            logger.setUseParentHandlers(true);
         }
     }
 
