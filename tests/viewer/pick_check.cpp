@@ -104,7 +104,8 @@ bool nearSegments(const Built& t, S_TileRange r, float px, float py, float reach
         const float ex = t.at(v + 1, 0) - x0, ey = t.at(v + 1, 1) - y0;
         const float wx = px - x0, wy = py - y0;
         const float length2 = ex * ex + ey * ey;
-        const float u = length2 > 0 ? std::fmax(0.0f, std::fmin(1.0f, (wx * ex + wy * ey) / length2)) : 0.0f;
+        const float u =
+            length2 > 0 ? std::fmax(0.0f, std::fmin(1.0f, (wx * ex + wy * ey) / length2)) : 0.0f;
         const float cx = wx - u * ex, cy = wy - u * ey;
         if (cx * cx + cy * cy <= reach * reach) return true;
     }
@@ -119,9 +120,15 @@ bool nearPoints(const Built& t, S_TileRange r, float px, float py, float reach) 
     return false;
 }
 
-bool drawsFill(const C_GeoStyle& s) { return s.getFillColor().a > 0; }
-bool drawsStroke(const C_GeoStyle& s) { return s.getStrokeColor().a > 0 && s.getStrokeWidth() > 0; }
-float pointSize(const C_GeoStyle& s) { return s.getGraphicSize() > 0 ? s.getGraphicSize() : 6.0f; }
+bool drawsFill(const C_GeoStyle& s) {
+    return s.getFillColor().a > 0;
+}
+bool drawsStroke(const C_GeoStyle& s) {
+    return s.getStrokeColor().a > 0 && s.getStrokeWidth() > 0;
+}
+float pointSize(const C_GeoStyle& s) {
+    return s.getGraphicSize() > 0 ? s.getGraphicSize() : 6.0f;
+}
 
 Hit pick(const std::vector<Built>& tiles, const std::vector<const C_GeoStyle*>& visible,
          const std::vector<glm::vec3>& ray, float zoom, float tolerance) {
@@ -136,7 +143,8 @@ Hit pick(const std::vector<Built>& tiles, const std::vector<const C_GeoStyle*>& 
             if (!b) continue;
             for (uint32_t i = b->models.first; i < b->models.first + b->models.count; ++i) {
                 const S_TileModel& m = t.tile->models()[i];
-                for (uint32_t v = m.triangles.first; v < m.triangles.first + m.triangles.count; v += 3) {
+                for (uint32_t v = m.triangles.first; v < m.triangles.first + m.triangles.count;
+                     v += 3) {
                     const float hit = rayTriangle(t, v, a, d);
                     if (hit < bestT) bestT = hit, best = {&t, &m};
                 }
@@ -149,9 +157,8 @@ Hit pick(const std::vector<Built>& tiles, const std::vector<const C_GeoStyle*>& 
         if ((*s)->isView3d()) continue;
         for (int kind = 2; kind >= 0; --kind) {
             if ((kind == 1 && !drawsStroke(**s)) || (kind == 0 && !drawsFill(**s))) continue;
-            const float reach =
-                kind == 2 ? (tolerance + pointSize(**s) / 2) / zoom
-                          : (tolerance + (*s)->getStrokeWidth() / 2) / zoom;
+            const float reach = kind == 2 ? (tolerance + pointSize(**s) / 2) / zoom
+                                          : (tolerance + (*s)->getStrokeWidth() / 2) / zoom;
             for (auto t = tiles.rbegin(); t != tiles.rend(); ++t) {
                 const S_TileBucket* b = t->bucket((*s)->getGeometryLayerId());
                 if (!b) continue;
@@ -239,9 +246,10 @@ int main(int argc, char** argv) {
         std::istringstream in(line);
         in >> word;
         if (word == "camera") {
-            in >> options.width >> options.height >> options.minPlane >> options.maxPlane >> options.target.x >>
-                options.target.y >> options.target.z >> options.scale.x >> options.scale.y >> options.scale.z >>
-                options.yaw >> options.pitch >> options.distance >> options.fov;
+            in >> options.width >> options.height >> options.minPlane >> options.maxPlane >>
+                options.target.x >> options.target.y >> options.target.z >> options.scale.x >>
+                options.scale.y >> options.scale.z >> options.yaw >> options.pitch >>
+                options.distance >> options.fov;
         } else if (word == "height") {
             in >> height;
         } else if (word == "tolerance") {
@@ -262,7 +270,8 @@ int main(int argc, char** argv) {
     for (const auto& [origin, requests] : grouped.groups) {
         S_TileBuild result;
         Built b;
-        b.tile = maker.makeTile(grouped.records, grouped.recordCount, requests, tile_flags::ALL, &result);
+        b.tile = maker.makeTile(grouped.records, grouped.recordCount, requests, tile_flags::ALL,
+                                &result);
         if (!b.tile) {
             std::fprintf(stderr, "tile at %g, %g: %s\n", origin.x, origin.y, result.error.c_str());
             return 2;
@@ -282,19 +291,22 @@ int main(int argc, char** argv) {
         std::string viewer;
         in >> sx >> sy;
         std::getline(in >> std::ws, viewer);
-        const Hit hit = pick(tiles, visible, camera.getLineToPlane(glm::vec2(sx, sy), 0.0f), options.scale.x,
-                             tolerance);
+        const Hit hit = pick(tiles, visible, camera.getLineToPlane(glm::vec2(sx, sy), 0.0f),
+                             options.scale.x, tolerance);
         const std::string mine = hit.model ? std::to_string(hit.model->layerId) + " " +
                                                  std::to_string(hit.model->id) + " " +
                                                  std::to_string(hit.model->cellIndex)
                                            : "none";
-        if (points == 0) std::printf("pick at the known point %g, %g: viewer %s, C++ %s\n", sx, sy, viewer.c_str(), mine.c_str());
+        if (points == 0)
+            std::printf("pick at the known point %g, %g: viewer %s, C++ %s\n", sx, sy,
+                        viewer.c_str(), mine.c_str());
         ++points;
         picked += hit.model != nullptr;
         if (mine == viewer) {
             ++agree;
         } else {
-            std::printf("disagree at %g, %g: viewer %s, C++ %s\n", sx, sy, viewer.c_str(), mine.c_str());
+            std::printf("disagree at %g, %g: viewer %s, C++ %s\n", sx, sy, viewer.c_str(),
+                        mine.c_str());
         }
     }
     std::printf("pick agreement %d of %d points (%d with a model)\n", agree, points, picked);
