@@ -118,6 +118,13 @@ jint writeInto(JNIEnv* env, jlong modelHandle, jobject target, jint position, ji
                Count count, Write write) {
     uint8_t* base = nullptr;
     if (!directRange(env, target, position, room, "target buffer", base)) return 0;
+    // A float view of a byte buffer sliced at an odd offset starts inside a
+    // float; storing floats there faults on CPUs that want them aligned (ARMv7).
+    if (reinterpret_cast<uintptr_t>(base) % alignof(float) != 0) {
+        throwJava(env, "java/lang/IllegalArgumentException",
+                  "meshory: target buffer does not start on a 4-byte boundary");
+        return 0;
+    }
     const auto* model = fromHandle<const quorvan::S_Model>(modelHandle);
     if (!model) return 0;
     const std::span<float> out(reinterpret_cast<float*>(base) + position,

@@ -184,6 +184,9 @@ class MeshoryBuffersTest {
         FloatBuffer swapped = ByteBuffer.allocateDirect(24).order(foreign).asFloatBuffer();
         assertThrows(IllegalArgumentException.class, () -> Meshory.modelPointsInto(model, swapped));
         assertEquals(0, swapped.position());
+        FloatBuffer misaligned =
+                ByteBuffer.allocateDirect(25).position(1).slice().order(ByteOrder.nativeOrder()).asFloatBuffer();
+        assertThrows(IllegalArgumentException.class, () -> Meshory.modelPointsInto(model, misaligned));
 
         // A limit below the capacity is the end of the room.
         FloatBuffer limited = floats(12).limit(5);
