@@ -42,7 +42,10 @@ apt_install() {
     echo "cross: installing $*"
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
 }
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+# Each check reads the whole output first: with pipefail, grep -q leaving
+# early would fail the pipeline by the writer's SIGPIPE.
+installed() { [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]; }
+candidate() { [[ "$(apt-cache policy "$1" 2>/dev/null)" =~ Candidate:\ [0-9] ]]; }
 
 # Debian's name of each architecture and the GNU triplet of its compiler.
 debian_arch() {
@@ -55,7 +58,7 @@ triplet() {
 
 # riscv64 is no architecture of Debian bookworm: its cross compiler is there,
 # but no riscv64 libraries to add beside the host's.
-has_multiarch() { [ "$1" != riscv64 ] || apt-cache policy libc6:riscv64 2>/dev/null | grep -q 'Candidate: [0-9]'; }
+has_multiarch() { [ "$1" != riscv64 ] || candidate libc6:riscv64; }
 
 bash scripts/setup.sh
 
@@ -69,7 +72,7 @@ for a in "${arches[@]}"; do
         continue
     fi
     d=$(debian_arch "$a")
-    if ! dpkg --print-foreign-architectures | grep -qx "$d"; then
+    if [[ $'\n'"$(dpkg --print-foreign-architectures)"$'\n' != *$'\n'"$d"$'\n'* ]]; then
         echo "cross: adding the architecture $d"
         $sudo dpkg --add-architecture "$d"
         updated=1
@@ -80,7 +83,7 @@ if [ "$jvm" -eq 1 ]; then missing+=(openjdk-17-jdk-headless:arm64); fi
 need=()
 for p in "${missing[@]}"; do installed "$p" || need+=("$p"); done
 if [ ${#need[@]} -gt 0 ]; then
-    if [ "$updated" -eq 1 ] || ! apt-cache policy "${need[0]}" 2>/dev/null | grep -q 'Candidate: [0-9]'; then
+    if [ "$updated" -eq 1 ] || ! candidate "${need[0]}"; then
         $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
     fi
     apt_install "${need[@]}"
@@ -99,7 +102,7 @@ riscv64_deps() {
     local src="$deps/src"
     rm -rf "$deps"
     mkdir -p "$src"
-    if ! apt-cache showsrc pugixml 2>/dev/null | grep -q '^Package: pugixml'; then
+    if [[ "$(apt-cache showsrc pugixml 2>/dev/null)" != *"Package: pugixml"* ]]; then
         local list=/etc/apt/sources.list.d/meshory-cross-src.sources
         if [ -f /etc/apt/sources.list.d/debian.sources ]; then
             sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $sudo tee "$list" > /dev/null
