@@ -74,9 +74,10 @@ struct MakerInput {
 void packSeeds(const fs::path& dir, const fs::path& sample) {
     std::ifstream in(sample, std::ios::binary);
     const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    auto u32 = [&](size_t at) {
+    auto u32 = [&](size_t at) {  // little-endian, as packs are
         uint32_t v = 0;
-        if (at + 4 <= bytes.size()) std::memcpy(&v, bytes.data() + at, 4);
+        if (at + 4 <= bytes.size())
+            for (size_t i = 0; i < 4; ++i) v |= uint32_t{bytes[at + i]} << (8 * i);
         return v;
     };
     size_t at = 52;
@@ -94,7 +95,7 @@ void packSeeds(const fs::path& dir, const fs::path& sample) {
         at += 20;
         int32_t layer = 0;
         for (uint32_t b = 0; b < blobs && at + 24 <= bytes.size(); ++b) {
-            if (b == 0) std::memcpy(&layer, bytes.data() + at + 12, 4);
+            if (b == 0) layer = static_cast<int32_t>(u32(at + 12));
             at += 24 + u32(at + 20);
         }
         if (at > bytes.size()) return;

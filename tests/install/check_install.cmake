@@ -45,12 +45,25 @@ if(SANITIZE)
 endif()
 set(snippet ${WORK_DIR}/snippet.cpp)
 readme_snippet(cpp ${snippet})
-run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G ${GENERATOR}
+# A cross build's consumers: its toolchain, run under its emulator.
+set(toolchain "")
+set(emulator "")
+if(TOOLCHAIN)
+    set(toolchain -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
+    separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
+endif()
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G ${GENERATOR} ${toolchain}
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXE_LINKER_FLAGS=${flags}
     -DSNIPPET=${snippet})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
-run(${WORK_DIR}/build/consumer)
-run(${WORK_DIR}/build/snippet)
+run(${emulator} ${WORK_DIR}/build/consumer)
+run(${emulator} ${WORK_DIR}/build/snippet)
+if(TOOLCHAIN)
+    # The pkg-config file is the same text for every target; the host's run
+    # checks it.
+    message(STATUS "C++ consumers built and ran against ${prefix} under ${EMULATOR}")
+    return()
+endif()
 
 # The same snippet through pkg-config alone.
 run(${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/${LIBDIR}/pkgconfig

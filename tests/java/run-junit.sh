@@ -4,6 +4,8 @@
 # when set, is preloaded into the JVM (and so into the JVMs it starts); with
 # MESHORY_SANITIZER_REPORTS set (the folder the sanitizers' log_path points
 # to), any report there fails the run too.
+# MESHORY_JUNIT_ARGS adds options for the launcher (words split at spaces),
+# e.g. --exclude-classname REGEX.
 set -u
 java="$1" launcher="$2" classpath="$3" library="$4"
 shift 4
@@ -12,11 +14,12 @@ if [ -n "$reports" ]; then
     rm -rf "$reports"
     mkdir -p "$reports"
 fi
+read -r -a extra <<< "${MESHORY_JUNIT_ARGS:-}"
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 LD_PRELOAD="${MESHORY_JVM_PRELOAD:-}" "$java" -Xcheck:jni -Dmeshory.library="$library" "$@" \
     -jar "$launcher" --class-path "$classpath" --scan-class-path \
-    --disable-banner --details=summary --fail-if-no-tests 2>&1 | tee "$out"
+    --disable-banner --details=summary --fail-if-no-tests "${extra[@]}" 2>&1 | tee "$out"
 status=${PIPESTATUS[0]}
 if grep -E -q 'WARNING in native method|WARNING: JNI|JNI warning|FATAL ERROR in native method' "$out"; then
     echo "run-junit: the JVM reported JNI warnings (see above)" >&2

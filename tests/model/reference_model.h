@@ -112,7 +112,7 @@ Block<V> decodeBlock(const std::vector<uint8_t>& b, const V& offset, float& heig
     const uint64_t dims = V::length();
     const uint64_t vertexBytes = delta ? 4 * dims + 2 * dims * (count - 1u) : 4 * dims * count;
     if (!c.has(vertexBytes + (byteFirst ? indexCount : 2u * indexCount))) return out;
-    V p;
+    V p{};  // the first vertex sets every component; {} only quiets GCC at -O3
     for (uint16_t k = 0; k < count; ++k) {
         for (int i = 0; i < V::length(); ++i) {
             if (delta && k > 0) {

@@ -3,6 +3,8 @@
 // Builds blob payloads from values, for tests, benchmarks and fuzz seeds:
 // nobody hand-types payload bytes. Every layout of the blob encoding is here.
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -22,7 +24,9 @@ public:
     template <typename T>
     ByteWriter& put(T value) {
         uint8_t raw[sizeof(T)];
-        std::memcpy(raw, &value, sizeof(T));  // little-endian host
+        std::memcpy(raw, &value, sizeof(T));
+        // Payloads are little-endian whatever the host.
+        if constexpr (std::endian::native == std::endian::big) std::reverse(raw, raw + sizeof(T));
         bytes.insert(bytes.end(), raw, raw + sizeof(T));
         return *this;
     }

@@ -2,6 +2,7 @@
 #include <tiny_gltf.h>
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cmath>
 #include <filesystem>
@@ -221,10 +222,15 @@ TEST_F(InspectTest, GltfLoadsBackWithEveryModel) {
             triangles += positions.count / 3;
             const auto& normals = model.accessors.at(primitive.attributes.at("NORMAL"));
             const auto& view = model.bufferViews.at(normals.bufferView);
-            const auto* n = reinterpret_cast<const float*>(model.buffers[0].data.data() +
-                                                           view.byteOffset + normals.byteOffset);
+            const unsigned char* bytes =
+                model.buffers[0].data.data() + view.byteOffset + normals.byteOffset;
+            auto n = [&](size_t k) {  // little-endian, as glTF stores floats
+                uint32_t bits = 0;
+                for (size_t b = 0; b < 4; ++b) bits |= uint32_t{bytes[4 * k + b]} << (8 * b);
+                return std::bit_cast<float>(bits);
+            };
             for (size_t i = 0; i < normals.count; ++i) {
-                EXPECT_NEAR(std::hypot(n[3 * i], n[3 * i + 1], n[3 * i + 2]), 1.0, 1e-5);
+                EXPECT_NEAR(std::hypot(n(3 * i), n(3 * i + 1), n(3 * i + 2)), 1.0, 1e-5);
             }
         }
     }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -43,8 +45,16 @@ BlobPack noNamesPack() {
     return pack;
 }
 
+// Pack fields are little-endian whatever the host.
 void patch(std::vector<uint8_t>& bytes, size_t at, auto value) {
-    std::memcpy(bytes.data() + at, &value, sizeof(value));
+    const auto le = meshory_test::ByteWriter().put(value).bytes;
+    std::copy(le.begin(), le.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+double doubleAt(const std::vector<uint8_t>& bytes, size_t at) {
+    uint64_t bits = 0;
+    for (size_t i = 0; i < 8; ++i) bits |= uint64_t{bytes[at + i]} << (8 * i);
+    return std::bit_cast<double>(bits);
 }
 
 PackError readError(const std::vector<uint8_t>& bytes) {
@@ -91,9 +101,7 @@ TEST(BlobPack, HeaderLayoutIsPinned) {
     EXPECT_EQ(bytes[8], 1);  // version, little-endian
     EXPECT_EQ(bytes[9], 0);
     EXPECT_EQ(bytes[kRequestCount], 3);
-    double x = 0;
-    std::memcpy(&x, bytes.data() + kFirstOrigin, 8);
-    EXPECT_EQ(x, 1000.25);
+    EXPECT_EQ(doubleAt(bytes, kFirstOrigin), 1000.25);
     EXPECT_EQ(bytes[kFirstBlobCount], 2);
     EXPECT_EQ(bytes[kFirstPayloadLength], 17);  // plain stream of two points
 }

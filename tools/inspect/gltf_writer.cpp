@@ -3,6 +3,8 @@
 #include <meshory/geometry/mathglm.h>
 #include <tiny_gltf.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <glm/geometric.hpp>
@@ -69,6 +71,10 @@ public:
         const size_t bytes = values.size() * sizeof(glm::vec3);
         data.resize(data.size() + bytes);
         std::memcpy(data.data() + a.byteOffset, values.data(), bytes);
+        if constexpr (std::endian::native == std::endian::big) {  // glTF buffers are little-endian
+            for (size_t at = a.byteOffset; at < data.size(); at += sizeof(float))
+                std::reverse(data.begin() + at, data.begin() + at + sizeof(float));
+        }
         model_.bufferViews[0].byteLength = data.size();
         model_.accessors.push_back(std::move(a));
         return static_cast<int>(model_.accessors.size() - 1);

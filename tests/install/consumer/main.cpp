@@ -19,7 +19,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 static_assert(MESHORY_VERSION_MAJOR >= 0);
@@ -34,9 +33,8 @@ int main() {
     grid().cellsAmount(2, 2);
     grid().gridCoordinates(Bounds(0, 0, 100, 100));
 
-    std::vector<uint8_t> payload(1 + 8, 0);  // plain stream, one point (3, 0)
-    const float x = 3.0f;
-    std::memcpy(payload.data() + 1, &x, 4);
+    // Plain stream, one point (3, 0) in little-endian floats.
+    const std::vector<uint8_t> payload = {0, 0, 0, 0x40, 0x40, 0, 0, 0, 0};
     C_Meshory maker;
     const std::vector<S_BlobData> blobs = {S_BlobData(1, blob_geometry::POINTS, 2, 0, payload)};
     const S_Model* model = maker.makeModel(blobs, glm::vec3(1, 0, 0), LoadFilter(0));

@@ -104,6 +104,11 @@ public final class NativeLoader {
         return platform(System.getProperty("os.name"), System.getProperty("os.arch"));
     }
 
+    /**
+     * The platform folder for the JVM's {@code os.name} and {@code os.arch}. Only the CPUs the
+     * library is built for have a folder; any other is refused here, naming it, rather than
+     * looked up under a name no jar carries.
+     */
     static String platform(String osName, String osArch) {
         String os = osName.toLowerCase(Locale.ROOT).replaceAll("\\s+", "");
         if (os.startsWith("linux")) {
@@ -113,12 +118,15 @@ public final class NativeLoader {
         } else if (os.startsWith("windows")) {
             os = "windows";
         }
-        String arch = osArch.toLowerCase(Locale.ROOT);
-        switch (arch) {
-            case "amd64", "x86-64", "x64" -> arch = "x86_64";
-            case "arm64" -> arch = "aarch64";
-            default -> { }
-        }
+        String arch = switch (osArch.toLowerCase(Locale.ROOT)) {
+            case "amd64", "x86_64", "x86-64", "x64" -> "x86_64";
+            case "aarch64", "arm64" -> "aarch64";
+            // 32-bit ARM JVMs say "arm"; the library is built for ARMv7 with hardware floats.
+            case "arm", "armv7l", "armv7", "armhf" -> "arm";
+            case "riscv64" -> "riscv64";
+            default -> throw new UnsatisfiedLinkError("meshory: no library is built for the platform "
+                    + os + "-" + osArch.toLowerCase(Locale.ROOT));
+        };
         return os + "-" + arch;
     }
 
@@ -135,10 +143,16 @@ public final class NativeLoader {
 
     /** Copies the bundled library into the cache unless an intact copy is there; returns its path. */
     private static String extractBundled(UnsatisfiedLinkError notOnPath) {
-        String platform = platform();
-        String resource = RESOURCE_ROOT + platform + "/" + System.mapLibraryName("meshory");
         String notFound = System.mapLibraryName("meshory") + " is not on java.library.path="
                 + System.getProperty("java.library.path") + " (" + notOnPath.getMessage() + ")";
+        String platform;
+        try {
+            platform = platform();
+        } catch (UnsatisfiedLinkError unsupported) {
+            throw new UnsatisfiedLinkError(unsupported.getMessage() + ", and " + notFound + "; build it there and set "
+                    + PROPERTY + " to the library file");
+        }
+        String resource = RESOURCE_ROOT + platform + "/" + System.mapLibraryName("meshory");
         byte[] library;
         try (InputStream in = NativeLoader.class.getResourceAsStream(resource)) {
             if (in == null) {

@@ -29,6 +29,14 @@ class NativeLoaderTest {
         assertEquals("linux-x86_64", NativeLoader.platform("Linux", "amd64"));
         assertEquals("linux-aarch64", NativeLoader.platform("Linux", "aarch64"));
         assertEquals("macos-aarch64", NativeLoader.platform("Mac OS X", "arm64"));
+        assertEquals("linux-x86_64", NativeLoader.platform("Linux", "x86_64"));
+        assertEquals("linux-arm", NativeLoader.platform("Linux", "arm"));
+        assertEquals("linux-arm", NativeLoader.platform("Linux", "armv7l"));
+        assertEquals("linux-riscv64", NativeLoader.platform("Linux", "riscv64"));
+        for (String other : new String[] {"ppc64le", "s390x", "x86", "i386", "loongarch64"}) {
+            UnsatisfiedLinkError e = assertThrows(UnsatisfiedLinkError.class, () -> NativeLoader.platform("Linux", other));
+            assertTrue(e.getMessage().contains("linux-" + other), e.getMessage());
+        }
     }
 
     @Test
