@@ -74,7 +74,7 @@ jint floatBits(float f) {
 std::vector<jint> layoutOf(const quorvan::C_Tile& tile) {
     const auto i = [](uint32_t v) { return static_cast<jint>(v); };
     std::vector<jint> out;
-    out.reserve(7 + 9 * tile.buckets().size() + 16 * tile.models().size());
+    out.reserve(7 + 9 * tile.buckets().size() + 17 * tile.models().size());
     out.insert(out.end(), {i(static_cast<uint32_t>(tile.buckets().size())),
                            i(static_cast<uint32_t>(tile.models().size())), i(tile.linesFirst()),
                            i(tile.pointsFirst()), i(tile.normalsFirst()),
@@ -90,7 +90,8 @@ std::vector<jint> layoutOf(const quorvan::C_Tile& tile) {
                     m.cellIndex, m.layerId, floatBits(m.height), i(m.request), i(m.bucket),
                     i(m.triangles.first), i(m.triangles.count), i(m.lines.first), i(m.lines.count),
                     i(m.points.first), i(m.points.count), floatBits(m.labelPosition.x),
-                    floatBits(m.labelPosition.y), floatBits(m.labelPosition.z)});
+                    floatBits(m.labelPosition.y), floatBits(m.labelPosition.z),
+                    floatBits(m.labelAngle)});
     }
     return out;
 }

@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <span>
 
+#include <glm/vec2.hpp>
+
 #include <meshory/export.h>
 #include <meshory/model/glmodel.h>
 
@@ -47,6 +49,20 @@ MESHORY_API size_t writeTriangleBytes(const S_Model& model, uint32_t flags, void
                                       size_t bytes);
 MESHORY_API size_t writeLineBytes(const S_Model& model, void* out, size_t bytes);
 MESHORY_API size_t writePointBytes(const S_Model& model, void* out, size_t bytes);
+
+// Where a host draws a model's label, relative to the model's origin. A road
+// name's model holds no label position of its own but road segment lines: the
+// name goes halfway along the longest of them (the first such on a tie),
+// turned along it and kept readable left to right (within +-90 degrees). Any
+// other label stands level at the model's labelPosition.
+struct S_LabelPlacement {
+    glm::vec2 at{0.0f, 0.0f};
+    float angle = 0.0f;  // degrees, counter-clockwise from +x
+    float along = 0.0f;  // length of the road line it runs along, 0 for other labels
+};
+
+// False when the model has no label text, or the place is not finite.
+MESHORY_API bool placeLabel(const S_Model& model, S_LabelPlacement& placement);
 
 // True when a, b and c are exactly collinear.
 MESHORY_API bool isZeroAreaTriangle(const glm::vec3& a, const glm::vec3& b, const glm::vec3& c);

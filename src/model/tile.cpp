@@ -1,9 +1,7 @@
 #include "model/tile.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
-#include <glm/geometric.hpp>
 #include <limits>
 #include <stdexcept>
 
@@ -49,40 +47,6 @@ uint32_t vertexIndex(size_t n) {
 
 S_TileRange rangeAt(size_t first, size_t count) {
     return {vertexIndex(first), vertexIndex(count)};
-}
-
-// A road name's model has no label position of its own ((0, 0, 0)): the name
-// runs along its road segment lines. A host centres it halfway along the
-// longest of them (the first such on a tie), as map renderers do.
-glm::vec3 labelAnchor(const S_Model& model) {
-    const SegmentLine* longest = nullptr;
-    float longestLength = 0.0f;
-    for (const auto& [styleId, lines] : model.roadSegments) {
-        for (const SegmentLine& line : lines) {
-            float length = 0.0f;
-            for (size_t i = 1; i < line.points.size(); ++i)
-                length += glm::distance(line.points[i - 1], line.points[i]);
-            if (length > longestLength) {
-                longestLength = length;
-                longest = &line;
-            }
-        }
-    }
-    if (model.label.empty() || !longest) return model.labelPosition;
-    float left = longestLength / 2;
-    for (size_t i = 1; i < longest->points.size(); ++i) {
-        const glm::vec2 a = longest->points[i - 1];
-        const glm::vec2 b = longest->points[i];
-        const float step = glm::distance(a, b);
-        if (step < left && i + 1 < longest->points.size()) {
-            left -= step;
-            continue;
-        }
-        const glm::vec2 at = step > 0.0f ? a + (b - a) * std::min(1.0f, left / step) : a;
-        if (std::isfinite(at.x) && std::isfinite(at.y)) return glm::vec3(at, 0.0f);
-        break;
-    }
-    return model.labelPosition;
 }
 
 }  // namespace
@@ -138,7 +102,13 @@ void C_Tile::add(const S_Model& model, uint32_t request) {
     m.request = request;
     m.bucket = index;
     m.label = model.label;
-    m.labelPosition = labelAnchor(model);
+    S_LabelPlacement placement;
+    if (placeLabel(model, placement)) {
+        m.labelPosition = glm::vec3(placement.at, model.labelPosition.z);
+        m.labelAngle = placement.angle;
+    } else {
+        m.labelPosition = model.labelPosition;
+    }
     // Ranges inside the bucket for now; finish() moves them into the block.
     const size_t triangles = s.triangles.size();
     appendTriangles(s.triangles, model, flags_);

@@ -85,10 +85,12 @@ struct S_TileModel {
     S_TileRange lines;
     S_TileRange points;
     std::string label;  // raw bytes, as S_Model::label
-    // Where a host puts the label, relative to the origin: S_Model's
-    // labelPosition, but for a road name, whose model has none and road
-    // segment lines instead, the point halfway along its longest line.
+    // Where a host puts the label, relative to the origin, and turned by how
+    // many degrees: placeLabel's (model/host_output.h), which puts a road
+    // name halfway along its longest line and along it; S_Model's
+    // labelPosition, level, when it places none.
     glm::vec3 labelPosition{0.0f, 0.0f, 0.0f};
+    float labelAngle = 0.0f;
 };
 
 class C_Meshory;

@@ -4,6 +4,7 @@
 // labels a picture keeps so that none covers another.
 
 #include <meshory/model/glmodel.h>
+#include <meshory/model/host_output.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -16,16 +17,9 @@
 
 namespace quorvan::inspect {
 
-// Where a model's label goes, relative to its origin: road labels at the
-// middle of their longest segment line, along it (angle in degrees, turned
-// to read left to right); other labels at the model's labelPosition.
-struct LabelPlacement {
-    glm::vec2 at{0.0f, 0.0f};
-    float angle = 0.0f;
-    float along = 0.0f;  // length of the road line it sits on, 0 for others
-};
-// False for a model without label text.
-bool placeLabel(const S_Model& model, LabelPlacement& placement);
+// Where a model's label goes, relative to its origin: the library's rule
+// (placeLabel in model/host_output.h), which hosts share.
+using LabelPlacement = S_LabelPlacement;
 
 // Labels as a map renderer keeps them: place names first, then road names,
 // longest road first; a label whose box would overlap one already kept is

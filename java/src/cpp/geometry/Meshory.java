@@ -219,14 +219,14 @@ public final class Meshory {
      * flags), then {@value #TILE_BUCKET} ints per bucket (layer id, then first and count of its
      * triangle, line and point vertices and of its models), then {@value #TILE_MODEL} ints per
      * model (id low and high halves, cell index, layer id, height as float bits, request, bucket,
-     * first and count of its triangle, line and point vertices, label position x, y, z as float
-     * bits). Vertices count from the start of the block {@link #tileInto} writes.
+     * first and count of its triangle, line and point vertices, label position x, y, z and label
+     * angle in degrees as float bits). Vertices count from the start of the block {@link #tileInto} writes.
      */
     public static native int[] tileLayout(long tile);
 
     public static final int TILE_HEAD = 7;
     public static final int TILE_BUCKET = 9;
-    public static final int TILE_MODEL = 16;
+    public static final int TILE_MODEL = 17;
 
     /**
      * Writes the tile's whole block of floats (three per vertex) at the target's position and

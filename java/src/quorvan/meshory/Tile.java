@@ -35,11 +35,15 @@ public final class Tile implements AutoCloseable {
 
     /**
      * One model: what it is, the request that made it, and its vertex ranges inside its bucket's.
-     * The label position is relative to the request's origin, as the geometry is.
+     * The label position is relative to the request's origin, as the geometry is: a road name
+     * halfway along its longest road line and turned along it by {@code labelAngle} degrees
+     * (counter-clockwise, kept readable within ±90), any other label level where its model puts
+     * it.
      */
     public record TileModel(long id, int cellIndex, int layerId, float height, int request,
         int bucket, int trianglesFirst, int triangleVertices, int linesFirst, int lineVertices,
-        int pointsFirst, int pointVertices, float labelX, float labelY, float labelZ) {}
+        int pointsFirst, int pointVertices, float labelX, float labelY, float labelZ,
+        float labelAngle) {}
 
     // Keeps the maker reachable, hence unfreed by the Cleaner, while its tile is.
     private final ModelMaker maker;
@@ -110,7 +114,8 @@ public final class Tile implements AutoCloseable {
                     Float.intBitsToFloat(layout[at + 4]), layout[at + 5], layout[at + 6],
                     layout[at + 7], layout[at + 8], layout[at + 9], layout[at + 10],
                     layout[at + 11], layout[at + 12], Float.intBitsToFloat(layout[at + 13]),
-                    Float.intBitsToFloat(layout[at + 14]), Float.intBitsToFloat(layout[at + 15]));
+                    Float.intBitsToFloat(layout[at + 14]), Float.intBitsToFloat(layout[at + 15]),
+                    Float.intBitsToFloat(layout[at + 16]));
             }
 
             @Override
