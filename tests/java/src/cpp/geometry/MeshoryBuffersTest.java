@@ -138,31 +138,22 @@ class MeshoryBuffersTest {
         assertArrayEquals(points, read(out, 5 + triangles.length + lines.length, points.length));
         assertArrayEquals(new float[5], read(out, 0, 5), "nothing before the position");
 
-        // Model 0 writes nothing.
-        assertEquals(0, Meshory.modelTrianglesFloatCount(0, 0));
-        assertEquals(0, Meshory.modelLinesInto(0, floats(3)));
-    }
-
-    @Test
-    void targetsAtAnyByteOffsetGetTheSameFloats() {
-        long[] blobs = Meshory.makeBlobs(records(FLAT_TRIANGLE_STRIP, STRIP, FLAT_LINE_STRIP, LINE, POINTS, POINT), 3);
-        long model = Meshory.makeModel(maker, blobs, 0, 0);
-        Meshory.disposeBlobs(blobs);
-        float[] triangles = Meshory.modelTriangles(model);
-        float[] lines = Meshory.modelLines(model);
-        float[] points = Meshory.modelPoints(model);
         // Java takes a float view of a byte buffer at any offset, and so does glBufferData.
         for (int offset = 1; offset < 4; ++offset) {
             ByteBuffer bytes = ByteBuffer.allocateDirect(offset + 4 * (triangles.length + lines.length + points.length));
-            FloatBuffer out = bytes.position(offset).slice().order(ByteOrder.nativeOrder()).asFloatBuffer();
-            assertEquals(triangles.length, Meshory.modelTrianglesInto(model, out, 0));
-            assertEquals(lines.length, Meshory.modelLinesInto(model, out));
-            assertEquals(points.length, Meshory.modelPointsInto(model, out));
-            assertArrayEquals(triangles, read(out, 0, triangles.length));
-            assertArrayEquals(lines, read(out, triangles.length, lines.length));
-            assertArrayEquals(points, read(out, triangles.length + lines.length, points.length));
+            FloatBuffer view = bytes.position(offset).slice().order(ByteOrder.nativeOrder()).asFloatBuffer();
+            assertEquals(triangles.length, Meshory.modelTrianglesInto(model, view, 0));
+            assertEquals(lines.length, Meshory.modelLinesInto(model, view));
+            assertEquals(points.length, Meshory.modelPointsInto(model, view));
+            assertArrayEquals(triangles, read(view, 0, triangles.length));
+            assertArrayEquals(lines, read(view, triangles.length, lines.length));
+            assertArrayEquals(points, read(view, triangles.length + lines.length, points.length));
             assertEquals(0, bytes.get(offset - 1), "nothing before the view");
         }
+
+        // Model 0 writes nothing.
+        assertEquals(0, Meshory.modelTrianglesFloatCount(0, 0));
+        assertEquals(0, Meshory.modelLinesInto(0, floats(3)));
     }
 
     @Test
