@@ -28,7 +28,7 @@ import java.util.concurrent.Future;
  * nanoseconds.
  *
  * <p>Usage: java -Dmeshory.library=LIB -cp meshory.jar:meshory-bench.jar MeshoryBench DIR RUNS
- * [tile|handoff] (both when not given). With -Dmeshory.bench.spread the quartiles of each
+ * [tile|handoff|tilecall] (all when not given). With -Dmeshory.bench.spread the quartiles of each
  * measurement go to standard error.
  */
 public final class MeshoryBench {
@@ -262,6 +262,12 @@ public final class MeshoryBench {
         Meshory.initializeGrid(64, 64, 0, 0, 64000, 64000);
         long maker = Meshory.contsruct();
 
+        if (only.equals("tilecall")) {
+            List<TileInput> tiles = readTiles(dir.resolve("tiles.bin"));
+            tileRows(tiles, "mixed", "mixed", runs);
+            tileRows(tiles, "cell", "sf", runs);
+            return;
+        }
         List<Request> tile = readTile(dir.resolve("tile.bin"));
         double tileNs = only.equals("handoff") ? 0 : medianNanos(runs, () -> {
             for (Request r : tile) {
