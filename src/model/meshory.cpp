@@ -1,6 +1,7 @@
 #include "model/meshory.h"
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -162,8 +163,9 @@ S_TileBuild C_Meshory::buildTile(std::span<const uint8_t> records, int64_t recor
         blobs.reserve(largest);
         std::vector<builders::BlobInput> tileInputs;
         tileInputs.reserve(largest);
-        // One model's storage serves every request, emptied between them.
-        std::unique_ptr<S_Model> model = pool->take(0);
+        // One model's storage serves every request, emptied between them:
+        // the largest kept, which the fewest requests outgrow.
+        std::unique_ptr<S_Model> model = pool->take(std::numeric_limits<size_t>::max());
         const LoadFilter filter(0);
         for (size_t r = 0; r < requests.size(); ++r) {
             const S_TileRequest& q = requests[r];
