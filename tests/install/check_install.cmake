@@ -31,7 +31,7 @@ file(GLOB_RECURSE headers RELATIVE ${prefix}/include ${prefix}/include/*)
 list(SORT headers)
 set(expected meshory/camera/glcamera.h meshory/debug/debuglog.h meshory/export.h
     meshory/geometry/aabb2d.h meshory/geometry/mathglm.h meshory/geometry/texturedline.h
-    meshory/grid/grid.h meshory/model/blob_records.h meshory/model/glmodel.h meshory/model/host_output.h
+    meshory/grid/grid.h meshory/map/label_selection.h meshory/map/pick.h meshory/model/blob_records.h meshory/model/glmodel.h meshory/model/host_output.h
     meshory/model/meshory.h meshory/model/tile.h
     meshory/styles/geostyle_lib.h meshory/styles/geostyles_lib.h meshory/version.h)
 if(NOT headers STREQUAL expected)
