@@ -14,14 +14,16 @@ namespace {
 
 using namespace meshory_test;
 
-C_GLCamera makeCamera(int32_t kind, float yaw, float pitch, float scale) {
+// Looking at the scene's middle, or at `at` (map units from the origin).
+C_GLCamera makeCamera(int32_t kind, float yaw, float pitch, float scale,
+                      glm::dvec2 at = {200.0, 200.0}) {
     S_CameraOptions o;
     o.width = 800;
     o.height = 600;
     o.projection = kind;
     o.scale = glm::vec3(scale);
-    o.target = glm::vec3(scale * static_cast<float>(kOriginX + 200.0),
-                         scale * static_cast<float>(kOriginY + 200.0), 0.0f);
+    o.target = glm::vec3(scale * static_cast<float>(kOriginX + at.x),
+                         scale * static_cast<float>(kOriginY + at.y), 0.0f);
     o.yaw = yaw;
     o.pitch = pitch;
     o.distance = kind == camera_projection::PERSPECTIVE ? 450.0f : 3000.0f;
@@ -116,6 +118,8 @@ TEST(Pick, AgreesWithRasterisedTrianglesForEveryCameraKind) {
          makeCamera(camera_projection::CENTERED_ORTHOGRAPHIC, 0.0f, 90.0f, 1.2f)},
         {"perspective", makeCamera(camera_projection::PERSPECTIVE, 200.0f, 45.0f, 1.0f)},
         {"perspective steep", makeCamera(camera_projection::PERSPECTIVE, 75.0f, 80.0f, 0.8f)},
+        {"screen orthographic",
+         makeCamera(camera_projection::SCREEN_ORTHOGRAPHIC, 180.0f, 70.0f, 1.4f, {0, 0})},
     };
     for (const View& view : views) {
         Lcg r;
