@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "geometry/mathglm.h"
+#include "model/model_conversions.h"
 #include "grid/grid.h"
 #include "model/meshory.h"
 #include "provider.h"

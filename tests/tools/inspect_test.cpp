@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "geometry/mathglm.h"
+#include "model/model_conversions.h"
 #include "inspect/gltf_writer.h"
 #include "inspect/labels.h"
 #include "inspect/offset_bands.h"

@@ -1,6 +1,7 @@
 #include "inspect/replay.h"
 
 #include <meshory/geometry/mathglm.h>
+#include <meshory/model/model_conversions.h>
 #include <meshory/grid/grid.h>
 
 #include <algorithm>

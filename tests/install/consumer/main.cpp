@@ -12,6 +12,7 @@
 #include <meshory/model/glmodel.h>
 #include <meshory/model/host_output.h>
 #include <meshory/model/meshory.h>
+#include <meshory/model/model_conversions.h>
 #include <meshory/model/tile.h>
 #include <meshory/styles/geostyle_lib.h>
 #include <meshory/styles/geostyles_lib.h>
