@@ -9,7 +9,7 @@
 #include <glm/geometric.hpp>
 #include <vector>
 
-#include "factory/factory_utils.h"
+#include "model/builders/merge_lines.h"
 #include "geometry/aabb2d.h"
 #include "geometry/mathglm.h"
 #include "geometry/texturedline.h"

@@ -14,7 +14,7 @@
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 
-#include "factory/merge_lines.h"
+#include "model/builders/merge_lines.h"
 #include "geometry/mathglm.h"
 #include "geometry/texturedline.h"
 #include "model/builders/builders.h"

@@ -1,6 +1,4 @@
-#include "factory/factory_utils.h"
-
-#include "factory/merge_lines.h"
+#include "model/builders/merge_lines.h"
 
 namespace quorvan {
 

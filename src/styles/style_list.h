@@ -24,7 +24,7 @@
 #include <glm/vec4.hpp>
 
 #include <meshory/export.h>
-#include <meshory/styles/geostyle_lib.h>
+#include <meshory/styles/style_record.h>
 
 namespace quorvan {
 
