@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "geometry/mathglm.h"
-#include "model/model_conversions.h"
 #include "grid/grid.h"
 #include "model/meshory.h"
+#include "model/model_conversions.h"
 #include "provider.h"
 
 namespace {

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-
 #include "geometry/strip_rules.h"
 
 namespace quorvan {

@@ -11,9 +11,9 @@
 // counts only while a CountedAllocations is alive.
 #include "../bench/alloc_counter.h"
 #include "geometry/mathglm.h"
-#include "model/model_conversions.h"
 #include "model/blob_records.h"
 #include "model/meshory.h"
+#include "model/model_conversions.h"
 #include "support/payload_writer.h"
 
 namespace quorvan {

@@ -12,7 +12,6 @@
 #include <sstream>
 
 #include "geometry/mathglm.h"
-#include "model/model_conversions.h"
 #include "inspect/gltf_writer.h"
 #include "inspect/labels.h"
 #include "inspect/offset_bands.h"
@@ -22,6 +21,7 @@
 #include "inspect/tables.h"
 #include "model/decode/utf8.h"
 #include "model/meshory.h"
+#include "model/model_conversions.h"
 #include "support/payload_writer.h"
 
 namespace quorvan::inspect {

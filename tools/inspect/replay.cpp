@@ -1,8 +1,8 @@
 #include "inspect/replay.h"
 
 #include <meshory/geometry/mathglm.h>
-#include <meshory/model/model_conversions.h>
 #include <meshory/grid/grid.h>
+#include <meshory/model/model_conversions.h>
 
 #include <algorithm>
 #include <chrono>

@@ -23,7 +23,8 @@ namespace quorvan {
 // replaces), otherwise appended unchanged. An empty path becomes a copy, an
 // empty line changes nothing. Points meet when their distance is at most
 // `tolerance`; a NaN distance never meets. `line` may be `path` itself.
-MESHORY_API void mergeLines(const std::vector<glm::vec2>& line, std::vector<glm::vec2>& path, float tolerance);
+MESHORY_API void mergeLines(const std::vector<glm::vec2>& line, std::vector<glm::vec2>& path,
+                            float tolerance);
 
 }  // namespace quorvan
 

@@ -14,10 +14,10 @@
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 
-#include "model/builders/merge_lines.h"
 #include "geometry/mathglm.h"
 #include "geometry/texturedline.h"
 #include "model/builders/builders.h"
+#include "model/builders/merge_lines.h"
 #include "model/builders/polygon_modes.h"
 #include "model/builders/transport_request.h"
 
