@@ -18,10 +18,19 @@ fi
 grep -q '^ *total' "$work/table.txt"
 stem=$(basename "$pack" .mpk)
 outputs=("$stem.gltf" "$stem.bin" "$stem.svg")
-[ -s "$(dirname "$inspect")/meshory-page.js" ] && outputs+=("$stem.html")
+script="$(dirname "$inspect")/meshory-page.js"
+[ -s "$script" ] && outputs+=("$stem.html")
 for f in "${outputs[@]}"; do
     [ -s "$work/out/$f" ] || { echo "missing output $f" >&2; exit 1; }
 done
+# The page script named on the command line, also by the option's former
+# name, which older scripts still pass: the same page.
+if [ -s "$script" ]; then
+    for option in --page-script --viewer; do
+        "$inspect" --quiet "$option" "$script" --page "$work/page.html" "$pack" > /dev/null
+        cmp -s "$work/page.html" "$work/out/$stem.html" || { echo "$option gave another page" >&2; exit 1; }
+    done
+fi
 grep -q '"version":"2.0"' "$work/out/$stem.gltf"
 grep -q '</svg>' "$work/out/$stem.svg"
 
