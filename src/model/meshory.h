@@ -37,7 +37,7 @@ public:
     C_Meshory& operator=(const C_Meshory&) = delete;
 
     // Builds one model from `blobs` in order: each blob goes to the builder of
-    // its type, with a private copy of `filter`. The model takes id, cell
+    // its type, which reads `filter` (never changes it). The model takes id, cell
     // index and layer from the first blob and is filed under its layer.
     // Returns null for an empty list or when no blob had a builder.
     const S_Model* makeModel(const std::vector<S_BlobData>& blobs, const glm::vec3& origin,
