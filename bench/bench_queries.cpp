@@ -12,7 +12,7 @@
 
 #include "camera/glcamera.h"
 #include "grid/grid.h"
-#include "styles/geostyles_lib.h"
+#include "styles/style_list.h"
 
 namespace {
 

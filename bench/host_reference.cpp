@@ -25,6 +25,7 @@
 #include "model/decode/byte_reader.h"
 #include "model/tile.h"
 #include "geometry/mathglm.h"
+#include "model/model_conversions.h"
 #include "model/blob_records.h"
 #include "model/host_output.h"
 #include "grid/grid.h"

@@ -16,7 +16,6 @@
 
 #include <meshory/export.h>
 #include <meshory/geometry/aabb2d.h>
-#include <meshory/model/glmodel.h>
 
 namespace quorvan {
 
@@ -77,10 +76,6 @@ MESHORY_API void appendTriangleFanTriangles(std::vector<glm::vec3>& out, std::sp
 // `v = triangleStripToTriangles(v)`, in the storage `v` already has when it
 // is large enough (the model maker reserves it for the whole request).
 MESHORY_API void triangleStripToTrianglesInPlace(std::vector<glm::vec3>& v);
-
-MESHORY_API std::vector<glm::vec3> geometryLinesToLines(const S_GeometryLines& g);
-// A triangle list: converted when the record holds a strip (mode 5), else a copy.
-MESHORY_API std::vector<glm::vec3> geometryPolygonsToTriangles(const S_GeometryPolygons& g);
 
 // a followed by b.
 template <typename T>

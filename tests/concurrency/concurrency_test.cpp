@@ -17,7 +17,7 @@
 #include "grid/grid.h"
 #include "model/meshory.h"
 #include "model/tile.h"
-#include "styles/geostyles_lib.h"
+#include "styles/style_list.h"
 #include "styles/style_files.h"
 #include "support/payload_writer.h"
 #include "support/short_names.h"

@@ -1,4 +1,5 @@
 #include "geometry/mathglm.h"
+#include "model/model_conversions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "factory/factory_utils.h"
+#include "model/builders/merge_lines.h"
 
 #include <gtest/gtest.h>
 

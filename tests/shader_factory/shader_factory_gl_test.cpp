@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "factory/shader/factory_utils_shaders.h"
+#include "shader_factory/factory_utils_shaders.h"
 
 namespace quorvan {
 namespace {

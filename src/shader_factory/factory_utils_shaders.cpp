@@ -1,8 +1,8 @@
-#include "factory/shader/factory_utils_shaders.h"
+#include "shader_factory/factory_utils_shaders.h"
 
 #include <algorithm>
 
-#include "styles/geostyle_lib.h"
+#include "styles/style_record.h"
 
 namespace quorvan {
 
