@@ -185,8 +185,8 @@ public final class MeshoryBench {
         }
     }
 
-    private static void tileRows(List<TileInput> tiles, String name, String key,
-            int runs) throws Exception {
+    private static void tileRows(List<TileInput> tiles, String name, String key, int runs)
+            throws Exception {
         List<TileInput> mine = tiles.stream().filter(t -> t.name().equals(name)).toList();
         FloatBuffer[] buffer = {room(1)};
         try (ModelMaker maker = new ModelMaker()) {
@@ -228,8 +228,8 @@ public final class MeshoryBench {
      * The sample's cells as tiles per second: each thread its own maker, through every cell
      * `rounds` times.
      */
-    private static double tilesPerSecond(List<TileInput> cells, int threads,
-            int rounds) throws Exception {
+    private static double tilesPerSecond(List<TileInput> cells, int threads, int rounds)
+            throws Exception {
         ExecutorService pool = Executors.newFixedThreadPool(threads);
         try {
             List<Future<?>> work = new ArrayList<>();

@@ -97,7 +97,7 @@ class MeshoryBuffersTest {
         for (int count : new int[] {-1, 3, Integer.MAX_VALUE}) {
             IllegalArgumentException e =
                     assertThrows(IllegalArgumentException.class, () ->
-                    Meshory.makeBlobs(tile, count));
+                            Meshory.makeBlobs(tile, count));
             assertTrue(e.getMessage().contains("record"), e.getMessage());
             assertEquals(0, tile.position());
         }

@@ -222,11 +222,11 @@ class MeshoryRoundTripTest {
                 blob(FLAT_LINE_STRIP, 3, cell,
                         withU8Prefix(2, plainStream(170, 270, 180, 250, 190, 260)))},
             {blob(TRIANGLE_FAN, 4, cell,
-            withU16Prefix(120, plainStream(175, 275, 185, 275, 175, 285, 165, 265)))},
+                    withU16Prefix(120, plainStream(175, 275, 185, 275, 175, 285, 165, 265)))},
             {blob(POINTS, 5, cell, plainStream(151, 251, 152, 252)),
                 blob(TEXT_DATA, 5, cell, labelBlock(151, 251, 0, "Halle (Saale)")),
                 blob(LABEL_STYLE_SEGMENTS, 5, cell,
-                segmentGroup(segment(2, 9, 1, utf8("Markt"), 153, 253)))},
+                        segmentGroup(segment(2, 9, 1, utf8("Markt"), 153, 253)))},
         };
         long[] models = new long[layers.length];
         for (int i = 0; i < layers.length; i++) {

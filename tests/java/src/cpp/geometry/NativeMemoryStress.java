@@ -63,8 +63,8 @@ public final class NativeMemoryStress {
         System.exit(end - warm <= toleranceKb ? 0 : 1);
     }
 
-    private static void runThreads(List<byte[][]> tiles,
-            int tilesPerThread) throws InterruptedException {
+    private static void runThreads(List<byte[][]> tiles, int tilesPerThread)
+            throws InterruptedException {
         List<Thread> threads = new ArrayList<>();
         Throwable[] failure = new Throwable[1];
         for (int t = 0; t < THREADS; t++) {
