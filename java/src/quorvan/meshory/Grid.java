@@ -18,7 +18,8 @@ public final class Grid {
      *     bounds are not finite, their width or height overflows a double, or either is zero; the
      *     grid is left as it was
      */
-    public static void initialize(int cellsInRow, int cellsInCol, double x1, double y1, double x2, double y2) {
+    public static void initialize(int cellsInRow, int cellsInCol, double x1, double y1, double x2,
+            double y2) {
         Meshory.setUpGrid(cellsInRow, cellsInCol, x1, y1, x2, y2);
     }
 }

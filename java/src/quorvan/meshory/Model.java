@@ -48,7 +48,10 @@ public final class Model implements AutoCloseable {
         return read(model -> Meshory.modelTrianglesFloatCount(model, 0), 0);
     }
 
-    /** The floats {@link #triangles(FloatBuffer, boolean)} puts when it leaves out zero-area triangles. */
+    /**
+     * The floats {@link #triangles(FloatBuffer, boolean)} puts when it leaves out zero-area
+     * triangles.
+     */
     public int triangleFloatsWithArea() {
         return read(model -> Meshory.modelTrianglesFloatCount(model, Meshory.SKIP_ZERO_AREA), 0);
     }
@@ -90,19 +93,22 @@ public final class Model implements AutoCloseable {
             return read(model -> Meshory.modelTrianglesInto(model, out, flags), 0);
         }
         if (skipZeroArea) {
-            throw new IllegalArgumentException("leaving out zero-area triangles needs a direct buffer in native order");
+            throw new IllegalArgumentException(
+                    "leaving out zero-area triangles needs a direct buffer in native order");
         }
         return put(triangles(), out);
     }
 
     /** Puts the line list into {@code out}, as {@link #triangles(FloatBuffer)} does. */
     public int lines(FloatBuffer out) {
-        return fillsInPlace(out) ? read(model -> Meshory.modelLinesInto(model, out), 0) : put(lines(), out);
+        return fillsInPlace(out) ? read(model -> Meshory.modelLinesInto(model, out), 0)
+                : put(lines(), out);
     }
 
     /** Puts the points into {@code out}, as {@link #triangles(FloatBuffer)} does. */
     public int points(FloatBuffer out) {
-        return fillsInPlace(out) ? read(model -> Meshory.modelPointsInto(model, out), 0) : put(points(), out);
+        return fillsInPlace(out) ? read(model -> Meshory.modelPointsInto(model, out), 0)
+                : put(points(), out);
     }
 
     /** The label text; bytes that are not UTF-8 come back as U+FFFD. */
@@ -130,7 +136,10 @@ public final class Model implements AutoCloseable {
         return read(Meshory::modelCellIndex, 0);
     }
 
-    /** Releases the model from its maker; a second call, or a call after the maker closed, does nothing. */
+    /**
+     * Releases the model from its maker; a second call, or a call after the maker closed, does
+     * nothing.
+     */
     @Override
     public void close() {
         object.close();

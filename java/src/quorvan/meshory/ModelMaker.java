@@ -20,8 +20,8 @@ public final class ModelMaker implements AutoCloseable {
 
     /**
      * Builds one model from a batch, relative to the origin (x, y, 0), wanting text variant 0. The
-     * model takes id, cell and layer from the first blob. When nothing is built (no blob, or no blob
-     * of a type with a builder) the model {@link Model#isEmpty is empty}.
+     * model takes id, cell and layer from the first blob. When nothing is built (no blob, or no
+     * blob of a type with a builder) the model {@link Model#isEmpty is empty}.
      *
      * @throws IllegalStateException when the maker or the batch is closed
      */
@@ -92,7 +92,8 @@ public final class ModelMaker implements AutoCloseable {
      *     the last, or the flags are unknown; nothing is built then
      * @throws IllegalStateException when the maker is closed
      */
-    public Tile makeTile(ByteBuffer records, int recordCount, int[] requests, double[] origins, int flags) {
+    public Tile makeTile(ByteBuffer records, int recordCount, int[] requests, double[] origins,
+            int flags) {
         long maker = object.acquire();
         try {
             long tile;

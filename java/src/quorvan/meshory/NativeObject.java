@@ -27,8 +27,8 @@ final class NativeObject implements Runnable {
     private boolean closed;
 
     /**
-     * Takes over {@code handle} for {@code owner}; {@code free} must not refer to the owner. Handle 0
-     * stands for no native object: it is never freed.
+     * Takes over {@code handle} for {@code owner}; {@code free} must not refer to the owner. Handle
+     * 0 stands for no native object: it is never freed.
      */
     NativeObject(Object owner, String kind, long handle, LongConsumer free) {
         this(owner, kind, handle, null, free);

@@ -15,9 +15,13 @@ import java.nio.file.Path;
 import java.util.Arrays;
 import org.junit.jupiter.api.Test;
 
-/** A tile in one call against the per-model path, over every request of the San Francisco sample. */
+/**
+ * A tile in one call against the per-model path, over every request of the San Francisco sample.
+ */
 class TileTest {
-    /** The sample's blobs as one block of records, where each record starts, and the request table. */
+    /**
+     * The sample's blobs as one block of records, where each record starts, and the request table.
+     */
     private record Sample(ByteBuffer records, int[] starts, int[] requests, double[] origins) {
         int recordCount() {
             return starts.length;
@@ -32,7 +36,8 @@ class TileTest {
 
     // Reads the blob pack (docs/blob-pack.md), whose requests' blobs are records already.
     private static Sample sample() throws IOException {
-        ByteBuffer pack = ByteBuffer.wrap(Files.readAllBytes(Path.of(System.getProperty("meshory.sample"))))
+        ByteBuffer pack =
+                ByteBuffer.wrap(Files.readAllBytes(Path.of(System.getProperty("meshory.sample"))))
                 .order(ByteOrder.LITTLE_ENDIAN);
         Grid.initialize(pack.getInt(12), pack.getInt(16), pack.getDouble(20), pack.getDouble(28),
                 pack.getDouble(36), pack.getDouble(44));
@@ -90,9 +95,10 @@ class TileTest {
     void everyRequestOfTheSampleEqualsItsModelFloatForFloat() throws IOException {
         Sample s = sample();
         try (ModelMaker maker = new ModelMaker();
-                Tile plain = maker.makeTile(s.records(), s.recordCount(), s.requests(), s.origins(), 0);
-                Tile skipping = maker.makeTile(s.records(), s.recordCount(), s.requests(), s.origins(),
-                        Tile.SKIP_ZERO_AREA | Tile.NORMALS)) {
+                Tile plain =
+                        maker.makeTile(s.records(), s.recordCount(), s.requests(), s.origins(), 0);
+                Tile skipping = maker.makeTile(s.records(), s.recordCount(), s.requests(),
+                        s.origins(), Tile.SKIP_ZERO_AREA | Tile.NORMALS)) {
             assertEquals(0, s.records().position());
             FloatBuffer plainBlock = blockOf(plain);
             FloatBuffer skippingBlock = blockOf(skipping);
@@ -104,7 +110,8 @@ class TileTest {
             int built = 0;
             for (int r = 0; r < modelOf.length; ++r) {
                 try (Blobs blobs = Blobs.read(s.recordsOf(r), s.requests()[2 * r + 1]);
-                        Model model = maker.makeModel(blobs, s.origins()[2 * r], s.origins()[2 * r + 1])) {
+                        Model model = maker.makeModel(blobs, s.origins()[2 * r],
+                                s.origins()[2 * r + 1])) {
                     String where = "request " + r;
                     assertEquals(model.isEmpty(), modelOf[r] < 0, where);
                     if (model.isEmpty()) {
@@ -115,15 +122,22 @@ class TileTest {
                     assertEquals(model.layerId(), m.layerId(), where);
                     assertEquals(model.height(), m.height(), where);
                     assertEquals(model.label(), plain.label(modelOf[r]), where);
-                    assertArrayEquals(model.triangles(), vertices(plainBlock, m.trianglesFirst(), m.triangleVertices()), where);
-                    assertArrayEquals(model.lines(), vertices(plainBlock, m.linesFirst(), m.lineVertices()), where);
-                    assertArrayEquals(model.points(), vertices(plainBlock, m.pointsFirst(), m.pointVertices()), where);
-                    // The same model in the other tile: same place in the order, zero-area triangles left out.
+                    assertArrayEquals(model.triangles(),
+                            vertices(plainBlock, m.trianglesFirst(), m.triangleVertices()), where);
+                    assertArrayEquals(model.lines(),
+                            vertices(plainBlock, m.linesFirst(), m.lineVertices()), where);
+                    assertArrayEquals(model.points(),
+                            vertices(plainBlock, m.pointsFirst(), m.pointVertices()), where);
+                    // The same model in the other tile: same place in the order, zero-area
+                    // triangles left out.
                     Tile.TileModel k = skipping.models().get(modelOf[r]);
                     FloatBuffer kept = floats(model.triangleFloatsWithArea());
                     model.triangles(kept, true);
-                    assertArrayEquals(all(kept), vertices(skippingBlock, k.trianglesFirst(), k.triangleVertices()), where);
-                    assertArrayEquals(model.lines(), vertices(skippingBlock, k.linesFirst(), k.lineVertices()), where);
+                    assertArrayEquals(all(kept),
+                            vertices(skippingBlock, k.trianglesFirst(), k.triangleVertices()),
+                            where);
+                    assertArrayEquals(model.lines(),
+                            vertices(skippingBlock, k.linesFirst(), k.lineVertices()), where);
                 }
             }
             assertEquals(built, plain.models().size());
@@ -143,13 +157,18 @@ class TileTest {
             ByteBuffer heap = ByteBuffer.allocate(s.records().remaining());
             ByteBuffer cut = s.records().duplicate().limit(s.records().limit() - 1);
             assertThrows(IllegalArgumentException.class, () -> maker.makeTile(heap, n, q, o, 0));
-            assertThrows(IllegalArgumentException.class, () -> maker.makeTile(s.records(), -1, q, o, 0));
+            assertThrows(IllegalArgumentException.class, () ->
+                    maker.makeTile(s.records(), -1, q, o, 0));
             assertThrows(IllegalArgumentException.class, () -> maker.makeTile(cut, n, q, o, 0));
-            assertThrows(IllegalArgumentException.class, () -> maker.makeTile(s.records(), n - 1, q, o, 0));
-            assertThrows(IllegalArgumentException.class, () -> maker.makeTile(s.records(), n, q, o, 4));
+            assertThrows(IllegalArgumentException.class, () ->
+                    maker.makeTile(s.records(), n - 1, q, o, 0));
+            assertThrows(IllegalArgumentException.class, () ->
+                    maker.makeTile(s.records(), n, q, o, 4));
             assertThrows(IllegalArgumentException.class,
-                    () -> maker.makeTile(s.records(), n, new int[] {0, 1, 2}, new double[] {0, 0, 0}, 0));
-            assertThrows(IllegalArgumentException.class, () -> maker.makeTile(s.records(), n, q, new double[2], 0));
+                    () -> maker.makeTile(s.records(), n, new int[] {0, 1, 2},
+                            new double[] {0, 0, 0}, 0));
+            assertThrows(IllegalArgumentException.class, () ->
+                    maker.makeTile(s.records(), n, q, new double[2], 0));
             assertThrows(IllegalArgumentException.class,
                     () -> maker.makeTile(s.records(), n, new int[] {-1, 1}, new double[2], 0));
             assertThrows(IllegalArgumentException.class,
@@ -157,19 +176,24 @@ class TileTest {
             assertThrows(IllegalArgumentException.class,
                     () -> maker.makeTile(s.records(), n, new int[] {n - 1, 2}, new double[2], 0));
             assertThrows(NullPointerException.class, () -> maker.makeTile(null, n, q, o, 0));
-            assertThrows(NullPointerException.class, () -> maker.makeTile(s.records(), n, null, o, 0));
+            assertThrows(NullPointerException.class, () ->
+                    maker.makeTile(s.records(), n, null, o, 0));
 
             Tile tile = maker.makeTile(s.records(), n, new int[] {0, 3, 0, 3}, new double[4], 0);
             FloatBuffer small = floats(tile.floatCount() - 1);
             assertThrows(BufferOverflowException.class, () -> tile.write(small));
             assertEquals(0, small.position());
-            assertThrows(IllegalArgumentException.class, () -> tile.write(FloatBuffer.allocate(tile.floatCount())));
+            assertThrows(IllegalArgumentException.class, () ->
+                    tile.write(FloatBuffer.allocate(tile.floatCount())));
             // A float view that starts at an odd byte is written as any other.
-            ByteBuffer bytes = ByteBuffer.allocateDirect(4 * tile.floatCount() + 1).order(ByteOrder.nativeOrder());
-            FloatBuffer odd = bytes.position(1).slice().order(ByteOrder.nativeOrder()).asFloatBuffer();
+            ByteBuffer bytes = ByteBuffer.allocateDirect(4 * tile.floatCount() + 1)
+                    .order(ByteOrder.nativeOrder());
+            FloatBuffer odd =
+                    bytes.position(1).slice().order(ByteOrder.nativeOrder()).asFloatBuffer();
             assertEquals(tile.floatCount(), tile.write(odd));
             assertArrayEquals(all(blockOf(tile)), all(odd));
-            assertThrows(IndexOutOfBoundsException.class, () -> tile.models().get(tile.models().size()));
+            assertThrows(IndexOutOfBoundsException.class, () ->
+                    tile.models().get(tile.models().size()));
             assertThrows(IndexOutOfBoundsException.class, () -> tile.label(-1));
             tile.close();
             tile.close();
@@ -181,7 +205,8 @@ class TileTest {
             assertThrows(IllegalStateException.class, kept::floatCount);
             assertThrows(IllegalStateException.class, () -> kept.label(0));
             kept.close();
-            assertThrows(IllegalStateException.class, () -> maker.makeTile(s.records(), n, q, o, 0));
+            assertThrows(IllegalStateException.class, () ->
+                    maker.makeTile(s.records(), n, q, o, 0));
         }
     }
 }
