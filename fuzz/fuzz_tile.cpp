@@ -40,9 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t vertices = tile.vertexCount();
     for (const S_TileModel& m : tile.models()) {
         const S_TileBucket& b = tile.buckets().at(m.bucket);
-        for (const auto& [inner, outer] : {std::pair{m.triangles, b.triangles}, std::pair{m.lines, b.lines},
-                                           std::pair{m.points, b.points}}) {
-            if (inner.first < outer.first || inner.first + inner.count > outer.first + outer.count ||
+        for (const auto& [inner, outer] :
+             {std::pair{m.triangles, b.triangles}, std::pair{m.lines, b.lines},
+              std::pair{m.points, b.points}}) {
+            if (inner.first < outer.first ||
+                inner.first + inner.count > outer.first + outer.count ||
                 size_t(outer.first) + outer.count > vertices)
                 __builtin_trap();
         }

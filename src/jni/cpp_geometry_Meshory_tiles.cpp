@@ -85,13 +85,13 @@ std::vector<jint> layoutOf(const quorvan::C_Tile& tile) {
                                i(b.points.count), i(b.models.first), i(b.models.count)});
     }
     for (const quorvan::S_TileModel& m : tile.models()) {
-        out.insert(out.end(),
-                   {i(static_cast<uint32_t>(m.id)), i(static_cast<uint32_t>(m.id >> 32)),
-                    m.cellIndex, m.layerId, floatBits(m.height), i(m.request), i(m.bucket),
-                    i(m.triangles.first), i(m.triangles.count), i(m.lines.first), i(m.lines.count),
-                    i(m.points.first), i(m.points.count), floatBits(m.labelPosition.x),
-                    floatBits(m.labelPosition.y), floatBits(m.labelPosition.z),
-                    floatBits(m.labelAngle)});
+        out.insert(
+            out.end(),
+            {i(static_cast<uint32_t>(m.id)), i(static_cast<uint32_t>(m.id >> 32)), m.cellIndex,
+             m.layerId, floatBits(m.height), i(m.request), i(m.bucket), i(m.triangles.first),
+             i(m.triangles.count), i(m.lines.first), i(m.lines.count), i(m.points.first),
+             i(m.points.count), floatBits(m.labelPosition.x), floatBits(m.labelPosition.y),
+             floatBits(m.labelPosition.z), floatBits(m.labelAngle)});
     }
     return out;
 }
