@@ -8,7 +8,8 @@ import java.util.function.LongFunction;
 /**
  * One model of a {@link ModelMaker}: geometry relative to the origin it was made for, as flat
  * float arrays of x, y, z per vertex. Closing it releases it from its maker early; closing the
- * maker releases it too. Its calls are serialised with the maker's.
+ * maker releases it too. A model never changes once built: its queries may run on any threads
+ * at once, beside its maker's calls.
  */
 public final class Model implements AutoCloseable {
     private static final float[] NO_FLOATS = new float[0];
@@ -158,14 +159,14 @@ public final class Model implements AutoCloseable {
     private <R> R read(LongFunction<R> getter, R ifEmpty) {
         long model = object.acquire();
         try {
-            long makerHandle = maker.object.acquire();
+            maker.object.acquire();
             try {
                 if (model == 0) {
                     return ifEmpty;
                 }
-                synchronized (maker.object) {
-                    return getter.apply(model);
-                }
+                // A built model never changes, and the maker frees it only through a counted
+                // close, so its queries need not wait for the maker's calls.
+                return getter.apply(model);
             } finally {
                 maker.object.release();
             }

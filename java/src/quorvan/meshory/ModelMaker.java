@@ -7,8 +7,9 @@ import java.nio.ByteBuffer;
  * A model maker: turns batches of blobs into {@link Model}s and owns them. Closing the maker frees
  * every model it still holds; those models then throw {@link IllegalStateException} when used.
  *
- * <p>The maker serialises the natives of itself and its models (they must not overlap), so it may
- * be shared between threads; to build in parallel, give each thread a maker of its own.
+ * <p>The maker serialises its own natives (they must not overlap), so it may be shared between
+ * threads; to build in parallel, give each thread a maker of its own. Its models' and tiles'
+ * queries never wait for its builds.
  */
 public final class ModelMaker implements AutoCloseable {
     final NativeObject object;
@@ -59,7 +60,7 @@ public final class ModelMaker implements AutoCloseable {
         long maker = object.acquire();
         try {
             long model;
-            synchronized (object) {
+            synchronized (object.calls) {
                 model = Meshory.makeModel(maker, blobHandles, x, y);
             }
             return new Model(this, model);
@@ -97,7 +98,7 @@ public final class ModelMaker implements AutoCloseable {
         long maker = object.acquire();
         try {
             long tile;
-            synchronized (object) {
+            synchronized (object.calls) {
                 tile = Meshory.makeTile(maker, records, recordCount, requests, origins, flags);
             }
             return new Tile(this, tile);
@@ -116,7 +117,7 @@ public final class ModelMaker implements AutoCloseable {
     public void storageBudget(long bytes) {
         long maker = object.acquire();
         try {
-            synchronized (object) {
+            synchronized (object.calls) {
                 Meshory.setStorageBudget(maker, bytes);
             }
         } finally {

@@ -64,7 +64,7 @@ public final class StyleList implements AutoCloseable {
         long list = object.acquire();
         String name;
         try {
-            synchronized (object) {
+            synchronized (object.calls) {
                 name = NATIVE.style(list, layerId, i, f);
             }
         } finally {
@@ -83,7 +83,7 @@ public final class StyleList implements AutoCloseable {
         long list = object.acquire();
         float[] c;
         try {
-            synchronized (object) {
+            synchronized (object.calls) {
                 c = NATIVE.backgroundColor(list);
             }
         } finally {
@@ -101,7 +101,7 @@ public final class StyleList implements AutoCloseable {
     private int[] query(LongFunction<int[]> body) {
         long list = object.acquire();
         try {
-            synchronized (object) {
+            synchronized (object.calls) {
                 return body.apply(list);
             }
         } finally {

@@ -93,6 +93,11 @@ class HostApiTest {
                     Model a = maker.makeModel(outside, 0, 0)) {
                 assertArrayEquals(NONE, a.triangles());
             }
+            // Corners in any order: the same grid, the same cell square.
+            Grid.initialize(4, 3, 400, 300, 0, 0);
+            try (Model m = maker.makeModel(inside, 0, 0)) {
+                assertArrayEquals(square, m.triangles(), "reversed corners make the same grid");
+            }
             Meshory.initializeGrid(0, 0, 0, 0, 0, 0); // the raw native stores what it is given
             try (Model m = maker.makeModel(inside, 0, 0)) {
                 assertArrayEquals(NONE, m.triangles());

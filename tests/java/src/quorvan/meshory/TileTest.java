@@ -3,6 +3,7 @@ package quorvan.meshory;
 import static org.junit.jupiter.api.Assertions.assertArrayEquals;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertThrows;
+import static org.junit.jupiter.api.Assertions.assertTimeoutPreemptively;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import java.io.IOException;
@@ -12,7 +13,13 @@ import java.nio.ByteOrder;
 import java.nio.FloatBuffer;
 import java.nio.file.Files;
 import java.nio.file.Path;
+import java.time.Duration;
 import java.util.Arrays;
+import java.util.concurrent.CountDownLatch;
+import java.util.concurrent.ExecutorService;
+import java.util.concurrent.Executors;
+import java.util.concurrent.Future;
+import java.util.concurrent.atomic.AtomicBoolean;
 import org.junit.jupiter.api.Test;
 
 /**
@@ -207,6 +214,126 @@ class TileTest {
             kept.close();
             assertThrows(IllegalStateException.class, () ->
                     maker.makeTile(s.records(), n, q, o, 0));
+        }
+    }
+
+    // Every query of a finished tile and model: what a host asks while its maker builds more.
+    private static long query(Tile tile, Model model) {
+        FloatBuffer out = floats(tile.floatCount());
+        long sum = tile.vertexCount() + tile.buckets().size() + tile.buckets().get(0).layerId()
+                + tile.models().get(0).request() + tile.label(0).length() + tile.write(out);
+        return sum + model.triangleFloats() + model.points().length;
+    }
+
+    @Test
+    void queriesRunBesideTheMakersBuilds() throws Exception {
+        Sample s = sample();
+        ExecutorService pool = Executors.newFixedThreadPool(2);
+        try (ModelMaker maker = new ModelMaker();
+                Tile tile = maker.makeTile(s.records(), s.recordCount(), s.requests(),
+                        s.origins(), 0);
+                Blobs blobs = Blobs.read(s.recordsOf(0), s.requests()[1]);
+                Model model = maker.makeModel(blobs, 0, 0)) {
+            // A build that never ends: the maker's call lock held until released.
+            CountDownLatch held = new CountDownLatch(1);
+            CountDownLatch done = new CountDownLatch(1);
+            Future<?> build = pool.submit(() -> {
+                synchronized (maker.object.calls) {
+                    held.countDown();
+                    done.await();
+                }
+                return null;
+            });
+            held.await();
+            try {
+                assertTimeoutPreemptively(Duration.ofSeconds(20), () -> query(tile, model));
+            } finally {
+                done.countDown();
+            }
+            build.get();
+
+            // Real builds on another thread: a few queries timed a little after each starts.
+            long shortestBuild = Long.MAX_VALUE;
+            long[] waits = new long[3];
+            for (int b = 0; b < waits.length; ++b) {
+                CountDownLatch started = new CountDownLatch(1);
+                Future<Long> builder = pool.submit(() -> {
+                    started.countDown();
+                    long start = System.nanoTime();
+                    maker.makeTile(s.records(), s.recordCount(), s.requests(), s.origins(),
+                            Tile.NORMALS).close();
+                    return System.nanoTime() - start;
+                });
+                started.await();
+                Thread.sleep(5);
+                long start = System.nanoTime();
+                assertEquals(tile.floatCount(), 3 * tile.vertexCount());
+                assertTrue(tile.buckets().size() > 0 && model.triangleFloats() >= 0);
+                waits[b] = System.nanoTime() - start;
+                shortestBuild = Math.min(shortestBuild, builder.get());
+            }
+            Arrays.sort(waits);
+            System.out.printf("tile queries during a build: median %d us, max %d us;"
+                    + " shortest build %d ms%n", waits[1] / 1000, waits[2] / 1000,
+                    shortestBuild / 1_000_000);
+            assertTrue(waits[1] < shortestBuild / 4,
+                    "a query waited " + waits[1] + " ns against a build of " + shortestBuild);
+        } finally {
+            pool.shutdownNow();
+        }
+    }
+
+    @Test
+    void closesRacingReadsAndBuildsStaySafe() throws Exception {
+        Sample s = sample();
+        int[] some = Arrays.copyOf(s.requests(), 2 * 200);
+        double[] origins = Arrays.copyOf(s.origins(), 2 * 200);
+        ExecutorService pool = Executors.newFixedThreadPool(3);
+        try {
+            for (int round = 0; round < 20; ++round) {
+                ModelMaker maker = new ModelMaker();
+                Tile tile = maker.makeTile(s.records(), s.recordCount(), some, origins, 0);
+                Model model;
+                try (Blobs blobs = Blobs.read(s.recordsOf(0), s.requests()[1])) {
+                    model = maker.makeModel(blobs, 0, 0);
+                }
+                AtomicBoolean stop = new AtomicBoolean();
+                // Two readers and a builder until the tile, then the maker, are closed.
+                Future<?>[] users = new Future<?>[3];
+                for (int t = 0; t < 3; ++t) {
+                    final boolean builds = t == 2;
+                    users[t] = pool.submit(() -> {
+                        try {
+                            while (!stop.get()) {
+                                if (builds) {
+                                    maker.makeTile(s.records(), s.recordCount(), some, origins, 0);
+                                } else {
+                                    query(tile, model);
+                                }
+                            }
+                        } catch (IllegalStateException closed) {
+                            assertTrue(closed.getMessage().contains("closed"));
+                        }
+                        return null;
+                    });
+                }
+                Thread.sleep(round % 4);
+                if (round % 2 == 0) {
+                    tile.close();
+                    model.close();
+                }
+                Thread.sleep(round % 3);
+                maker.close();
+                stop.set(true);
+                for (Future<?> user : users) {
+                    user.get();
+                }
+                assertThrows(IllegalStateException.class, tile::vertexCount);
+                assertThrows(IllegalStateException.class, model::points);
+                tile.close();
+            }
+        } finally {
+            pool.shutdownNow();
         }
     }
 }
