@@ -5,7 +5,7 @@
 #include <glm/vec2.hpp>
 #include <vector>
 
-#include "jni/conversions.h"
+#include "jni/arrays_and_strings.h"
 #include "jni/direct_buffers.h"
 #include "jni/jni_guard.h"
 #include "map/label_selection.h"

@@ -96,7 +96,9 @@ struct S_TileModel {
     float labelAlong = 0.0f;
 };
 
-class C_Meshory;
+namespace builders {
+class TileBuilder;
+}  // namespace builders
 
 class MESHORY_API C_Tile {
 public:
@@ -134,7 +136,9 @@ public:
     size_t storageBytes() const;
 
 private:
-    friend class C_Meshory;
+    // The tile's unit builds it (model/tile_builder.h): begin, one add per
+    // built model, finish.
+    friend class builders::TileBuilder;
 
     // One layer's vertices while the tile is built.
     struct Store {

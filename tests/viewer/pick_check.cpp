@@ -20,7 +20,7 @@
 #include <meshory/map/pick.h>
 #include <meshory/model/meshory.h>
 #include <meshory/model/tile.h>
-#include <meshory/styles/geostyles_lib.h>
+#include <meshory/styles/style_list.h>
 
 #include <cmath>
 #include <cstdio>

@@ -46,7 +46,9 @@ public final class Camera$ {
     /** Destroys a camera. 0 does nothing. */
     public native void destroyCameraHandle(long camera);
 
-    /** World point to window point: x from the left, y from the bottom, depth 0 (near) to 1 (far). */
+    /**
+     * World point to window point: x from the left, y from the bottom, depth 0 (near) to 1 (far).
+     */
     public native float[] project(long camera, float x, float y, float z);
 
     /** Window point with depth back to the world point. */
@@ -86,7 +88,8 @@ public final class Camera$ {
      * @throws IndexOutOfBoundsException if position and room leave the buffer's capacity
      * @throws java.nio.BufferOverflowException if {@code room} is below 16; nothing is written
      */
-    public native int matrixInto(long camera, int which, FloatBuffer target, int position, int room);
+    public native int matrixInto(long camera, int which, FloatBuffer target, int position,
+            int room);
 
     // ---- A camera the host keeps -------------------------------------------------------------
     //

@@ -85,7 +85,9 @@ public final class Camera implements AutoCloseable {
         return new Builder(width, height);
     }
 
-    /** World point to window point: x from the left, y from the bottom, depth 0 (near) to 1 (far). */
+    /**
+     * World point to window point: x from the left, y from the bottom, depth 0 (near) to 1 (far).
+     */
     public float[] project(float x, float y, float z) {
         return query(camera -> NATIVE.project(camera, x, y, z));
     }
@@ -147,7 +149,8 @@ public final class Camera implements AutoCloseable {
     private int matrix(int which, FloatBuffer out) {
         if (!out.isDirect() || out.order() != ByteOrder.nativeOrder()) {
             throw new IllegalArgumentException(
-                    "matrix target must be a direct buffer in native byte order, as OpenGL reads it");
+                    "matrix target must be a direct buffer in native byte order, "
+                            + "as OpenGL reads it");
         }
         if (out.isReadOnly()) {
             throw new ReadOnlyBufferException();

@@ -1,6 +1,6 @@
 /**
- * The idiomatic Java API of libmeshory.so: every native object is an {@link java.lang.AutoCloseable}
- * owner, meant for try-with-resources.
+ * The idiomatic Java API of libmeshory.so: every native object is an
+ * {@link java.lang.AutoCloseable} owner, meant for try-with-resources.
  *
  * <pre>{@code
  * Grid.initialize(4, 4, 0, 0, 4096, 4096);
