@@ -91,6 +91,9 @@ struct S_TileModel {
     // labelPosition, level, when it places none.
     glm::vec3 labelPosition{0.0f, 0.0f, 0.0f};
     float labelAngle = 0.0f;
+    // Length of the road line a road name runs along (placeLabel's along);
+    // 0 for a label that stands level.
+    float labelAlong = 0.0f;
 };
 
 namespace builders {
@@ -113,6 +116,13 @@ public:
     uint32_t pointsFirst() const { return pointsFirst_; }
     // The normal of triangle vertex v is vertex normalsFirst() + v.
     uint32_t normalsFirst() const { return normalsFirst_; }
+
+    // Bucket b's triangle, line and point vertices, read in place: the
+    // block's ranges buckets()[b].triangles, .lines and .points, without
+    // writing the block out (pickers and label placement read them).
+    std::span<const glm::vec3> bucketTriangles(size_t b) const { return stores_.at(b).triangles; }
+    std::span<const glm::vec3> bucketLines(size_t b) const { return stores_.at(b).lines; }
+    std::span<const glm::vec3> bucketPoints(size_t b) const { return stores_.at(b).points; }
 
     // Writes the whole block to `out` (floatCount() floats, native byte
     // order, any alignment) and returns the floats written; writes nothing

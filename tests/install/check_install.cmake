@@ -20,7 +20,7 @@ list(SORT headers)
 set(expected meshory/camera/glcamera.h meshory/debug/debuglog.h meshory/export.h
     meshory/geometry/aabb2d.h meshory/geometry/mathglm.h meshory/geometry/texturedline.h
     meshory/geometry/zero_area.h
-    meshory/grid/grid.h meshory/model/blob_records.h meshory/model/glmodel.h meshory/model/host_output.h
+    meshory/grid/grid.h meshory/map/label_selection.h meshory/map/pick.h meshory/model/blob_records.h meshory/model/glmodel.h meshory/model/host_output.h
     meshory/model/label_placement.h
     meshory/model/meshory.h meshory/model/model_conversions.h meshory/model/tile.h
     meshory/styles/geostyle_lib.h meshory/styles/geostyles_lib.h meshory/styles/style_list.h
