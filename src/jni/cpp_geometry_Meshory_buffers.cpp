@@ -55,7 +55,7 @@ jmethodID setPositionMethod(JNIEnv* env) {
 }
 
 bool checkFlags(JNIEnv* env, jint flags) {
-    if ((static_cast<uint32_t>(flags) & ~quorvan::output_flags::SKIP_ZERO_AREA) == 0) return true;
+    if ((static_cast<uint32_t>(flags) & ~quorvan::output_flags::ALL) == 0) return true;
     throwJava(env, "java/lang/IllegalArgumentException", "meshory: unknown output flags");
     return false;
 }
