@@ -83,7 +83,8 @@ jint writeInto(JNIEnv* env, jlong modelHandle, jobject target, jint position, ji
                Count count, Write write) {
     return guarded<jint>(env, 0, [&]() -> jint {
         uint8_t* base = nullptr;
-        if (!directRange(env, target, position, room, "target buffer", base)) return 0;
+        if (!quorvan::jni::writableDirectRange(env, target, position, room, "target buffer", base))
+            return 0;
         const auto* model = fromHandle<const quorvan::S_Model>(modelHandle);
         if (!model) return 0;
         const size_t written = write(*model, base + sizeof(float) * static_cast<size_t>(position),
