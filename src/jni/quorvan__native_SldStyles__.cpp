@@ -54,9 +54,10 @@ extern "C" {
 JNIEXPORT jlong JNICALL Java_quorvan__1native_SldStyles_00024_handleFromFile(JNIEnv* env, jobject,
                                                                              jstring path) {
     return guarded(env, jlong{0}, [&] {
-        const std::string file = jstringToString(env, path);
-        // The JVM could not give the path's bytes: the host sees the pending
-        // error and never the handle, which would leak.
+        // The file system's spelling of the name (not the JVM's modified UTF-8).
+        const std::string file = quorvan::jni::pathFromJava(env, path);
+        // The JVM could not give the path's characters: the host sees the
+        // pending error and never the handle, which would leak.
         if (env->ExceptionCheck()) return jlong{0};
         auto list = std::make_unique<C_GeoStylesList>();
         // Whatever the status, the host gets a list; a failed load leaves it empty.

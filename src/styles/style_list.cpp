@@ -55,6 +55,8 @@ void C_GeoStylesList::clear() {
 }
 
 int C_GeoStylesList::loadFromFile(const std::string& path) {
+    // The file system would read the path only up to the NUL: another file.
+    if (path.find('\0') != std::string::npos) return pugi::status_file_not_found;
     if (const pugi::xml_parse_status status = checkRegularFile(path); status != pugi::status_ok)
         return status;
 

@@ -9,9 +9,10 @@
 // element, text or CDATA) and returns the pugixml parse status, 0 for
 // success. A path that is not a regular file, an unreadable file or a
 // malformed document returns a non-zero status and leaves the list as it
-// was. A document with another root (a namespace prefix counts as another
-// name) loads with status 0 and no styles. Loading appends to the styles
-// already held; the background colour is replaced.
+// was; so does a path holding a NUL character, which names no file. A
+// document with another root (a namespace prefix counts as another name)
+// loads with status 0 and no styles. Loading appends to the styles already
+// held; the background colour is replaced.
 //
 // Memory: the whole file and its parsed tree are held while styles are made;
 // each style costs a few hundred bytes, whatever its element's size.

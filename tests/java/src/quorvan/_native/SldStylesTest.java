@@ -80,12 +80,21 @@ class SldStylesTest {
         // The JVM can only name such a file when its file-name encoding is UTF-8.
         assumeTrue("UTF-8".equalsIgnoreCase(System.getProperty("sun.jnu.encoding")),
                 "file names are not UTF-8 in this JVM");
-        long handle =
-                STYLES.handleFromFile(document(dir, "Stadtplan-\u00e4\u00df\u4e16.sld").toString());
-        try {
-            assertArrayEquals(new int[] {3, 9, 7, 3}, STYLES.allLayers(handle));
-        } finally {
-            STYLES.destroyHandle(handle);
+        // A character outside the Basic Multilingual Plane is a surrogate pair in Java, and
+        // would reach the file system as two 3-byte halves in modified UTF-8.
+        String[] names = {"Stadtplan-\u00e4\u00df\u4e16.sld", "map\ud83d\uddfa.sld"};
+        for (String name : names) {
+            long handle = STYLES.handleFromFile(document(dir, name).toString());
+            try {
+                assertArrayEquals(new int[] {3, 9, 7, 3}, STYLES.allLayers(handle), name);
+            } finally {
+                STYLES.destroyHandle(handle);
+            }
         }
+        // U+0000 ends a C string: the name it starts would be another file.
+        String cut = document(dir, "map").toString();
+        long handle = STYLES.handleFromFile(cut + "\u0000.sld");
+        assertArrayEquals(NONE, STYLES.allLayers(handle));
+        STYLES.destroyHandle(handle);
     }
 }
