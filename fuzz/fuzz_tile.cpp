@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "grid/grid.h"
@@ -27,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }();
     (void)gridReady;
 
-    const auto flags = in.ConsumeIntegralInRange<uint32_t>(0, 4);  // 4 is no flag
+    const auto flags = in.ConsumeIntegralInRange<uint32_t>(0, 8);  // 8 is no flag
     const auto recordCount = in.ConsumeIntegralInRange<int64_t>(-1, 64);
     std::vector<S_TileRequest> requests(in.ConsumeIntegralInRange<size_t>(0, 16));
     for (S_TileRequest& q : requests) {
@@ -56,6 +57,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::vector<unsigned char> out(4 * tile.floatCount() + 1);
     if (tile.write(out.data() + 1, out.size() - 1) != tile.floatCount()) __builtin_trap();
+    // Normals are unit vectors whatever the vertices, non-finite ones included.
+    for (size_t v = tile.normalsFirst(); v < vertices; ++v) {
+        float n[3];
+        std::memcpy(n, out.data() + 1 + 12 * v, sizeof n);
+        const float length2 = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
+        if (!(std::fabs(length2 - 1.0f) < 1e-4f)) __builtin_trap();
+    }
 
     // Every layer painted, every other one with depth; every label measured.
     std::vector<S_PaintLayer> order;

@@ -2,6 +2,7 @@
 // normals (four triangles at a time where SSE2 is there).
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 #include "geometry/mathglm.h"
@@ -22,9 +23,35 @@ inline glm::vec3 normalOf(const glm::vec3& p0, const glm::vec3& p1, const glm::v
     return {v.y * u.z - v.z * u.y, v.z * u.x - v.x * u.z, v.x * u.y - v.y * u.x};
 }
 
+// Whether the single-precision rule scales a normal of this squared length
+// to unit length: below FLT_MIN the square has lost its precision (a sliver,
+// corners 1e-25 apart) or is zero, above FLT_MAX it overflowed (corners 1e20
+// apart); either way the rule would give NaN, infinity, zero or a vector far
+// from unit length.
+inline bool scalable(float length2) {
+    return length2 >= FLT_MIN && length2 <= FLT_MAX;
+}
+
+// The normal of a triangle the single-precision rule cannot scale, in double
+// precision, where the cross product of any two float differences neither
+// overflows nor underflows. A triangle whose vertices are collinear (or not
+// finite) has no normal and gets (0, 0, 1): up, as a flat map feature faces.
+glm::vec3 wideUnitNormalOf(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2) {
+    const double ux = double(p1.x) - p0.x, uy = double(p1.y) - p0.y, uz = double(p1.z) - p0.z;
+    const double vx = double(p2.x) - p0.x, vy = double(p2.y) - p0.y, vz = double(p2.z) - p0.z;
+    const double nx = vy * uz - vz * uy, ny = vz * ux - vx * uz, nz = vx * uy - vy * ux;
+    const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
+    if (!(length > 0.0) || !std::isfinite(length)) return {0.0f, 0.0f, 1.0f};
+    return {float(nx / length), float(ny / length), float(nz / length)};
+}
+
+// Unit length always: the single-precision rule where it holds (bit for bit
+// what it always gave), the wide rule where it does not.
 inline glm::vec3 unitNormalOf(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2) {
     const glm::vec3 n = normalOf(p0, p1, p2);
-    const float r = 1.0f / std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    const float length2 = n.x * n.x + n.y * n.y + n.z * n.z;
+    if (!scalable(length2)) return wideUnitNormalOf(p0, p1, p2);
+    const float r = 1.0f / std::sqrt(length2);
     return {n.x * r, n.y * r, n.z * r};
 }
 
@@ -125,6 +152,9 @@ size_t normalsFourAtATime(const glm::vec3* p, size_t triangles, glm::vec3* d) {
         const __m128 length2 =
             _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, nx), _mm_mul_ps(ny, ny)), _mm_mul_ps(nz, nz));
         const __m128 r = _mm_div_ps(_mm_set1_ps(1.0f), _mm_sqrt_ps(length2));
+        // Lanes the single-precision rule cannot scale are redone one by one.
+        const int scaled = _mm_movemask_ps(_mm_and_ps(_mm_cmpge_ps(length2, _mm_set1_ps(FLT_MIN)),
+                                                      _mm_cmple_ps(length2, _mm_set1_ps(FLT_MAX))));
         // One normal per lane to one normal per register (x y z -), then
         // each written three times: x y z x | y z x y | z.
         __m128 n0 = _mm_mul_ps(nx, r), n1 = _mm_mul_ps(ny, r), n2 = _mm_mul_ps(nz, r),
@@ -136,6 +166,11 @@ size_t normalsFourAtATime(const glm::vec3* p, size_t triangles, glm::vec3* d) {
             _mm_storeu_ps(out + 4, _mm_shuffle_ps(n, n, _MM_SHUFFLE(1, 0, 2, 1)));
             _mm_store_ss(out + 8, _mm_shuffle_ps(n, n, _MM_SHUFFLE(2, 2, 2, 2)));
             out += 9;
+        }
+        for (int lane = 0; lane < 4 && scaled != 0xF; ++lane) {
+            if (scaled & (1 << lane)) continue;
+            const glm::vec3* t = p + 3 * lane;
+            d[3 * lane] = d[3 * lane + 1] = d[3 * lane + 2] = wideUnitNormalOf(t[2], t[1], t[0]);
         }
     }
     return k;

@@ -29,11 +29,15 @@ namespace quorvan {
 
 // (p2 - p0) x (p1 - p0): the normal of (p0, p2, p1) by the right-hand rule. Not normalised.
 MESHORY_API glm::vec3 getNormal(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2);
-// getNormal scaled to unit length; a zero-area triangle gives non-finite components.
+// getNormal scaled to unit length, always finite: where single precision
+// cannot scale it (a sliver, corners very far apart or very close), it is
+// formed in double precision; a triangle that has no normal (collinear or
+// non-finite vertices) gets (0, 0, 1).
 MESHORY_API glm::vec3 getNormalizedNormal(const glm::vec3& p0, const glm::vec3& p1,
                                           const glm::vec3& p2);
-// One flat normal per vertex of a triangle list (counter-clockwise side). A
-// trailing remainder of one or two vertices gets no normal.
+// One flat normal per vertex of a triangle list (counter-clockwise side), by
+// getNormalizedNormal's rule. A trailing remainder of one or two vertices
+// gets no normal.
 MESHORY_API std::vector<glm::vec3> calculateTriangleNormals(
     const std::vector<glm::vec3>& triangles);
 

@@ -1,6 +1,7 @@
 #include "jni/arrays_and_strings.h"
 
 #include <limits>
+#include <vector>
 
 #include "jni/jni_guard.h"
 #include "model/decode/utf16.h"
@@ -99,6 +100,49 @@ std::string stringFromJava(JNIEnv* env, jstring value) {
         ~Release() { env->ReleaseStringUTFChars(value, chars); }
     } release{env, value, chars};
     return std::string(chars);
+}
+
+namespace {
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string pathFromJava(JNIEnv* env, jstring value) {
+    if (value == nullptr) return std::string();
+    const jsize length = env->GetStringLength(value);
+    std::vector<jchar> units(static_cast<size_t>(length));
+    if (length > 0) env->GetStringRegion(value, 0, length, units.data());
+    if (env->ExceptionCheck()) return std::string();
+    std::string out;
+    out.reserve(units.size() * 3);
+    const auto high = [](jchar u) { return u >= 0xD800 && u <= 0xDBFF; };
+    const auto low = [](jchar u) { return u >= 0xDC00 && u <= 0xDFFF; };
+    for (size_t i = 0; i < units.size(); ++i) {
+        const jchar u = units[i];
+        if (high(u) && i + 1 < units.size() && low(units[i + 1])) {
+            appendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (units[++i] - 0xDC00));
+        } else {
+            appendUtf8(out, high(u) || low(u) ? char32_t(0xFFFD) : char32_t(u));
+        }
+    }
+    return out;
 }
 
 jstring newJavaString(JNIEnv* env, std::string_view utf8) {

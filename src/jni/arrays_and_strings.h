@@ -43,6 +43,14 @@ std::vector<jlong> readLongs(JNIEnv* env, jlongArray array);
 // OutOfMemoryError is then pending).
 std::string stringFromJava(JNIEnv* env, jstring value);
 
+// A file name from Java: the string's UTF-16 converted exactly to UTF-8, as
+// the file system spells it (modified UTF-8 would write a character outside
+// the Basic Multilingual Plane as two 3-byte surrogates, and U+0000 as two
+// bytes). An unpaired surrogate, which no file name holds, becomes U+FFFD.
+// Empty for a null string; empty with a Java exception pending when the
+// characters could not be read.
+std::string pathFromJava(JNIEnv* env, jstring value);
+
 // A Java string of the UTF-16 form of `utf8`, which may hold any bytes
 // (model/decode/utf16.h: ill-formed parts become U+FFFD, a NUL byte is
 // U+0000). Not NewStringUTF: that wants modified UTF-8, which tile texts are

@@ -55,7 +55,7 @@ jmethodID setPositionMethod(JNIEnv* env) {
 }
 
 bool checkFlags(JNIEnv* env, jint flags) {
-    if ((static_cast<uint32_t>(flags) & ~quorvan::output_flags::SKIP_ZERO_AREA) == 0) return true;
+    if ((static_cast<uint32_t>(flags) & ~quorvan::output_flags::ALL) == 0) return true;
     throwJava(env, "java/lang/IllegalArgumentException", "meshory: unknown output flags");
     return false;
 }
@@ -83,7 +83,8 @@ jint writeInto(JNIEnv* env, jlong modelHandle, jobject target, jint position, ji
                Count count, Write write) {
     return guarded<jint>(env, 0, [&]() -> jint {
         uint8_t* base = nullptr;
-        if (!directRange(env, target, position, room, "target buffer", base)) return 0;
+        if (!quorvan::jni::writableDirectRange(env, target, position, room, "target buffer", base))
+            return 0;
         const auto* model = fromHandle<const quorvan::S_Model>(modelHandle);
         if (!model) return 0;
         const size_t written = write(*model, base + sizeof(float) * static_cast<size_t>(position),

@@ -143,7 +143,7 @@ JNIEXPORT jint JNICALL Java_cpp_geometry_Meshory_tileWrite(JNIEnv* env, jclass, 
                                                            jint room) {
     return guarded<jint>(env, 0, [&]() -> jint {
         uint8_t* base = nullptr;
-        if (!quorvan::jni::directRange(env, target, position, room, "target buffer", base))
+        if (!quorvan::jni::writableDirectRange(env, target, position, room, "target buffer", base))
             return 0;
         const auto* t = fromHandle<const quorvan::C_Tile>(tile);
         if (!t || t->floatCount() == 0) return 0;

@@ -43,4 +43,39 @@ bool directRange(JNIEnv* env, jobject buffer, jint position, jint room, const ch
     return true;
 }
 
+namespace {
+
+// Buffer.isReadOnly(), looked up once: bootstrap classes are never unloaded,
+// so the ID stays valid for the life of the process.
+jmethodID isReadOnlyMethod(JNIEnv* env) {
+    static const jmethodID method = [env]() -> jmethodID {
+        jclass buffer = env->FindClass("java/nio/Buffer");
+        if (!buffer) return nullptr;
+        jmethodID m = env->GetMethodID(buffer, "isReadOnly", "()Z");
+        env->DeleteLocalRef(buffer);
+        return m;
+    }();
+    return method;
+}
+
+}  // namespace
+
+bool writableDirectRange(JNIEnv* env, jobject buffer, jint position, jint room, const char* what,
+                         uint8_t*& base) {
+    if (!directRange(env, buffer, position, room, what, base)) return false;
+    const jmethodID isReadOnly = isReadOnlyMethod(env);
+    if (!isReadOnly) {
+        if (!env->ExceptionCheck())
+            throwJava(env, "java/lang/IllegalStateException", "meshory: java.nio is not reachable");
+        return false;
+    }
+    const jboolean readOnly = env->CallBooleanMethod(buffer, isReadOnly);
+    if (env->ExceptionCheck()) return false;
+    if (readOnly) {
+        throwBare(env, "java/nio/ReadOnlyBufferException");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace quorvan::jni

@@ -18,6 +18,14 @@ namespace quorvan::jni {
 bool directRange(JNIEnv* env, jobject buffer, jint position, jint room, const char* what,
                  uint8_t*& base);
 
+// directRange for a buffer the native writes into: a read-only buffer (a
+// read-only view, a read-only file mapping, whose memory may not even be
+// writable) is refused with ReadOnlyBufferException and nothing is written.
+// Asks the buffer itself (Buffer.isReadOnly): JNI's address of a read-only
+// view is the same as its writable original's.
+bool writableDirectRange(JNIEnv* env, jobject buffer, jint position, jint room, const char* what,
+                         uint8_t*& base);
+
 // Throws an exception class that has only a no-argument constructor
 // (BufferOverflowException), as java.nio does.
 void throwBare(JNIEnv* env, const char* className);

@@ -140,7 +140,7 @@ JNIEXPORT jint JNICALL Java_quorvan__1native_Camera_00024_matrixInto(JNIEnv* env
             return 0;
         }
         uint8_t* base = nullptr;
-        if (!quorvan::jni::directRange(env, target, position, room, "target buffer", base))
+        if (!quorvan::jni::writableDirectRange(env, target, position, room, "target buffer", base))
             return 0;
         constexpr jint kFloats = 16;
         if (room < kFloats) {

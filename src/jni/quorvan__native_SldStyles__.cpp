@@ -4,14 +4,18 @@
 
 #include "quorvan__native_SldStyles_.h"
 
+#include <cstddef>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "jni/arrays_and_strings.h"
 #include "jni/glue.h"
 #include "jni/jni_guard.h"
 #include "styles/style_list.h"
+
+#include <pugixml.hpp>
 
 using quorvan::C_GeoStyle;
 using quorvan::C_GeoStylesList;
@@ -54,14 +58,64 @@ extern "C" {
 JNIEXPORT jlong JNICALL Java_quorvan__1native_SldStyles_00024_handleFromFile(JNIEnv* env, jobject,
                                                                              jstring path) {
     return guarded(env, jlong{0}, [&] {
-        const std::string file = jstringToString(env, path);
-        // The JVM could not give the path's bytes: the host sees the pending
-        // error and never the handle, which would leak.
+        // The file system's spelling of the name (not the JVM's modified UTF-8).
+        const std::string file = quorvan::jni::pathFromJava(env, path);
+        // The JVM could not give the path's characters: the host sees the
+        // pending error and never the handle, which would leak.
         if (env->ExceptionCheck()) return jlong{0};
         auto list = std::make_unique<C_GeoStylesList>();
         // Whatever the status, the host gets a list; a failed load leaves it empty.
         list->loadFromFile(file);
         return toHandle(list.release());
+    });
+}
+
+JNIEXPORT jlong JNICALL Java_quorvan__1native_SldStyles_00024_openFile(JNIEnv* env, jobject,
+                                                                       jstring path) {
+    return guarded(env, jlong{0}, [&]() -> jlong {
+        if (!path) {
+            quorvan::jni::throwJava(env, "java/lang/NullPointerException", "meshory: path is null");
+            return 0;
+        }
+        const std::string file = quorvan::jni::pathFromJava(env, path);
+        if (env->ExceptionCheck()) return 0;
+        auto list = std::make_unique<C_GeoStylesList>();
+        ptrdiff_t offset = 0;
+        const auto status = static_cast<pugi::xml_parse_status>(list->loadFromFile(file, offset));
+        if (status == pugi::status_ok) return toHandle(list.release());
+        pugi::xml_parse_result result;
+        result.status = status;
+        std::string message = std::string("meshory: ") + result.description() + " (status " +
+                              std::to_string(int(status));
+        switch (status) {
+            case pugi::status_file_not_found:
+                quorvan::jni::throwJava(env, "java/io/FileNotFoundException",
+                                        (message + ")").c_str());
+                break;
+            case pugi::status_io_error:
+            case pugi::status_out_of_memory:
+                quorvan::jni::throwJava(env, "java/io/IOException", (message + ")").c_str());
+                break;
+            default:
+                message += ", at byte " + std::to_string(offset) + ")";
+                quorvan::jni::throwJava(env, "java/lang/IllegalArgumentException", message.c_str());
+        }
+        return 0;
+    });
+}
+
+JNIEXPORT jint JNICALL Java_quorvan__1native_SldStyles_00024_opacityGiven(JNIEnv* env, jobject,
+                                                                          jlong handle,
+                                                                          jint layerId) {
+    return guarded(env, jint{-1}, [&]() -> jint {
+        const C_GeoStylesList* list = fromHandle<C_GeoStylesList>(handle);
+        if (!list) return -1;
+        for (const C_GeoStyle* s : list->getAllStyles()) {
+            if (s->getGeometryLayerId() != layerId) continue;
+            const quorvan::S_OpacityGiven given = list->opacityGiven(s);
+            return (given.fill ? 1 : 0) | (given.stroke ? 2 : 0);
+        }
+        return -1;
     });
 }
 

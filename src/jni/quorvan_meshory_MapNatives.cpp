@@ -116,7 +116,7 @@ JNIEXPORT jintArray JNICALL Java_quorvan_meshory_MapNatives_selectLabels(
         const quorvan::C_GLCamera* camera = liveCamera(env, cameraHandle);
         if (!camera) return nullptr;
         uint8_t* base = nullptr;
-        if (!quorvan::jni::directRange(env, out, position, room, "label buffer", base))
+        if (!quorvan::jni::writableDirectRange(env, out, position, room, "label buffer", base))
             return nullptr;
         std::vector<jint> layerIds;
         std::vector<jfloat> sizeValues, priorityValues;

@@ -1,5 +1,6 @@
 #include "model/host_output.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "geometry/strip_rules.h"
@@ -43,12 +44,33 @@ bool floatAligned(const void* p) {
     return reinterpret_cast<uintptr_t>(p) % alignof(float) == 0;
 }
 
+// The polygons as the flags draw them: the model's own, or with
+// BRIDGE_BANDS a strip whose vertices carry band offsets, moved, in `moved`.
+const S_GeometryPolygons& drawn(const S_Model& model, uint32_t flags, S_GeometryPolygons& moved) {
+    const S_GeometryPolygons& p = model.polygons;
+    if (!(flags & output_flags::BRIDGE_BANDS) || !isTriangleStrip(p) || p.normals.empty() ||
+        p.normals.size() != p.vertices.size())
+        return p;
+    for (const glm::vec3& n : p.normals)
+        if (n.z != 0.0f) return p;  // band offsets lie in the ground plane
+    moved.mode = p.mode;
+    moved.vertices = p.vertices;
+    for (size_t i = 0; i < p.normals.size(); ++i) {
+        const glm::vec3 to = p.vertices[i] + p.normals[i] * BRIDGE_BAND_HALF_WIDTH;
+        // An offset that is not finite leaves its vertex where it is.
+        if (std::isfinite(to.x) && std::isfinite(to.y) && std::isfinite(to.z))
+            moved.vertices[i] = to;
+    }
+    return moved;
+}
+
 }  // namespace
 
 size_t triangleFloatCount(const S_Model& model, uint32_t flags) {
     if (!(flags & output_flags::SKIP_ZERO_AREA)) return allTriangleFloats(model.polygons);
+    S_GeometryPolygons moved;
     size_t kept = 0;
-    forEachTriangle(model.polygons,
+    forEachTriangle(drawn(model, flags, moved),
                     [&kept](const glm::vec3& a, const glm::vec3& b, const glm::vec3& c) {
                         kept += !isZeroAreaTriangle(a, b, c);
                     });
@@ -64,12 +86,14 @@ size_t pointFloatCount(const S_Model& model) {
 }
 
 size_t writeTriangleBytes(const S_Model& model, uint32_t flags, void* out, size_t bytes) {
-    const S_GeometryPolygons& p = model.polygons;
     const bool skip = flags & output_flags::SKIP_ZERO_AREA;
     const size_t room = bytes / sizeof(float);
     // Leaving triangles out only shortens the list: where the whole list
     // fits, no count is needed first.
-    if (room < allTriangleFloats(p) && room < triangleFloatCount(model, flags)) return 0;
+    if (room < allTriangleFloats(model.polygons) && room < triangleFloatCount(model, flags))
+        return 0;
+    S_GeometryPolygons moved;
+    const S_GeometryPolygons& p = drawn(model, flags, moved);
     auto* const start = static_cast<unsigned char*>(out);
     if (!isTriangleStrip(p) && !skip) {
         const size_t n = allTriangleFloats(p);

@@ -24,7 +24,22 @@ namespace quorvan {
 
 namespace output_flags {
 constexpr uint32_t SKIP_ZERO_AREA = 1;  // leave zero-area triangles out
+// Bridge bands as drawn. A bridge's two bands (its railings) are strips laid
+// on their edge lines, every vertex carrying its offset towards the band's
+// side in the polygon normals; as stored they have no area. With this flag
+// each such vertex is moved by its offset times half the band width: the
+// bands come out 2 units wide, the bridge's line width, centred on their edge
+// lines, as the inspector draws them. A model's polygons are such bands when
+// they are a strip with one normal per vertex, every one in the ground plane
+// (z = 0): no other builder leaves normals on a strip. The width is the
+// bridge builder's line width, 2; not the model's lines.width, which a later
+// road or railway blob of the same model overwrites. (2 is the tile's NORMALS.)
+constexpr uint32_t BRIDGE_BANDS = 4;
+constexpr uint32_t ALL = SKIP_ZERO_AREA | BRIDGE_BANDS;
 }  // namespace output_flags
+
+// Half the width of a bridge band as BRIDGE_BANDS draws it.
+inline constexpr float BRIDGE_BAND_HALF_WIDTH = 1.0f;
 
 // Floats of the triangle list (nine per triangle), the strip converted.
 MESHORY_API size_t triangleFloatCount(const S_Model& model, uint32_t flags);

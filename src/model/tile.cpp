@@ -21,7 +21,7 @@ void appendTriangles(std::vector<glm::vec3>& out, const S_Model& model, uint32_t
     // Room for every triangle; leaving some out only shortens the list.
     out.resize(before + all);
     const std::span<float> room(&out[before].x, 3 * (out.size() - before));
-    const size_t written = writeTriangleFloats(model, flags & tile_flags::SKIP_ZERO_AREA, room);
+    const size_t written = writeTriangleFloats(model, flags & output_flags::ALL, room);
     out.resize(before + written / 3);
 }
 

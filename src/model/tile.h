@@ -47,7 +47,9 @@ constexpr uint32_t SKIP_ZERO_AREA = output_flags::SKIP_ZERO_AREA;
 // the extruded builders use, so a building's walls and roof light as they
 // face. A zero-area triangle (which draws nothing) gets (0, 0, 1).
 constexpr uint32_t NORMALS = 2;
-constexpr uint32_t ALL = SKIP_ZERO_AREA | NORMALS;
+// Bridge bands with their width, as output_flags::BRIDGE_BANDS draws them.
+constexpr uint32_t BRIDGE_BANDS = output_flags::BRIDGE_BANDS;
+constexpr uint32_t ALL = SKIP_ZERO_AREA | NORMALS | BRIDGE_BANDS;
 }  // namespace tile_flags
 
 // One model request: records [firstRecord, firstRecord + recordCount) of the

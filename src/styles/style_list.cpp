@@ -47,7 +47,20 @@ pugi::xml_parse_status checkRegularFile(const std::string& path) {
     return pugi::status_ok;
 }
 
+// A style as the list holds it: the record and what its document gave.
+struct ListedStyle : C_GeoStyle {
+    S_OpacityGiven opacity;
+};
+
 }  // namespace
+
+void C_GeoStylesList::StyleDeleter::operator()(const C_GeoStyle* style) const {
+    delete static_cast<const ListedStyle*>(style);
+}
+
+S_OpacityGiven C_GeoStylesList::opacityGiven(const C_GeoStyle* style) const {
+    return static_cast<const ListedStyle*>(style)->opacity;
+}
 
 void C_GeoStylesList::clear() {
     styles.clear();
@@ -55,12 +68,23 @@ void C_GeoStylesList::clear() {
 }
 
 int C_GeoStylesList::loadFromFile(const std::string& path) {
+    ptrdiff_t offset = 0;
+    return loadFromFile(path, offset);
+}
+
+int C_GeoStylesList::loadFromFile(const std::string& path, ptrdiff_t& offset) {
+    offset = 0;
+    // The file system would read the path only up to the NUL: another file.
+    if (path.find('\0') != std::string::npos) return pugi::status_file_not_found;
     if (const pugi::xml_parse_status status = checkRegularFile(path); status != pugi::status_ok)
         return status;
 
     pugi::xml_document document;
     const pugi::xml_parse_result result = document.load_file(path.c_str());
-    if (!result) return result.status;
+    if (!result) {
+        offset = result.offset;
+        return result.status;
+    }
 
     // A missing root gives an empty node: defaults, no styles.
     const pugi::xml_node root = document.child("StyledLayerDescriptor");
@@ -70,20 +94,21 @@ int C_GeoStylesList::loadFromFile(const std::string& path) {
 
     // Built aside so that an allocation failure part way leaves the list as
     // it was, with nothing leaked.
-    std::vector<std::unique_ptr<C_GeoStyle>> loaded;
+    std::vector<std::unique_ptr<ListedStyle>> loaded;
     int index = 0;
     for (pugi::xml_node layer = root.first_child(); layer; layer = layer.next_sibling()) {
-        auto style = std::make_unique<C_GeoStyle>();
+        auto style = std::make_unique<ListedStyle>();
         style->setProperties(layer);
         style->setInnerId(index++);
+        style->opacity = readOpacityGiven(layer);
         loaded.push_back(std::move(style));
     }
 
     owned.reserve(owned.size() + loaded.size());
     styles.reserve(styles.size() + loaded.size());
-    for (std::unique_ptr<C_GeoStyle>& style : loaded) {
+    for (std::unique_ptr<ListedStyle>& style : loaded) {
         styles.push_back(style.get());
-        owned.push_back(std::move(style));
+        owned.emplace_back(style.release());
     }
     // Stable, so equal zOrders keep document order (and earlier loads first).
     std::stable_sort(styles.begin(), styles.end(), styleSortIncrease);

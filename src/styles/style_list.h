@@ -9,9 +9,10 @@
 // element, text or CDATA) and returns the pugixml parse status, 0 for
 // success. A path that is not a regular file, an unreadable file or a
 // malformed document returns a non-zero status and leaves the list as it
-// was. A document with another root (a namespace prefix counts as another
-// name) loads with status 0 and no styles. Loading appends to the styles
-// already held; the background colour is replaced.
+// was; so does a path holding a NUL character, which names no file. A
+// document with another root (a namespace prefix counts as another name)
+// loads with status 0 and no styles. Loading appends to the styles already
+// held; the background colour is replaced.
 //
 // Memory: the whole file and its parsed tree are held while styles are made;
 // each style costs a few hundred bytes, whatever its element's size.
@@ -39,6 +40,13 @@ public:
     C_GeoStylesList& operator=(const C_GeoStylesList&) = delete;
 
     int loadFromFile(const std::string& path);
+    // The same, and where a malformed document went wrong: pugixml's offset
+    // in bytes from the start of the file (0 for other failures).
+    int loadFromFile(const std::string& path, ptrdiff_t& offset);
+
+    // Whether the document gives the fill and stroke opacity of `style`,
+    // which must be one of this list's styles.
+    S_OpacityGiven opacityGiven(const C_GeoStyle* style) const;
 
     size_t getStyleCount() const { return styles.size(); }
     // index < getStyleCount().
@@ -64,7 +72,11 @@ private:
     // `owned` holds the styles in load order; `styles` is the drawing order,
     // pointing into it. A style never moves once made, so reordering and
     // appending leave every pointer valid.
-    std::vector<std::unique_ptr<const C_GeoStyle>> owned;
+    // Each one a style with what its document gave (style_list.cpp).
+    struct StyleDeleter {
+        void operator()(const C_GeoStyle* style) const;
+    };
+    std::vector<std::unique_ptr<const C_GeoStyle, StyleDeleter>> owned;
     std::vector<const C_GeoStyle*> styles;
     glm::vec4 backgroundColor{0.0f};
 };

@@ -116,12 +116,25 @@ void C_GeoStyle::reset() {
     *this = std::move(fresh);
 }
 
+namespace {
+
+constexpr const char* polygonPath[] = {"UserStyle", "FeatureTypeStyle", "Rule",
+                                       "PolygonSymbolizer"};
+
+}  // namespace
+
+S_OpacityGiven readOpacityGiven(const pugi::xml_node& layer) {
+    const pugi::xml_node polygon = firstByPath(layer, polygonPath);
+    const auto given = [&](const char* element, const char* parameter) {
+        return !cssParameter(childElement(polygon, element), parameter).text().empty();
+    };
+    return {given("Fill", "fill-opacity"), given("Stroke", "stroke-opacity")};
+}
+
 void C_GeoStyle::setProperties(const pugi::xml_node& layer) {
     static constexpr const char* rulePath[] = {"UserStyle", "FeatureTypeStyle", "Rule"};
     static constexpr const char* textPath[] = {"UserStyle", "FeatureTypeStyle", "Rule",
                                                "TextSymbolizer"};
-    static constexpr const char* polygonPath[] = {"UserStyle", "FeatureTypeStyle", "Rule",
-                                                  "PolygonSymbolizer"};
     static constexpr const char* styleNamePath[] = {"UserStyle", "Name"};
     static constexpr const char* graphicPath[] = {"Graphic"};
     static constexpr const char* resourcePath[] = {"Graphic", "ExternalGraphic", "Resource"};

@@ -135,6 +135,16 @@ private:
     float graphicSize = 0.0f;
 };
 
+// Whether a layer element gives its polygon's fill and stroke opacity (a
+// non-empty "fill-opacity" or "stroke-opacity" parameter). The style record
+// reads an opacity not given as 0, and SLD's default is 1: this tells them
+// apart from an opacity of 0 that the document writes.
+struct S_OpacityGiven {
+    bool fill = false;
+    bool stroke = false;
+};
+MESHORY_API S_OpacityGiven readOpacityGiven(const pugi::xml_node& layer);
+
 // SLD colour text and an opacity to (r, g, b, alpha). `hex` is "#" and
 // hexadecimal digits, read as one unsigned 32-bit number whose low 24 bits
 // are red, green and blue: leading white space after "#" is skipped, reading

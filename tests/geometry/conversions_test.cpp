@@ -86,8 +86,35 @@ TEST(Conversions, NormalsFollowTheCounterClockwiseSide) {
     EXPECT_EQ(getNormal(A, B, C), vec3(0, 0, -1));  // the (p0, p2, p1) winding
     EXPECT_TRUE(calculateTriangleNormals(V{}).empty());
     EXPECT_EQ(calculateTriangleNormals(V{A, B, C, D}).size(), 3u);  // remainder gets none
-    const vec3 degenerate = calculateTriangleNormals(V{A, A, B})[0];
-    EXPECT_FALSE(std::isfinite(degenerate.x));
+}
+
+// A normal is a unit vector whatever the triangle: single precision cannot
+// scale the cross product of a sliver (an edge one float step long) or of
+// corners 1e20 or 1e-25 apart, and a triangle with no area has no normal.
+TEST(Conversions, NormalsAreUnitVectorsForEveryTriangle) {
+    const float step = std::nextafter(0.001f, 1.0f) - 0.001f;
+    const vec3 o(0.001f, 0.001f, 0);
+    const std::vector<std::pair<V, vec3>> cases = {
+        {V{o, o + vec3(step, 0, 0), o + vec3(0, step, 0)}, vec3(0, 0, 1)},  // sliver
+        {V{vec3(0), vec3(1e20f, 0, 0), vec3(0, 1e20f, 0)}, vec3(0, 0, 1)},
+        {V{vec3(0), vec3(1e-25f, 0, 0), vec3(0, 0, 1e-25f)}, vec3(0, -1, 0)},
+        {V{vec3(1e-25f), vec3(2e-25f), vec3(0, 1e-25f, 0)}, vec3(-0.707107f, 0, 0.707107f)},
+        {V{A, A, B}, vec3(0, 0, 1)},  // no area: up
+        {V{A, B, vec3(2, 0, 0)}, vec3(0, 0, 1)},
+        {V{A, B, vec3(std::numeric_limits<float>::infinity())}, vec3(0, 0, 1)},
+    };
+    for (const auto& [t, expected] : cases) {
+        V four;  // the four-at-a-time path as well as the single one
+        for (int i = 0; i < 4; ++i) four.insert(four.end(), t.begin(), t.end());
+        four.insert(four.end(), t.begin(), t.end());
+        for (const vec3& n : calculateTriangleNormals(four)) {
+            EXPECT_NEAR(n.x, expected.x, 1e-5f) << t[1].x;
+            EXPECT_NEAR(n.y, expected.y, 1e-5f) << t[1].x;
+            EXPECT_NEAR(n.z, expected.z, 1e-5f) << t[1].x;
+        }
+        const vec3 one = getNormalizedNormal(t[2], t[1], t[0]);
+        EXPECT_NEAR(one.x * one.x + one.y * one.y + one.z * one.z, 1.0f, 1e-5f);
+    }
 }
 
 TEST(Conversions, GeometryRecordsToLists) {
@@ -180,8 +207,8 @@ namespace quorvan {
 namespace {
 
 // Normals are computed four triangles at a time where the processor allows;
-// every one must be bit for bit what the scalar rule gives (any NaN for a
-// degenerate triangle), whatever the count's remainder.
+// every one must be bit for bit what the scalar rule gives (the wide rule for
+// a triangle single precision cannot scale), whatever the count's remainder.
 TEST(ConversionForms, BatchedNormalsMatchTheScalarRuleExactly) {
     std::mt19937 rng(11);
     std::uniform_int_distribution<int> pick(0, 9);

@@ -47,6 +47,18 @@ struct FakeEnv : JNIEnv {
             copy[text.size()] = '\0';
             return copy;
         };
+        // Paths are read as UTF-16 (ASCII here: one code unit per byte).
+        table.GetStringLength = [](JNIEnv*, jstring s) -> jsize {
+            return static_cast<jsize>(reinterpret_cast<const std::string*>(s)->size());
+        };
+        table.GetStringRegion = [](JNIEnv* env, jstring s, jsize start, jsize length, jchar* out) {
+            if (self(env).failStrings) {
+                self(env).pending = true;
+                return;
+            }
+            const std::string& text = *reinterpret_cast<const std::string*>(s);
+            for (jsize i = 0; i < length; ++i) out[i] = static_cast<unsigned char>(text[start + i]);
+        };
         table.ReleaseStringUTFChars = [](JNIEnv* env, jstring, const char* chars) {
             ++self(env).releases;
             delete[] chars;

@@ -10,6 +10,7 @@
 // is stated over the textured line's output, and both have tests of their own.
 
 #include <bit>
+#include <cfloat>
 #include <cmath>
 #include <string>
 #include <utility>
@@ -210,8 +211,19 @@ inline V3 normals(const V3& t) {
         const vec3 p0 = t[k + 2], p1 = t[k + 1], p2 = t[k];
         const vec3 u = p1 - p0, v = p2 - p0;
         const vec3 n(v.y * u.z - v.z * u.y, v.z * u.x - v.x * u.z, v.x * u.y - v.y * u.x);
-        const float r = 1.0f / std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-        out.insert(out.end(), 3, vec3(n.x * r, n.y * r, n.z * r));
+        const float length2 = n.x * n.x + n.y * n.y + n.z * n.z;
+        if (length2 >= FLT_MIN && length2 <= FLT_MAX) {
+            const float r = 1.0f / std::sqrt(length2);
+            out.insert(out.end(), 3, vec3(n.x * r, n.y * r, n.z * r));
+            continue;
+        }
+        // Past single precision: the same cross product in double; none at all gives up.
+        const glm::dvec3 du = glm::dvec3(p1) - glm::dvec3(p0), dv = glm::dvec3(p2) - glm::dvec3(p0);
+        const glm::dvec3 w(dv.y * du.z - dv.z * du.y, dv.z * du.x - dv.x * du.z,
+                           dv.x * du.y - dv.y * du.x);
+        const double length = std::sqrt(w.x * w.x + w.y * w.y + w.z * w.z);
+        const bool none = !(length > 0.0) || !std::isfinite(length);
+        out.insert(out.end(), 3, none ? vec3(0, 0, 1) : vec3(w / length));
     }
     return out;
 }

@@ -213,7 +213,7 @@ TEST(Tile, RefusesAndKeepsTheTile) {
         EXPECT_EQ(tile.floatCount(), floats);
     };
     const auto n = static_cast<int64_t>(sample.records.size());
-    refused(block, n, sample.requests, 4, "flags");
+    refused(block, n, sample.requests, 8, "flags");
     refused(block, -1, sample.requests, 0, "negative");
     refused(block, n + 1, sample.requests, 0, "records");
     refused(std::span(block).first(block.size() - 1), n, sample.requests, 0, "past the end");

@@ -1,78 +1,26 @@
 #include "inspect/labels.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <glm/geometric.hpp>
-#include <glm/trigonometric.hpp>
-#include <set>
 #include <utility>
+
+#include <meshory/map/label_selection.h>
 
 #include "inspect/text.h"
 #include "model/decode/utf8.h"
 
 namespace quorvan::inspect {
 
-namespace {
-
-// Corners of a label's box, counter-clockwise.
-std::array<glm::vec2, 4> corners(const LabelCandidate& c) {
-    const float a = glm::radians(c.angle);
-    const glm::vec2 u(std::cos(a), std::sin(a));
-    const glm::vec2 v(-u.y, u.x);
-    const glm::vec2 hu = u * (c.size.x / 2);
-    const glm::vec2 hv = v * (c.size.y / 2);
-    return {c.centre - hu - hv, c.centre + hu - hv, c.centre + hu + hv, c.centre - hu + hv};
-}
-
-// Separating axes: two boxes overlap unless some edge normal of either
-// separates their projections.
-bool overlap(const std::array<glm::vec2, 4>& p, const std::array<glm::vec2, 4>& q) {
-    for (const auto* box : {&p, &q}) {
-        for (int e = 0; e < 2; ++e) {
-            const glm::vec2 edge = (*box)[e + 1] - (*box)[e];
-            const glm::vec2 axis(-edge.y, edge.x);
-            float pMin = glm::dot(axis, p[0]), pMax = pMin;
-            float qMin = glm::dot(axis, q[0]), qMax = qMin;
-            for (int k = 1; k < 4; ++k) {
-                pMin = std::min(pMin, glm::dot(axis, p[k]));
-                pMax = std::max(pMax, glm::dot(axis, p[k]));
-                qMin = std::min(qMin, glm::dot(axis, q[k]));
-                qMax = std::max(qMax, glm::dot(axis, q[k]));
-            }
-            if (pMax <= qMin || qMax <= pMin) return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
-
 std::vector<size_t> selectLabels(const std::vector<LabelCandidate>& candidates) {
-    std::vector<size_t> order(candidates.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const LabelCandidate& x = candidates[a];
-        const LabelCandidate& y = candidates[b];
-        if (x.priority != y.priority) return x.priority < y.priority;
-        return x.weight > y.weight;
-    });
-    std::vector<size_t> kept;
-    std::vector<std::array<glm::vec2, 4>> boxes;
-    std::set<std::pair<int32_t, std::string>> named;
-    for (const size_t i : order) {
-        const LabelCandidate& c = candidates[i];
-        if (!std::isfinite(c.centre.x) || !std::isfinite(c.centre.y)) continue;
-        if (named.count({c.cell, c.text})) continue;
-        const auto box = corners(c);
-        if (std::any_of(boxes.begin(), boxes.end(),
-                        [&](const auto& other) { return overlap(box, other); }))
-            continue;
-        named.emplace(c.cell, c.text);
-        boxes.push_back(box);
-        kept.push_back(i);
+    // The library's rule, which every host shares; the texts are viewed in
+    // place, and outlive the call.
+    std::vector<S_LabelCandidate> library;
+    library.reserve(candidates.size());
+    for (const LabelCandidate& c : candidates) {
+        library.push_back(
+            {c.centre, c.size, c.angle, static_cast<float>(c.priority), c.weight, c.cell, c.text});
     }
-    return kept;
+    return quorvan::selectLabels(library);
 }
 
 TopViewLabels topViewLabels(const Inspection& inspection, const TopView& view) {

@@ -35,7 +35,8 @@ struct LabelCandidate {
     int priority = 0;     // lower first
     float weight = 0.0f;  // larger first within a priority (road length)
 };
-// Indices into `candidates` of the labels kept, in placement order.
+// Indices into `candidates` of the labels kept, in placement order: the
+// library's selectLabels (map/label_selection.h), which every host shares.
 std::vector<size_t> selectLabels(const std::vector<LabelCandidate>& candidates);
 
 // Text sizes of a top view, in pixels, and the halo around the letters.

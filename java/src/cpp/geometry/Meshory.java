@@ -117,6 +117,14 @@ public final class Meshory {
     public static final int SKIP_ZERO_AREA = 1;
 
     /**
+     * Flag of the triangle getters and {@link #makeTile}: bridges as drawn. A bridge's two bands
+     * (its railings) lie on their edge lines with no area, each vertex keeping its offset; with
+     * this flag every band vertex is moved by its offset, giving bands 2 units wide (the bridge's
+     * line width) centred on the edge lines. The array getters are not affected.
+     */
+    public static final int BRIDGE_BANDS = 4;
+
+    /**
      * Creates the blobs of {@code count} records read from {@code records} at its position, and
      * moves the position past them. A record is, little-endian and unpadded: long id, int type,
      * int layer id, int cell index, int payload size P, then P payload bytes. End each blob with
@@ -153,7 +161,7 @@ public final class Meshory {
     /**
      * Writes the triangle list at the target's position and moves the position past it. With no
      * flags the floats are those of {@link #modelTriangles}; {@link #SKIP_ZERO_AREA} leaves out the
-     * triangles whose vertices are collinear.
+     * triangles whose vertices are collinear, {@link #BRIDGE_BANDS} widens bridge bands.
      *
      * @return the floats written
      * @throws NullPointerException if {@code target} is null
@@ -201,7 +209,8 @@ public final class Meshory {
      * of a tile released before: read it with {@link #tileLayout}, {@link #tileInto} and {@link
      * #tileLabel}, and end it with {@link #disposeTile} or with the maker, exactly once.
      *
-     * @param flags {@link #SKIP_ZERO_AREA}, {@link #TILE_NORMALS}, or both
+     * @param flags {@link #SKIP_ZERO_AREA}, {@link #TILE_NORMALS}, {@link #BRIDGE_BANDS}, any of
+     *     them together, or 0
      * @return the tile's handle
      * @throws NullPointerException if a buffer or array is null
      * @throws IllegalArgumentException if the buffer is not direct, the arrays differ in length

@@ -1,6 +1,7 @@
 package quorvan._native;
 
 import cpp.geometry.NativeLoader;
+import java.io.IOException;
 
 /**
  * SLD style lists as the host sees them. The class has the shape scalac gives an
@@ -26,6 +27,27 @@ public final class SldStyles$ {
      * parsed still gives a valid handle, to an empty list; a null path is read as an empty one.
      */
     public native long handleFromFile(String path);
+
+    /**
+     * Loads the SLD document at {@code path} into a new list, as {@link #handleFromFile} does, but
+     * refuses a document that cannot be read or parsed, saying why (pugixml's status, and for a
+     * malformed document the byte offset where parsing stopped). A path holding U+0000 names no
+     * file.
+     *
+     * @throws NullPointerException if {@code path} is null
+     * @throws java.io.FileNotFoundException if no file has that name
+     * @throws IOException if the name is not a regular file or cannot be read
+     * @throws IllegalArgumentException if the document is not well-formed XML
+     */
+    public native long openFile(String path) throws IOException;
+
+    /**
+     * Whether the document gives the opacities of the style {@link #style} answers for {@code
+     * layerId}: bit 1 for the fill's ("fill-opacity"), bit 2 for the stroke's ("stroke-opacity").
+     * {@link #style} reads an opacity not given as 0; SLD's default is 1. -1 when no style has that
+     * layer id or the handle is 0.
+     */
+    public native int opacityGiven(long handle, int layerId);
 
     /** Destroys a list. Each handle must be destroyed exactly once; 0 does nothing. */
     public native void destroyHandle(long handle);

@@ -57,6 +57,11 @@ public final class Model implements AutoCloseable {
         return read(model -> Meshory.modelTrianglesFloatCount(model, Meshory.SKIP_ZERO_AREA), 0);
     }
 
+    /** The floats {@link #triangles(FloatBuffer, int)} puts with these flags. */
+    public int triangleFloats(int flags) {
+        return read(model -> Meshory.modelTrianglesFloatCount(model, flags), 0);
+    }
+
     /** The floats {@link #lines()} holds. */
     public int lineFloats() {
         return read(Meshory::modelLinesFloatCount, 0);
@@ -89,13 +94,24 @@ public final class Model implements AutoCloseable {
      *     in native byte order
      */
     public int triangles(FloatBuffer out, boolean skipZeroArea) {
-        int flags = skipZeroArea ? Meshory.SKIP_ZERO_AREA : 0;
+        return triangles(out, skipZeroArea ? Meshory.SKIP_ZERO_AREA : 0);
+    }
+
+    /**
+     * Puts the triangle list into {@code out}, as {@link #triangles(FloatBuffer)} does, with the
+     * output flags of {@link Meshory#modelTrianglesInto}: {@link Meshory#SKIP_ZERO_AREA}, {@link
+     * Meshory#BRIDGE_BANDS} (bridge bands as drawn, 2 units wide), both, or 0.
+     *
+     * @throws IllegalArgumentException when the flags are unknown, or when any flag is given with a
+     *     buffer that is not direct in native byte order
+     */
+    public int triangles(FloatBuffer out, int flags) {
         if (fillsInPlace(out)) {
             return read(model -> Meshory.modelTrianglesInto(model, out, flags), 0);
         }
-        if (skipZeroArea) {
+        if (flags != 0) {
             throw new IllegalArgumentException(
-                    "leaving out zero-area triangles needs a direct buffer in native order");
+                    "output flags need a direct buffer in native order");
         }
         return put(triangles(), out);
     }

@@ -87,7 +87,8 @@ public final class ModelMaker implements AutoCloseable {
      * closed tile's storage serves the next one, so a warm maker asks the system for no memory.
      * Building is serialised with the maker's other calls.
      *
-     * @param flags {@link Tile#SKIP_ZERO_AREA}, {@link Tile#NORMALS}, both, or 0
+     * @param flags {@link Tile#SKIP_ZERO_AREA}, {@link Tile#NORMALS}, {@link Tile#BRIDGE_BANDS},
+     *     any of them together, or 0
      * @throws IllegalArgumentException if the buffer is not direct, the arrays are odd or differ in
      *     length, a count is negative, a record runs past the limit, a request names a record past
      *     the last, or the flags are unknown; nothing is built then

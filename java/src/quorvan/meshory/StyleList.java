@@ -1,5 +1,6 @@
 package quorvan.meshory;
 
+import java.io.IOException;
 import java.nio.file.Path;
 import java.util.Optional;
 import java.util.function.LongFunction;
@@ -22,6 +23,27 @@ public final class StyleList implements AutoCloseable {
      */
     public static StyleList load(Path file) {
         return new StyleList(NATIVE.handleFromFile(file.toString()));
+    }
+
+    /**
+     * Loads the document at {@code file}, or throws saying why it cannot.
+     *
+     * @throws java.io.FileNotFoundException if there is no such file
+     * @throws IOException if it is not a regular file or cannot be read
+     * @throws IllegalArgumentException if it is not well-formed XML; the message gives the parser's
+     *     status and the byte offset where it stopped
+     */
+    public static StyleList open(Path file) throws IOException {
+        String name = file.toString();
+        try {
+            return new StyleList(NATIVE.openFile(name));
+        } catch (java.io.FileNotFoundException e) {
+            throw new java.io.FileNotFoundException(name + ": " + e.getMessage());
+        } catch (IOException e) {
+            throw new IOException(name + ": " + e.getMessage(), e);
+        } catch (IllegalArgumentException e) {
+            throw new IllegalArgumentException(name + ": " + e.getMessage(), e);
+        }
     }
 
     /** Geometry layer ids of the styles visible at the camera height. */
@@ -76,6 +98,40 @@ public final class StyleList implements AutoCloseable {
         return Optional.of(new Style(name, layerId, i[0], i[1] != 0,
                 new Rgba(f[0], f[1], f[2], f[3]), new Rgba(f[4], f[5], f[6], f[7]), f[8], f[9],
                 f[10], f[11], i[6], i[2], i[3], i[4], i[5], i[7]));
+    }
+
+    /**
+     * Fill and stroke opacity of a layer's polygons as SLD means them: as the document writes
+     * them, or 1, SLD's default, where it gives none (the {@code given} flags tell which). The
+     * opacities of {@link #style} stay as written, 0 when not given.
+     */
+    public record Opacity(float fill, boolean fillGiven, float stroke, boolean strokeGiven) {}
+
+    /**
+     * The opacities of the style {@link #style} gives for {@code layerId}, or empty when no style
+     * names that layer.
+     */
+    public Optional<Opacity> opacity(int layerId) {
+        Optional<Style> style = style(layerId);
+        if (style.isEmpty()) {
+            return Optional.empty();
+        }
+        long list = object.acquire();
+        int given;
+        try {
+            synchronized (object.calls) {
+                given = NATIVE.opacityGiven(list, layerId);
+            }
+        } finally {
+            object.release();
+        }
+        if (given < 0) {
+            return Optional.empty();
+        }
+        boolean fill = (given & 1) != 0;
+        boolean stroke = (given & 2) != 0;
+        return Optional.of(new Opacity(fill ? style.get().fill().a() : 1f, fill,
+                stroke ? style.get().stroke().a() : 1f, stroke));
     }
 
     /** The document's background colour; its opacity is 0 when the document gives none. */

@@ -30,6 +30,8 @@ public final class Tile implements AutoCloseable {
     public static final int SKIP_ZERO_AREA = Meshory.SKIP_ZERO_AREA;
     /** Append a unit normal per triangle vertex, after the points. */
     public static final int NORMALS = Meshory.TILE_NORMALS;
+    /** Bridge bands with their width (see {@link Meshory#BRIDGE_BANDS}). */
+    public static final int BRIDGE_BANDS = Meshory.BRIDGE_BANDS;
 
     /** One layer's geometry: vertex ranges of the block, and its models' entries. */
     public record Bucket(int layerId, int trianglesFirst, int triangleVertices, int linesFirst,

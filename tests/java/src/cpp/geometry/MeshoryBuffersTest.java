@@ -1,5 +1,6 @@
 package cpp.geometry;
 
+import static cpp.geometry.PayloadWriter.BRIDGE;
 import static cpp.geometry.PayloadWriter.FLAT_LINE_STRIP;
 import static cpp.geometry.PayloadWriter.FLAT_TRIANGLE_STRIP;
 import static cpp.geometry.PayloadWriter.POINTS;
@@ -181,6 +182,27 @@ class MeshoryBuffersTest {
                 Meshory.modelTrianglesFloatCount(model, 2));
         assertThrows(IllegalArgumentException.class, () ->
                 Meshory.modelTrianglesInto(model, floats(all), 6));
+    }
+
+    // A bridge's bands are stored on their edge lines; with BRIDGE_BANDS they come 2 units wide.
+    @Test
+    void bridgeBandsHaveAreaOnlyWithTheirFlag() {
+        long blob = Meshory.makeBlob(1, BRIDGE, 1, 0, withU8Prefix(2, plainStream(0, 0, 10, 0)));
+        long model = Meshory.makeModel(maker, new long[] {blob}, 0, 0);
+        Meshory.disposeBlob(blob);
+        int flags = Meshory.SKIP_ZERO_AREA | Meshory.BRIDGE_BANDS;
+        assertEquals(0, Meshory.modelTrianglesFloatCount(model, Meshory.SKIP_ZERO_AREA));
+        int kept = Meshory.modelTrianglesFloatCount(model, flags);
+        assertTrue(kept > 0, "no band triangle has area");
+        assertEquals(Meshory.modelTrianglesFloatCount(model, 0),
+                Meshory.modelTrianglesFloatCount(model, Meshory.BRIDGE_BANDS));
+        FloatBuffer out = floats(kept);
+        assertEquals(kept, Meshory.modelTrianglesInto(model, out, flags));
+        // The edge lines run at y = +-4 (width code 2, plus 2), each band 1 either side.
+        for (int i = 0; i < kept; i += 3) {
+            float y = Math.abs(out.get(i + 1));
+            assertTrue(y >= 3 - 1e-4f && y <= 5 + 1e-4f, "y " + y);
+        }
     }
 
     @Test

@@ -7,6 +7,12 @@ import static org.junit.jupiter.api.Assertions.assertFalse;
 import static org.junit.jupiter.api.Assertions.assertNotEquals;
 import static org.junit.jupiter.api.Assertions.assertThrows;
 
+import java.lang.reflect.InvocationTargetException;
+import java.lang.reflect.Method;
+import java.nio.ByteBuffer;
+import java.nio.ByteOrder;
+import java.nio.FloatBuffer;
+import java.nio.ReadOnlyBufferException;
 import java.util.Arrays;
 import java.util.function.Function;
 import org.junit.jupiter.api.Test;
@@ -99,6 +105,32 @@ class CameraTest {
                 () -> CAMERA.getLineToPlane(0L, 1f, 2f, 0f), () -> CAMERA.getEye(0L)}) {
             assertEquals("camera handle 0",
                     assertThrows(IllegalArgumentException.class, query).getMessage());
+        }
+    }
+
+    // A read-only view shares its original's memory, and a read-only file mapping may not be
+    // writable at all: every native that writes into a buffer refuses one, writing nothing.
+    @Test
+    void nativesRefuseReadOnlyBuffers() throws ReflectiveOperationException {
+        FloatBuffer memory = ByteBuffer.allocateDirect(256).order(ByteOrder.nativeOrder())
+                .asFloatBuffer();
+        FloatBuffer readOnly = memory.asReadOnlyBuffer();
+        withCamera(0, 0, 1, 0f, 45f, h -> {
+            assertThrows(ReadOnlyBufferException.class,
+                    () -> CAMERA.matrixInto(h, Camera$.PROJECTION, readOnly, 0, 64));
+            return null;
+        });
+        // The raw tile and model writers behind the public methods, which check first.
+        for (String name : new String[] {"tileWrite", "linesInto", "pointsInto"}) {
+            Method raw = cpp.geometry.Meshory.class.getDeclaredMethod(name, long.class,
+                    FloatBuffer.class, int.class, int.class);
+            raw.setAccessible(true);
+            InvocationTargetException e = assertThrows(InvocationTargetException.class,
+                    () -> raw.invoke(null, 0L, readOnly, 0, 64));
+            assertEquals(ReadOnlyBufferException.class, e.getCause().getClass(), name);
+        }
+        for (int i = 0; i < 64; i++) {
+            assertEquals(0f, memory.get(i));
         }
     }
 }

@@ -1,9 +1,14 @@
 package quorvan._native;
 
 import static org.junit.jupiter.api.Assertions.assertArrayEquals;
+import static org.junit.jupiter.api.Assertions.assertFalse;
 import static org.junit.jupiter.api.Assertions.assertNotEquals;
+import static org.junit.jupiter.api.Assertions.assertThrows;
+import static org.junit.jupiter.api.Assertions.assertTrue;
 import static org.junit.jupiter.api.Assumptions.assumeTrue;
 
+import java.io.FileNotFoundException;
+import java.io.IOException;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
@@ -80,12 +85,45 @@ class SldStylesTest {
         // The JVM can only name such a file when its file-name encoding is UTF-8.
         assumeTrue("UTF-8".equalsIgnoreCase(System.getProperty("sun.jnu.encoding")),
                 "file names are not UTF-8 in this JVM");
-        long handle =
-                STYLES.handleFromFile(document(dir, "Stadtplan-\u00e4\u00df\u4e16.sld").toString());
-        try {
-            assertArrayEquals(new int[] {3, 9, 7, 3}, STYLES.allLayers(handle));
-        } finally {
-            STYLES.destroyHandle(handle);
+        // A character outside the Basic Multilingual Plane is a surrogate pair in Java, and
+        // would reach the file system as two 3-byte halves in modified UTF-8.
+        String[] names = {"Stadtplan-\u00e4\u00df\u4e16.sld", "map\ud83d\uddfa.sld"};
+        for (String name : names) {
+            String path = document(dir, name).toString();
+            long handle = STYLES.handleFromFile(path);
+            long opened = STYLES.openFile(path);
+            try {
+                assertArrayEquals(new int[] {3, 9, 7, 3}, STYLES.allLayers(handle), name);
+                assertArrayEquals(new int[] {3, 9, 7, 3}, STYLES.allLayers(opened), name);
+            } finally {
+                STYLES.destroyHandle(handle);
+                STYLES.destroyHandle(opened);
+            }
         }
+        // U+0000 ends a C string: the name it starts would be another file.
+        String cut = document(dir, "map").toString();
+        long handle = STYLES.handleFromFile(cut + "\u0000.sld");
+        assertArrayEquals(NONE, STYLES.allLayers(handle));
+        STYLES.destroyHandle(handle);
+        assertThrows(FileNotFoundException.class, () -> STYLES.openFile(cut + "\u0000.sld"));
+    }
+
+    @Test
+    void openFileSaysWhyADocumentCannotBeLoaded(@TempDir Path dir) throws Exception {
+        Path truncated = Files.write(dir.resolve("truncated.sld"),
+                "<StyledLayerDescriptor><NamedLayer><Na".getBytes(StandardCharsets.UTF_8));
+        assertThrows(FileNotFoundException.class,
+                () -> STYLES.openFile(dir.resolve("missing.sld").toString()));
+        IOException notAFile =
+                assertThrows(IOException.class, () -> STYLES.openFile(dir.toString()));
+        assertFalse(notAFile instanceof FileNotFoundException, notAFile.toString());
+        IllegalArgumentException malformed = assertThrows(IllegalArgumentException.class,
+                () -> STYLES.openFile(truncated.toString()));
+        assertTrue(malformed.getMessage().contains("at byte "), malformed.getMessage());
+        assertThrows(NullPointerException.class, () -> STYLES.openFile(null));
+        // The answer of the old native stays: an empty list.
+        long empty = STYLES.handleFromFile(truncated.toString());
+        assertArrayEquals(NONE, STYLES.allLayers(empty));
+        STYLES.destroyHandle(empty);
     }
 }

@@ -16,6 +16,7 @@ import java.util.TreeMap;
 import java.util.regex.Matcher;
 import java.util.regex.Pattern;
 import org.junit.jupiter.api.Test;
+import org.junit.jupiter.api.io.TempDir;
 
 /** What a JVM developer reaches for beside the owners: type codes, model stamps, the grid. */
 class HostApiTest {
@@ -104,6 +105,35 @@ class HostApiTest {
             }
         } finally {
             Grid.initialize(4, 3, 0, 0, 400, 300);
+        }
+    }
+
+    @Test
+    void styleListsSayWhyTheyCannotLoadAndTellOpacityNotGivenFromZero(@TempDir Path dir)
+            throws IOException {
+        Path sld = Files.writeString(dir.resolve("s.sld"), "<StyledLayerDescriptor>"
+                + "<NamedLayer><VendorOption name=\"geometryLayerId\">4</VendorOption><UserStyle>"
+                + "<FeatureTypeStyle><Rule><PolygonSymbolizer><Fill>"
+                + "<CssParameter name=\"fill\">#ff0000</CssParameter>"
+                + "<CssParameter name=\"fill-opacity\">0</CssParameter></Fill><Stroke>"
+                + "<CssParameter name=\"stroke\">#00ff00</CssParameter></Stroke>"
+                + "</PolygonSymbolizer></Rule></FeatureTypeStyle></UserStyle></NamedLayer>"
+                + "</StyledLayerDescriptor>");
+        try (StyleList styles = StyleList.open(sld)) {
+            StyleList.Style style = styles.style(4).orElseThrow();
+            assertEquals(0f, style.fill().a());  // the old record stays as written
+            assertEquals(0f, style.stroke().a());
+            assertEquals(new StyleList.Opacity(0f, true, 1f, false), styles.opacity(4).get());
+            assertTrue(styles.opacity(5).isEmpty());
+        }
+        Path broken = Files.writeString(dir.resolve("broken.sld"), "<StyledLayerDescriptor><a>");
+        IllegalArgumentException e =
+                assertThrows(IllegalArgumentException.class, () -> StyleList.open(broken));
+        assertTrue(e.getMessage().startsWith(broken.toString()), e.getMessage());
+        assertThrows(java.io.FileNotFoundException.class,
+                () -> StyleList.open(dir.resolve("none.sld")));
+        try (StyleList empty = StyleList.load(broken)) {
+            assertEquals(0, empty.layers().length);
         }
     }
 }

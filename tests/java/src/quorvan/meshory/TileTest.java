@@ -170,7 +170,7 @@ class TileTest {
             assertThrows(IllegalArgumentException.class, () ->
                     maker.makeTile(s.records(), n - 1, q, o, 0));
             assertThrows(IllegalArgumentException.class, () ->
-                    maker.makeTile(s.records(), n, q, o, 4));
+                    maker.makeTile(s.records(), n, q, o, 8));
             assertThrows(IllegalArgumentException.class,
                     () -> maker.makeTile(s.records(), n, new int[] {0, 1, 2},
                             new double[] {0, 0, 0}, 0));
