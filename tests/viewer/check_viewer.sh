@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # meshory-viewer headless: renders the San Francisco sample on Xvfb through
 # Mesa's llvmpipe, as a user would see it, and checks the frame (FrameCheck),
-# the picks against the C++ side (viewer_pick_check), GL's error state over a
-# scripted orbit, and that no native of the library drew a JNI warning under
-# -Xcheck:jni. Exits 77 (skipped) where Xvfb, Mesa or LWJGL is missing.
+# the picks, orthographic and perspective, against the library's C++ call
+# (viewer_pick_check), GL's error state over a scripted orbit, and that no
+# native of the library drew a JNI warning under -Xcheck:jni. Then labels in
+# five scripts from a grid-less pack against Java2D's own drawing
+# (ScriptsCheck), and bad input: one line on stderr, a non-zero status, no
+# stack trace, no hs_err file. Exits 77 (skipped) where Xvfb, Mesa or LWJGL
+# is missing.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 viewer="$1" pick_check="$2" pack="$3" style="$4" work="$5" java="$6" classes="$7" library="$8"
@@ -55,4 +59,32 @@ fi
 "$java" -Dmeshory.library="$library" -cp "$classes" "$here/FrameCheck.java" \
     "$work/frame.png" "$work/labels.tsv" "$style" "$work/frame-plain.png" || fail=1
 "$pick_check" "$pack" "$style" "$work/picks.tsv" || fail=1
+"$pick_check" "$pack" "$style" "$work/picks-perspective.tsv" || fail=1
+
+# Five scripts, shaped, and a label no font draws left out and counted.
+scripts="$work/scripts"
+"$java" "$here/ScriptsCheck.java" write "$scripts" || fail=1
+bash "$here/../../scripts/headless.sh" "$size" "$viewer" --check "$scripts/out" --size "$size" \
+    --pitch 90 --yaw 180 --fit -300,-550,300,50 "$scripts/scripts.mpk" >"$scripts/log" 2>&1 || {
+    cat "$scripts/log"
+    fail=1
+}
+"$java" "$here/ScriptsCheck.java" check "$scripts" "$scripts/out/frame.png" \
+    "$scripts/out/labels.tsv" "$scripts/log" || fail=1
+
+# Bad input: one line each, non-zero, no trace, no hs_err file.
+bad() {
+    (cd "$scripts" && bash "$here/../../scripts/headless.sh" "$size" "$viewer" --png "$scripts/bad.png" \
+        "$@" >/dev/null 2>"$scripts/bad.err")
+    local status=$?
+    echo "bad input ($*): status $status: $(cat "$scripts/bad.err")"
+    if [ "$status" -eq 0 ] || [ "$(wc -l <"$scripts/bad.err")" -ne 1 ] || ls "$scripts"/hs_err* >/dev/null 2>&1; then
+        echo "FAIL: not one line and a non-zero status" >&2
+        fail=1
+    fi
+}
+bad --size 100000x100000 "$scripts/scripts.mpk"
+bad "$scripts/infinite.mpk"
+bad --style "$scripts/huge.sld" "$scripts/scripts.mpk"
+bad --style "$scripts/missing.sld" "$scripts/scripts.mpk"
 exit "$fail"

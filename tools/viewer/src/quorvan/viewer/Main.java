@@ -73,7 +73,7 @@ public final class Main {
                 return;
             }
         } catch (IllegalArgumentException e) {
-            System.err.println("meshory-viewer: " + e.getMessage() + "\n" + USAGE);
+            System.err.println("meshory-viewer: " + e.getMessage() + " (--help lists the options)");
             System.exit(2);
             return;
         }
@@ -344,26 +344,11 @@ public final class Main {
                         p.text().string());
             }
         }
-        try (PrintWriter out =
-                new PrintWriter(Files.newBufferedWriter(o.check.resolve("picks.tsv")))) {
-            out.println(view.describe());
-            out.println("height " + view.camera().styleHeight());
-            out.println("tolerance " + MapStyle.PICK_TOLERANCE_PX);
-            // The centre first (the known point), then a 10 × 10 grid over the frame.
-            List<float[]> points = new ArrayList<>();
-            points.add(new float[] {o.width / 2f, o.height / 2f});
-            for (int j = 0; j < 10; ++j) {
-                for (int i = 0; i < 10; ++i) {
-                    points.add(new float[] {(i + 0.5f) * o.width / 10f,
-                            (j + 0.5f) * o.height / 10f});
-                }
-            }
-            for (float[] at : points) {
-                BuiltTile.Pick p = pick(renderer, style, view, at[0], at[1]);
-                out.println(at[0] + " " + at[1] + " " + (p == null ? "none"
-                    : p.info().layerId() + " " + p.info().id() + " " + p.info().cellIndex()));
-            }
-        }
+        writePicks(o, renderer, style, view, "picks.tsv");
+        // The same points through the perspective camera.
+        view.toggle();
+        writePicks(o, renderer, style, view, "picks-perspective.tsv");
+        view.toggle();
         String centre = describe(pack, pick(renderer, style, view, o.width / 2f, o.height / 2f));
         System.out.println("pick at the centre: " + centre);
         int errors = 0;
@@ -389,6 +374,29 @@ public final class Main {
         System.out.printf(Locale.ROOT, "labels placed: %d%n", renderer.placed().size());
         Files.writeString(o.check.resolve("summary.txt"), String.format(Locale.ROOT,
             "first_frame_ms %.1f%norbit_gl_errors %d%n", firstFrameMs, errors));
+    }
+
+    private static void writePicks(Options o, Renderer renderer, MapStyle style, OrbitView view,
+            String name) throws IOException {
+        try (PrintWriter out = new PrintWriter(Files.newBufferedWriter(o.check.resolve(name)))) {
+            out.println(view.describe());
+            out.println("height " + view.camera().styleHeight());
+            out.println("tolerance " + MapStyle.PICK_TOLERANCE_PX);
+            // The centre first (the known point), then a 10 × 10 grid over the frame.
+            List<float[]> points = new ArrayList<>();
+            points.add(new float[] {o.width / 2f, o.height / 2f});
+            for (int j = 0; j < 10; ++j) {
+                for (int i = 0; i < 10; ++i) {
+                    points.add(new float[] {(i + 0.5f) * o.width / 10f,
+                            (j + 0.5f) * o.height / 10f});
+                }
+            }
+            for (float[] at : points) {
+                BuiltTile.Pick p = pick(renderer, style, view, at[0], at[1]);
+                out.println(at[0] + " " + at[1] + " " + (p == null ? "none"
+                    : p.info().layerId() + " " + p.info().id() + " " + p.info().cellIndex()));
+            }
+        }
     }
 
     private static void glCheck(String what) {
