@@ -74,24 +74,33 @@ final class OrbitView implements AutoCloseable {
     }
 
     /**
-     * Frames a model-space rectangle: the target at its centre and the zoom at which its ground
-     * corners just fit the window, touching two opposite edges (found through the camera's own
-     * projection, a few rounds for the perspective one).
+     * Frames a model-space rectangle: its ground corners centred in the window and just fitting
+     * it, touching two opposite edges (found through the camera's own projection and pick ray,
+     * in a few rounds for the perspective one).
      */
     void fit(double x1, double y1, double x2, double y2) {
         targetX = (x1 + x2) / 2;
         targetY = (y1 + y2) / 2;
         zoom = (float) (Math.min(width, height) / Math.max(Math.abs(x2 - x1), Math.abs(y2 - y1)));
-        for (int round = 0; round < (perspective ? 12 : 2); ++round) {
+        for (int round = 0; round < (perspective ? 16 : 2); ++round) {
             Camera c = camera();
-            double worst = 0;
+            float[] box = {Float.MAX_VALUE, Float.MAX_VALUE, -Float.MAX_VALUE, -Float.MAX_VALUE};
+            boolean seen = true;
             for (double[] corner : new double[][] {{x1, y1}, {x1, y2}, {x2, y1}, {x2, y2}}) {
                 float[] w = c.project((float) (zoom * corner[0]), (float) (zoom * corner[1]), 0f);
-                worst = Math.max(worst, Math.max(Math.abs(w[0] - width / 2f) / (width / 2f),
-                        Math.abs(w[1] - height / 2f) / (height / 2f)));
-                worst = w[2] >= 0 && w[2] <= 1 ? worst : Double.NaN;
+                seen &= w[2] >= 0 && w[2] <= 1;
+                box = new float[] {Math.min(box[0], w[0]), Math.min(box[1], w[1]),
+                    Math.max(box[2], w[0]), Math.max(box[3], w[1])};
             }
-            zoom = worst > 0 ? (float) (zoom / worst) : zoom / 2;
+            if (!seen) {
+                zoom /= 2;
+                continue;
+            }
+            // The ground under the box's centre becomes the target (screen y runs down).
+            float[] ray = c.lineToPlane((box[0] + box[2]) / 2, height - (box[1] + box[3]) / 2, 0f);
+            targetX = ray[3];
+            targetY = ray[4];
+            zoom *= Math.min(width / (box[2] - box[0]), height / (box[3] - box[1]));
         }
     }
 
