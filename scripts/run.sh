@@ -5,7 +5,8 @@
 # and the 3D page out/sanfrancisco.html (opens from disk in a browser; its
 # path is printed). The page's script is bundled with npm the first time.
 # Then meshory-viewer draws the sample with OpenGL through the JVM, headless
-# (Xvfb, Mesa's software driver), into out/sanfrancisco-jvm.png. Extra
+# (Xvfb, Mesa's software driver), orthographic into out/sanfrancisco-jvm.png
+# and in perspective into out/sanfrancisco-jvm-perspective.png. Extra
 # arguments go to meshory-inspect instead (e.g. another pack: see --help).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,6 +18,11 @@ if [ "$#" -gt 0 ]; then
     exec ./build/release/tools/meshory-inspect "$@"
 fi
 ./build/release/tools/meshory-inspect --out out examples/sanfrancisco.mpk
-bash scripts/headless.sh 1280x800 ./build/release/tools/viewer/meshory-viewer --png out/sanfrancisco-jvm.png \
-    --yaw 200 --pitch 50 examples/sanfrancisco.mpk
-echo "JVM render (meshory-viewer, OpenGL 3.3 on Mesa): $(pwd)/out/sanfrancisco-jvm.png"
+for mode in orthographic perspective; do
+    png=out/sanfrancisco-jvm.png
+    flag=()
+    if [ "$mode" = perspective ]; then png=out/sanfrancisco-jvm-perspective.png flag=(--perspective); fi
+    bash scripts/headless.sh 1280x800 ./build/release/tools/viewer/meshory-viewer --png "$png" \
+        --yaw 200 --pitch 50 "${flag[@]}" examples/sanfrancisco.mpk
+    echo "JVM render, $mode (meshory-viewer, OpenGL 3.3 on Mesa): $(pwd)/$png"
+done

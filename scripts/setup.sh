@@ -16,9 +16,11 @@ packages=(
 )
 # meshory-viewer and its headless test: LWJGL 2 (its JNI part too), Xvfb
 # with xrandr (LWJGL 2 asks it for the screen modes) over Mesa's software
-# OpenGL (above), and a font for the labels' glyphs.
+# OpenGL (above), and fonts for the labels: the Noto families cover the
+# world's scripts (fonts-noto-cjk for Chinese, Japanese and Korean).
 packages+=(
     liblwjgl-java liblwjgl-java-jni xvfb x11-xserver-utils fonts-dejavu-core
+    fonts-noto-core fonts-noto-cjk
 )
 
 missing=()

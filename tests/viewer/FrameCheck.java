@@ -116,11 +116,19 @@ public class FrameCheck {
         int readable = 0;
         List<String> unreadable = new ArrayList<>();
         for (String line : Files.readAllLines(Path.of(args[1]))) {
-            String[] f = line.split("\t", 5);
-            int x0 = Math.max(0, Integer.parseInt(f[0]));
-            int y0 = Math.max(0, Integer.parseInt(f[1]));
-            int x1 = Math.min(w, Integer.parseInt(f[2]));
-            int y1 = Math.min(h, Integer.parseInt(f[3]));
+            // Centre x, y (pixels from the top left), width, height, angle, size, text.
+            String[] f = line.split("\t", 7);
+            double cx = Double.parseDouble(f[0]);
+            double cy = Double.parseDouble(f[1]);
+            double a = Math.toRadians(Double.parseDouble(f[4]));
+            double hw = (Math.abs(Math.cos(a)) * Integer.parseInt(f[2])
+                    + Math.abs(Math.sin(a)) * Integer.parseInt(f[3])) / 2;
+            double hh = (Math.abs(Math.sin(a)) * Integer.parseInt(f[2])
+                    + Math.abs(Math.cos(a)) * Integer.parseInt(f[3])) / 2;
+            int x0 = (int) Math.max(0, Math.floor(cx - hw));
+            int y0 = (int) Math.max(0, Math.floor(cy - hh));
+            int x1 = (int) Math.min(w, Math.ceil(cx + hw));
+            int y1 = (int) Math.min(h, Math.ceil(cy + hh));
             // The halo reaches past the box by a few pixels.
             for (int y = Math.max(0, y0 - 4); y < Math.min(h, y1 + 4); ++y) {
                 for (int x = Math.max(0, x0 - 4); x < Math.min(w, x1 + 4); ++x) {
@@ -133,8 +141,18 @@ public class FrameCheck {
             ++labels;
             long changed = 0;
             long letters = 0;
+            long area = 0;
             for (int y = y0; y < y1; ++y) {
                 for (int x = x0; x < x1; ++x) {
+                    // Only the pixels of the label's own (turned) box; image y runs down.
+                    double dx = x + 0.5 - cx;
+                    double dy = cy - (y + 0.5);
+                    if (Math.abs(dx * Math.cos(a) + dy * Math.sin(a)) > Integer.parseInt(f[2]) / 2.0
+                            || Math.abs(-dx * Math.sin(a) + dy * Math.cos(a))
+                                    > Integer.parseInt(f[3]) / 2.0) {
+                        continue;
+                    }
+                    ++area;
                     int p = px[y * w + x];
                     if (Math.abs(luminance(p) - luminance(plain[y * w + x] & 0xFFFFFF)) > 40) {
                         ++changed;
@@ -142,11 +160,10 @@ public class FrameCheck {
                     }
                 }
             }
-            long area = (long) (x1 - x0) * (y1 - y0);
-            if (changed >= 0.15 * area && letters >= 0.03 * area) {
+            if (changed >= 0.1 * area && letters >= 0.03 * area) {
                 ++readable;
             } else if (unreadable.size() < 5) {
-                unreadable.add(f[4]);
+                unreadable.add(f[6]);
             }
         }
         long stray = 0;

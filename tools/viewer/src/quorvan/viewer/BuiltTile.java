@@ -4,65 +4,60 @@ import java.nio.FloatBuffer;
 import java.util.HashMap;
 import java.util.List;
 import java.util.Map;
+import quorvan.meshory.StyleList;
 import quorvan.meshory.Tile;
 
 /**
- * What the viewer keeps of one built tile once the library's tile is closed: the block of floats
- * exactly as {@link Tile#write} put it (uploaded to GL as it is, and read again for picking), its
- * buckets and models, the models' labels, and a box around each model for picking.
+ * One built tile as the viewer keeps it: the library's tile, open for picking and label
+ * selection, its origin, the block of floats {@link Tile#write} put (uploaded to GL as it is),
+ * its buckets and models, and each model's label shaped once with the viewer's fonts.
  */
 final class BuiltTile {
-    final int index;
-    final float originX;
-    final float originY;
-    final FloatBuffer block;
-    final int vertexCount;
-    final int normalsFirst;
-    final List<Tile.Bucket> buckets;
-    final List<Tile.TileModel> models;
-    final String[] labels;
-    private float[] boxes;
-    private final Map<Integer, Tile.Bucket> byLayer = new HashMap<>();
-
-    BuiltTile(int index, double originX, double originY, Tile tile, FloatBuffer block) {
-        this.index = index;
-        // The library narrows the origin to float; so does every sum with it here.
-        this.originX = (float) originX;
-        this.originY = (float) originY;
-        this.block = block;
-        this.vertexCount = tile.vertexCount();
-        this.normalsFirst = tile.normalsFirst();
-        this.buckets = List.copyOf(tile.buckets());
-        this.models = List.copyOf(tile.models());
-        this.labels = new String[models.size()];
-        for (int i = 0; i < labels.length; ++i) {
-            labels[i] = tile.label(i);
-        }
-        for (Tile.Bucket b : buckets) {
-            byLayer.putIfAbsent(b.layerId(), b);
+    /** A model of a tile: what a pick or a label names. */
+    record Pick(BuiltTile tile, int model) {
+        Tile.TileModel info() {
+            return tile.models.get(model);
         }
     }
 
-    /**
-     * Per model: min x, y, z, max x, y, z over all its vertices, in model space. Made at the first
-     * pick, off the way to the first frame.
-     */
-    float[] boxes() {
-        if (boxes != null) {
-            return boxes;
+    final int index;
+    final double originX;
+    final double originY;
+    final Tile tile;
+    final FloatBuffer block;
+    final List<Tile.Bucket> buckets;
+    final List<Tile.TileModel> models;
+    final String[] labels;
+    /** Per model its shaped label, null without one or when no font can draw it. */
+    final Fonts.Text[] texts;
+    /** Labels no installed font can draw. */
+    final int undrawable;
+    private final Map<Integer, Tile.Bucket> byLayer = new HashMap<>();
+
+    BuiltTile(int index, double originX, double originY, Tile tile, FloatBuffer block,
+            MapStyle style, Fonts fonts) {
+        this.index = index;
+        this.originX = originX;
+        this.originY = originY;
+        this.tile = tile;
+        this.block = block;
+        this.buckets = List.copyOf(tile.buckets());
+        this.models = List.copyOf(tile.models());
+        this.labels = new String[models.size()];
+        this.texts = new Fonts.Text[models.size()];
+        int none = 0;
+        for (int i = 0; i < labels.length; ++i) {
+            labels[i] = tile.label(i);
+            StyleList.Style s = style.style(models.get(i).layerId());
+            if (!labels[i].isEmpty() && s != null) {
+                texts[i] = fonts.shape(labels[i], MapStyle.fontSize(s));
+                none += texts[i] == null ? 1 : 0;
+            }
         }
-        boxes = new float[6 * models.size()];
-        for (int i = 0; i < models.size(); ++i) {
-            Tile.TileModel m = models.get(i);
-            float[] box = {Float.POSITIVE_INFINITY, Float.POSITIVE_INFINITY,
-                    Float.POSITIVE_INFINITY, Float.NEGATIVE_INFINITY, Float.NEGATIVE_INFINITY,
-                    Float.NEGATIVE_INFINITY};
-            grow(box, m.trianglesFirst(), m.triangleVertices());
-            grow(box, m.linesFirst(), m.lineVertices());
-            grow(box, m.pointsFirst(), m.pointVertices());
-            System.arraycopy(box, 0, boxes, 6 * i, 6);
+        undrawable = none;
+        for (Tile.Bucket b : buckets) {
+            byLayer.putIfAbsent(b.layerId(), b);
         }
-        return boxes;
     }
 
     /** The bucket of a layer, or null when the tile has none. */
@@ -70,19 +65,24 @@ final class BuiltTile {
         return byLayer.get(layerId);
     }
 
-    /** Coordinate {@code axis} of vertex {@code v}, in model space (the origin added). */
-    float coordinate(int v, int axis) {
-        float c = block.get(3 * v + axis);
-        return axis == 0 ? c + originX : axis == 1 ? c + originY : c;
-    }
-
-    private void grow(float[] box, int first, int count) {
-        for (int v = first; v < first + count; ++v) {
-            for (int axis = 0; axis < 3; ++axis) {
-                float c = coordinate(v, axis);
-                box[axis] = Math.min(box[axis], c);
-                box[3 + axis] = Math.max(box[3 + axis], c);
+    /** Min x, min y, max x, max y of the tile's vertices and labels in model space. */
+    double[] bounds() {
+        double[] b = {Double.MAX_VALUE, Double.MAX_VALUE, -Double.MAX_VALUE, -Double.MAX_VALUE};
+        for (int v = 0; v < tile.normalsFirst(); ++v) {
+            grow(b, originX + block.get(3 * v), originY + block.get(3 * v + 1));
+        }
+        for (int i = 0; i < models.size(); ++i) {
+            if (!labels[i].isEmpty()) {
+                grow(b, originX + models.get(i).labelX(), originY + models.get(i).labelY());
             }
         }
+        return b;
+    }
+
+    private static void grow(double[] b, double x, double y) {
+        b[0] = Math.min(b[0], x);
+        b[1] = Math.min(b[1], y);
+        b[2] = Math.max(b[2], x);
+        b[3] = Math.max(b[3], y);
     }
 }

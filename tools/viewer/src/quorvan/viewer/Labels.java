@@ -1,156 +1,116 @@
 package quorvan.viewer;
 
+import java.nio.ByteBuffer;
+import java.nio.ByteOrder;
 import java.nio.FloatBuffer;
 import java.util.ArrayList;
-import java.util.Comparator;
-import java.util.HashSet;
 import java.util.List;
-import java.util.Set;
+import quorvan.meshory.Camera;
+import quorvan.meshory.LabelSelection;
 import quorvan.meshory.StyleList;
 import quorvan.meshory.Tile;
 
 /**
- * Places the models' labels on screen as the inspector's SVG does, in a subset: larger type
- * first (place names before road names), in model order within a size; a label whose box would
- * overlap one already placed is left out, and a text appears once per cell. Labels stand
- * upright, centred on the model's label position.
+ * The labels of a frame, chosen by the library's label selection from the sizes the viewer's
+ * fonts gave them (measured once per tile), larger type first, and drawn as quads of the text
+ * atlas, turned as the selection turns them.
  */
 final class Labels {
     /**
-     * A placed label: its text, size, colour, box in window pixels (origin bottom left), and the
-     * model it names.
+     * A placed label: its text and colour, its centre in window pixels (origin bottom left, the
+     * box's corner on a whole pixel), its size and angle (degrees, counter-clockwise), the model.
      */
-    record Placed(String text, int size, StyleList.Rgba colour, float x0, float y0, float x1,
-            float y1, Picker.Pick model) {}
-
-    private record Candidate(String text, int size, StyleList.Rgba colour, int cell, float x,
-            float y, int order, Picker.Pick model) {}
-
-    private Labels() {}
-
-    /** Column-major 4 × 4 product a · b. */
-    static float[] multiply(float[] a, float[] b) {
-        float[] out = new float[16];
-        for (int col = 0; col < 4; ++col) {
-            for (int row = 0; row < 4; ++row) {
-                float sum = 0;
-                for (int k = 0; k < 4; ++k) {
-                    sum += a[4 * k + row] * b[4 * col + k];
-                }
-                out[4 * col + row] = sum;
-            }
+    record Placed(Fonts.Text text, StyleList.Rgba colour, float x, float y, int w, int h,
+            float angle, BuiltTile.Pick model) {
+        /** Whether window point (wx, wy) lies on the label's box. */
+        boolean contains(float wx, float wy) {
+            double a = Math.toRadians(-angle);
+            double dx = wx - x;
+            double dy = wy - y;
+            double u = dx * Math.cos(a) - dy * Math.sin(a);
+            double v = dx * Math.sin(a) + dy * Math.cos(a);
+            return Math.abs(u) <= w / 2.0 && Math.abs(v) <= h / 2.0;
         }
-        return out;
     }
 
-    /** P · V · S from the camera's matrices. */
-    static float[] chain(FloatBuffer matrices) {
-        float[] p = new float[16];
-        float[] v = new float[16];
-        float[] s = new float[16];
-        matrices.get(0, p);
-        matrices.get(16, v);
-        matrices.get(32, s);
-        return multiply(p, multiply(v, s));
-    }
+    private final List<BuiltTile> tiles;
+    private final List<Tile> libraryTiles = new ArrayList<>();
+    private final double[] origins;
+    private final float[] sizes;
+    private final float[] priorities;
+    private final FloatBuffer out;
 
-    /** Window pixels of a model-space point, or null when it lies outside the view volume. */
-    static float[] window(float[] m, float x, float y, float z, int width, int height) {
-        float cx = m[0] * x + m[4] * y + m[8] * z + m[12];
-        float cy = m[1] * x + m[5] * y + m[9] * z + m[13];
-        float cz = m[2] * x + m[6] * y + m[10] * z + m[14];
-        float cw = m[3] * x + m[7] * y + m[11] * z + m[15];
-        if (!(cw > 0) || Math.abs(cz) > cw) {
-            return null;
-        }
-        return new float[] {(cx / cw * 0.5f + 0.5f) * width, (cy / cw * 0.5f + 0.5f) * height};
-    }
-
-    static List<Placed> place(List<BuiltTile> tiles, MapStyle style, List<StyleList.Style> visible,
-            GlyphAtlas atlas, float[] chain, int width, int height) {
-        Set<Integer> shown = new HashSet<>();
-        for (StyleList.Style s : visible) {
-            shown.add(s.layerId());
-        }
-        List<Candidate> candidates = new ArrayList<>();
+    Labels(List<BuiltTile> tiles) {
+        this.tiles = tiles;
+        origins = new double[2 * tiles.size()];
+        int models = 0;
         for (BuiltTile t : tiles) {
-            for (int i = 0; i < t.models.size(); ++i) {
-                Tile.TileModel m = t.models.get(i);
-                String text = t.labels[i];
-                if (text.isEmpty() || !shown.contains(m.layerId())) {
-                    continue;
+            origins[2 * libraryTiles.size()] = t.originX;
+            origins[2 * libraryTiles.size() + 1] = t.originY;
+            libraryTiles.add(t.tile);
+            models += t.models.size();
+        }
+        sizes = new float[2 * models];
+        priorities = new float[models];
+        int at = 0;
+        for (BuiltTile t : tiles) {
+            for (Fonts.Text text : t.texts) {
+                if (text != null) {
+                    sizes[2 * at] = TextAtlas.width(text);
+                    sizes[2 * at + 1] = TextAtlas.height(text);
+                    priorities[at] = -text.size();
                 }
-                float[] at = window(chain, m.labelX() + t.originX, m.labelY() + t.originY,
-                        m.labelZ(), width, height);
-                if (at == null) {
-                    continue;
-                }
-                StyleList.Style s = style.style(m.layerId());
-                candidates.add(new Candidate(text, MapStyle.fontSize(s), s.fill(), m.cellIndex(),
-                        at[0], at[1], candidates.size(), new Picker.Pick(t, i)));
+                ++at;
             }
         }
-        candidates.sort(Comparator.comparingInt((Candidate c) -> -c.size())
-                .thenComparingInt(Candidate::order));
+        out = ByteBuffer.allocateDirect(4 * LabelSelection.FLOATS_PER_LABEL * Math.max(1, models))
+                .order(ByteOrder.nativeOrder()).asFloatBuffer();
+    }
+
+    /** The labels a frame of {@code camera} draws, with the layers {@code visible}. */
+    List<Placed> select(Camera camera, MapStyle style, List<StyleList.Style> visible) {
+        int[] layers = visible.stream().mapToInt(StyleList.Style::layerId).toArray();
+        out.clear();
+        int[] chosen = layers.length == 0 ? new int[0] : LabelSelection.select(libraryTiles,
+                origins, camera, layers, sizes, priorities, out);
         List<Placed> placed = new ArrayList<>();
-        Set<String> named = new HashSet<>();
-        for (Candidate c : candidates) {
-            if (named.contains(c.cell() + "\n" + c.text())) {
-                continue;
-            }
-            float w = atlas.width(c.size(), c.text()) + 4;
-            float h = atlas.lineHeight(c.size());
-            Placed p = new Placed(c.text(), c.size(), c.colour(), c.x() - w / 2, c.y() - h / 2,
-                    c.x() + w / 2, c.y() + h / 2, c.model());
-            if (p.x1() < 0 || p.y1() < 0 || p.x0() > width || p.y0() > height) {
-                continue;
-            }
-            boolean overlaps = false;
-            for (Placed q : placed) {
-                if (p.x0() < q.x1() && q.x0() < p.x1() && p.y0() < q.y1() && q.y0() < p.y1()) {
-                    overlaps = true;
-                    break;
-                }
-            }
-            if (!overlaps) {
-                named.add(c.cell() + "\n" + c.text());
-                placed.add(p);
-            }
+        for (int i = 0; i < chosen.length; i += 2) {
+            BuiltTile t = tiles.get(chosen[i]);
+            int m = chosen[i + 1];
+            Fonts.Text text = t.texts[m];
+            int w = TextAtlas.width(text);
+            int h = TextAtlas.height(text);
+            float angle = out.get(3 * (i / 2) + 2);
+            // Level labels sit on whole pixels, as the atlas holds them.
+            float x = angle == 0 ? Math.round(out.get(3 * (i / 2)) - w / 2f) + w / 2f
+                    : out.get(3 * (i / 2));
+            float y = angle == 0 ? Math.round(out.get(3 * (i / 2) + 1) - h / 2f) + h / 2f
+                    : out.get(3 * (i / 2) + 1);
+            placed.add(new Placed(text, style.style(t.models.get(m).layerId()).fill(), x, y, w, h,
+                    angle, new BuiltTile.Pick(t, m)));
         }
         return placed;
     }
 
     /**
-     * Appends the glyph quads of a text whose box starts at (x0, y0) (window pixels, bottom left):
-     * two triangles per glyph, each vertex x, y, u, v. Returns the vertices appended.
+     * Appends the quad of a text in a cell of the atlas: two triangles, each vertex x, y, u, v,
+     * turned by the angle around the centre.
      */
-    static int quads(GlyphAtlas atlas, String text, int size, float x0, float y0, FloatBuffer out) {
-        int pad = GlyphAtlas.pad();
-        float baseline = y0 + atlas.lineHeight(size) - atlas.ascent(size);
-        float pen = x0 + 2;
-        int vertices = 0;
-        for (int i = 0; i < text.length(); i = text.offsetByCodePoints(i, 1)) {
-            GlyphAtlas.Glyph g = atlas.glyph(size, text.codePointAt(i));
-            if (g == null) {
-                continue;
-            }
-            if (out.remaining() < 24) {
-                break;
-            }
-            float left = pen - pad;
-            float top = baseline + g.ascent() + pad;
-            float right = left + g.w();
-            float bottom = top - g.h();
-            float u0 = (float) g.x() / GlyphAtlas.WIDTH;
-            float u1 = (float) (g.x() + g.w()) / GlyphAtlas.WIDTH;
-            float v0 = (float) g.y() / atlas.height;
-            float v1 = (float) (g.y() + g.h()) / atlas.height;
-            float[] q = {left, bottom, u0, v1, right, bottom, u1, v1, right, top, u1, v0,
-                left, bottom, u0, v1, right, top, u1, v0, left, top, u0, v0};
-            out.put(q);
-            vertices += 6;
-            pen += g.advance();
+    static void quad(Placed p, TextAtlas.Cell c, FloatBuffer out) {
+        double a = Math.toRadians(p.angle());
+        float cos = (float) Math.cos(a);
+        float sin = (float) Math.sin(a);
+        float u0 = (float) c.x() / TextAtlas.PAGE;
+        float u1 = (float) (c.x() + c.w()) / TextAtlas.PAGE;
+        float v0 = (float) c.y() / TextAtlas.PAGE;
+        float v1 = (float) (c.y() + c.h()) / TextAtlas.PAGE;
+        float[][] corners = {{-1, -1, u0, v1}, {1, -1, u1, v1}, {1, 1, u1, v0}, {-1, -1, u0, v1},
+            {1, 1, u1, v0}, {-1, 1, u0, v0}};
+        for (float[] k : corners) {
+            float dx = k[0] * p.w() / 2f;
+            float dy = k[1] * p.h() / 2f;
+            out.put(p.x() + dx * cos - dy * sin).put(p.y() + dx * sin + dy * cos).put(k[2])
+                    .put(k[3]);
         }
-        return vertices;
     }
 }

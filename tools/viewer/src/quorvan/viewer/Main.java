@@ -1,22 +1,26 @@
 package quorvan.viewer;
 
+import static org.lwjgl.opengl.GL11.GL_MAX_VIEWPORT_DIMS;
 import static org.lwjgl.opengl.GL11.GL_NO_ERROR;
 import static org.lwjgl.opengl.GL11.glFinish;
 import static org.lwjgl.opengl.GL11.glGetError;
+import static org.lwjgl.opengl.GL11.glGetInteger;
 
 import java.awt.image.BufferedImage;
 import java.io.IOException;
 import java.io.PrintWriter;
 import java.nio.FloatBuffer;
+import java.nio.IntBuffer;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.ArrayList;
 import java.util.List;
 import java.util.Locale;
-import java.util.TreeSet;
 import java.util.concurrent.CompletableFuture;
 import javax.imageio.ImageIO;
+import org.lwjgl.BufferUtils;
 import org.lwjgl.LWJGLException;
+import org.lwjgl.input.Keyboard;
 import org.lwjgl.input.Mouse;
 import org.lwjgl.opengl.ContextAttribs;
 import org.lwjgl.opengl.Display;
@@ -24,13 +28,14 @@ import org.lwjgl.opengl.DisplayMode;
 import org.lwjgl.opengl.PixelFormat;
 import quorvan.meshory.Camera;
 import quorvan.meshory.Grid;
-import quorvan.meshory.StyleList;
+import quorvan.meshory.PaintOrder;
 import quorvan.meshory.Tile;
 
 /**
  * meshory-viewer: a blob pack drawn with OpenGL through the library, as a JVM map application
  * draws it. Drag to turn, wheel to zoom, click a model to pick it (its layer, id and label are
- * shown and printed).
+ * shown and printed), P to switch between the orthographic and the perspective camera. Every
+ * failure ends in one line on stderr and a non-zero status.
  */
 public final class Main {
     private static final String USAGE = """
@@ -39,8 +44,11 @@ public final class Main {
           --size WxH      window size in pixels (default 1280x800)
           --yaw D         degrees around the vertical axis (default 180: north up)
           --pitch D       degrees above the ground, 35 to 90 (default 55)
-          --zoom S        pixels per map unit (default: the map fits the window)
-          --target X,Y    the ground point looked at, in map units (default: the grid's centre)
+          --perspective   a perspective camera (default orthographic; P switches in the window)
+          --fit X1,Y1,X2,Y2  frame this rectangle, in map units (default: the map's extent)
+          --center X,Y    the ground point looked at, in map units (default: the extent's centre)
+          --span S        map units the window's height spans at the centre (or --zoom)
+          --zoom S        pixels per map unit
           --workers N     threads that build tiles, one maker each (default 2)
           --pick X,Y      pick at a window point (pixels, y from the top) and show what is there
           --png FILE      render one frame into FILE and exit
@@ -48,8 +56,9 @@ public final class Main {
                           labels.tsv, picks.tsv, a scripted orbit
           --shaders DIR   read the *.vertex / *.fragment pairs from DIR instead of the jar
           --help          this text
-        Drag to turn, wheel to zoom, click to pick. JAVA_OPTS=-Dmeshory.viewer.timing=true prints
-        where the time from opening the pack to the first full frame goes.
+        Drag to turn, wheel to zoom, click to pick, P for perspective.
+        JAVA_OPTS=-Dmeshory.viewer.timing=true prints where the time from opening the pack
+        to the first full frame goes.
         """;
 
     private Main() {}
@@ -64,19 +73,18 @@ public final class Main {
                 return;
             }
         } catch (IllegalArgumentException e) {
-            System.err.println("meshory-viewer: " + e.getMessage() + "\n" + USAGE);
+            System.err.println("meshory-viewer: " + e.getMessage() + " (--help lists the options)");
             System.exit(2);
             return;
         }
         try {
             run(o);
-        } catch (Exception e) {
-            System.err.println("meshory-viewer: " + e.getMessage());
-            if (!(e instanceof IOException || e instanceof IllegalArgumentException)) {
-                e.printStackTrace();
-            }
+        } catch (Throwable e) {
+            String what = e.getMessage() == null ? e.getClass().getSimpleName() : e.getMessage();
+            System.err.println("meshory-viewer: " + what.lines().findFirst().orElse(what));
             System.exit(1);
         }
+        System.exit(0);
     }
 
     private static void run(Options o) throws Exception {
@@ -101,30 +109,43 @@ public final class Main {
                 + " meshory-viewer --png FILE ...");
         }
         Display.setTitle("meshory-viewer: " + o.pack.getFileName());
-        Display.create(new PixelFormat(0, 24, 0, 0),
-                new ContextAttribs(3, 3).withProfileCore(true));
+        try {
+            Display.create(new PixelFormat(0, 24, 0, 0),
+                    new ContextAttribs(3, 3).withProfileCore(true));
+        } catch (LWJGLException | RuntimeException e) {
+            throw new IllegalArgumentException("cannot make a " + o.width + "x" + o.height
+                    + " window with an OpenGL 3.3 core context: " + e.getMessage());
+        }
+        IntBuffer dims = BufferUtils.createIntBuffer(16);
+        glGetInteger(GL_MAX_VIEWPORT_DIMS, dims);
+        int[] most = {dims.get(0), dims.get(1)};
+        if (Display.getWidth() != o.width || Display.getHeight() != o.height
+                || o.width > most[0] || o.height > most[1]) {
+            throw new IllegalArgumentException("OpenGL cannot draw a " + o.width + "x" + o.height
+                    + " window here (at most " + most[0] + "x" + most[1] + ")");
+        }
     }
 
     private static void session(Options o, MapStyle style) throws Exception {
         // Start-up, as a map application has it before its first tile: the programs, compiled
-        // and drawn once (a software driver compiles at the first draw), and the glyphs most
-        // labels need.
+        // and drawn once (a software driver compiles at the first draw), and the fonts.
         Renderer renderer = new Renderer(o.width, o.height, o.shaders);
-        CompletableFuture<GlyphAtlas> glyphs = CompletableFuture.supplyAsync(
-            () -> new GlyphAtlas(commonCodePoints(), sizes(style)));
+        CompletableFuture<Fonts> loading = CompletableFuture.supplyAsync(Fonts::new);
         renderer.warmUp();
-        GlyphAtlas common = glyphs.join();
+        Fonts fonts = loading.join();
         glCheck("setting up");
 
         // From here on the pack's own work, to its first full frame.
         long start = System.nanoTime();
         Pack pack = Pack.read(o.pack);
         long read = System.nanoTime();
-        Grid.initialize(pack.cellsInRow, pack.cellsInCol, pack.x1, pack.y1, pack.x2, pack.y2);
-        OrbitView view = initialView(o, pack);
-        TileBuilder builder = new TileBuilder(pack, o.workers);
-        FloatBuffer matrices = OrbitView.newMatrices();
+        if (pack.cellsInRow > 0) {
+            Grid.initialize(pack.cellsInRow, pack.cellsInCol, pack.x1, pack.y1, pack.x2, pack.y2);
+        }
+        TileBuilder builder = new TileBuilder(pack, o.workers, style, fonts);
         int models = 0;
+        int undrawable = 0;
+        double[] extent = {pack.x1, pack.y1, pack.x2, pack.y2};
         for (int i = 0; i < pack.tiles.size(); ++i) {
             TileBuilder.Result r = builder.take();
             if (r.failure() != null) {
@@ -133,110 +154,90 @@ public final class Main {
             }
             renderer.upload(r.tile());
             models += r.tile().models.size();
+            undrawable += r.tile().undrawable;
+            if (pack.cellsInRow == 0) {
+                // No grid: the extent is the data's own.
+                double[] b = r.tile().bounds();
+                for (int k = 0; k < 4; ++k) {
+                    extent[k] = i == 0 ? b[k] : k < 2 ? Math.min(extent[k], b[k])
+                            : Math.max(extent[k], b[k]);
+                }
+            }
         }
+        renderer.tiles();
         long tiled = System.nanoTime();
-        renderer.atlas(atlasFor(renderer.tiles(), style, common));
-        long atlased = System.nanoTime();
-        try (Camera camera = view.camera()) {
-            OrbitView.matrices(camera, matrices);
-            renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(),
-                    null);
-        }
+        OrbitView view = initialView(o, extent);
+        FloatBuffer matrices = OrbitView.newMatrices();
+        renderer.frame(style, view, view.matrices(matrices), null);
         long drawn = System.nanoTime();
         glFinish();
         long finished = System.nanoTime();
         double firstFrameMs = (finished - start) / 1e6;
         if (Boolean.getBoolean("meshory.viewer.timing")) {
             System.err.printf(Locale.ROOT,
-                "timing ms: read %.1f, tiles %.1f, glyphs %.1f, frame calls %.1f, GL finish %.1f%n",
-                (read - start) / 1e6, (tiled - read) / 1e6, (atlased - tiled) / 1e6,
-                (drawn - atlased) / 1e6, (finished - drawn) / 1e6);
+                "timing ms: read %.1f, tiles %.1f, frame calls %.1f, GL finish %.1f%n",
+                (read - start) / 1e6, (tiled - read) / 1e6, (drawn - tiled) / 1e6,
+                (finished - drawn) / 1e6);
         }
         glCheck("the first frame");
         System.out.printf(Locale.ROOT,
                 "first full frame %.1f ms after opening the pack: %d tiles, %d requests,"
                         + " %d models%n",
             firstFrameMs, pack.tiles.size(), pack.requestCount, models);
-        String overlay = null;
+        System.out.println("labels no installed font can draw (left out): " + undrawable);
+        Fonts.Text overlay = null;
         if (o.pickX != null) {
             // A click on the first frame, whose labels can be clicked too; drawn again with its
             // text.
-            overlay = describe(pack, click(renderer, style, view, o.pickX, o.pickY));
-            System.out.println("pick at " + o.pickX + ", " + o.pickY + ": " + overlay);
-            try (Camera camera = view.camera()) {
-                OrbitView.matrices(camera, matrices);
-                renderer.frame(style, style.visible(view.styleHeight()), matrices,
-                        2 * view.distance(), overlay);
-            }
+            String picked = describe(pack, click(renderer, style, view, o.pickX, o.pickY));
+            System.out.println("pick at " + o.pickX + ", " + o.pickY + ": " + picked);
+            overlay = fonts.shape(picked, OVERLAY_SIZE);
+            renderer.frame(style, view, view.matrices(matrices), overlay);
         }
         if (o.png != null) {
             writePng(renderer.pixels(), o.width, o.height, o.png);
             System.out.println("wrote " + o.png);
-            return;
-        }
-        if (o.check != null) {
+        } else if (o.check != null) {
             check(o, style, renderer, view, pack, matrices, firstFrameMs);
-            return;
+        } else {
+            interact(style, renderer, view, pack, matrices, fonts, overlay);
         }
-        interact(style, renderer, view, pack, matrices, overlay);
+        for (BuiltTile t : renderer.tiles()) {
+            t.tile.close();
+        }
+        builder.close();
+        view.close();
     }
 
-    private static OrbitView initialView(Options o, Pack pack) {
-        float cx = (float) ((pack.x1 + pack.x2) / 2);
-        float cy = (float) ((pack.y1 + pack.y2) / 2);
-        float extent = (float) Math.max(Math.abs(pack.x2 - pack.x1), Math.abs(pack.y2 - pack.y1));
-        if (!(extent > 0)) {
-            extent = 2000f;
+    static final int OVERLAY_SIZE = 13;
+
+    private static OrbitView initialView(Options o, double[] extent) {
+        double radius = Math.hypot(extent[2] - extent[0], extent[3] - extent[1]) / 2;
+        if (!(radius > 0 && Double.isFinite(radius))) {
+            radius = 1000;
+            extent = new double[] {extent[0] - radius, extent[1] - radius, extent[0] + radius,
+                extent[1] + radius};
         }
-        OrbitView view = new OrbitView(o.width, o.height, extent);
-        view.targetX = o.targetX != null ? o.targetX : cx;
-        view.targetY = o.targetY != null ? o.targetY : cy;
+        OrbitView view = new OrbitView(o.width, o.height, radius);
         view.yaw = o.yaw;
         view.pitch = o.pitch;
-        view.zoom = o.zoom != null ? o.zoom : 0.9f * Math.min(o.width, o.height) / extent;
+        view.perspective = o.perspective;
+        double[] fit = o.fit != null ? o.fit : extent;
+        view.fit(fit[0], fit[1], fit[2], fit[3]);
+        if (o.centerX != null) {
+            view.targetX = o.centerX;
+            view.targetY = o.centerY;
+        }
+        if (o.zoom != null) {
+            view.zoom = o.zoom;
+        } else if (o.span != null) {
+            view.zoom = o.height / o.span;
+        }
         return view;
     }
 
-    private static TreeSet<Integer> sizes(MapStyle style) {
-        TreeSet<Integer> sizes = new TreeSet<>(style.fontSizes());
-        sizes.add(Renderer.OVERLAY_SIZE);
-        return sizes;
-    }
-
-    /** Printable ASCII and Latin-1: what most map labels of Latin script use. */
-    private static TreeSet<Integer> commonCodePoints() {
-        TreeSet<Integer> codePoints = new TreeSet<>();
-        for (int c = 0x20; c < 0x7F; ++c) {
-            codePoints.add(c);
-        }
-        for (int c = 0xA0; c < 0x100; ++c) {
-            codePoints.add(c);
-        }
-        return codePoints;
-    }
-
-    /** {@code common}, or a new atlas when some label needs a glyph or a size it lacks. */
-    private static GlyphAtlas atlasFor(List<BuiltTile> tiles, MapStyle style, GlyphAtlas common) {
-        TreeSet<Integer> codePoints = new TreeSet<>(common.codePoints());
-        TreeSet<Integer> sizes = new TreeSet<>(common.sizes());
-        boolean more = false;
-        for (BuiltTile t : tiles) {
-            for (int i = 0; i < t.labels.length; ++i) {
-                if (t.labels[i].isEmpty()) {
-                    continue;
-                }
-                for (int cp : t.labels[i].codePoints().toArray()) {
-                    more |= codePoints.add(cp);
-                }
-                StyleList.Style s = style.style(t.models.get(i).layerId());
-                more |= s != null && sizes.add(MapStyle.fontSize(s));
-            }
-        }
-        return more ? new GlyphAtlas(codePoints, sizes) : common;
-    }
-
     /** The pick's text: layer, id and label of the model, or a note that nothing is there. */
-    static String describe(Pack pack, Picker.Pick p) {
+    static String describe(Pack pack, BuiltTile.Pick p) {
         if (p == null) {
             return "nothing picked";
         }
@@ -247,13 +248,20 @@ public final class Main {
     }
 
     private static void interact(MapStyle style, Renderer renderer, OrbitView view, Pack pack,
-            FloatBuffer matrices, String picked) throws LWJGLException {
+            FloatBuffer matrices, Fonts fonts, Fonts.Text picked) throws LWJGLException {
         Mouse.create();
-        String overlay = picked != null ? picked
-                : "drag to turn, wheel to zoom, click a model to pick it";
+        Keyboard.create();
+        Fonts.Text overlay = picked != null ? picked : fonts.shape(
+                "drag to turn, wheel to zoom, click a model to pick it, P for perspective",
+                OVERLAY_SIZE);
         boolean pressed = false;
         int moved = 0;  // pixels since the button went down: a click moves less than a few
         while (!Display.isCloseRequested()) {
+            while (Keyboard.next()) {
+                if (Keyboard.getEventKeyState() && Keyboard.getEventKey() == Keyboard.KEY_P) {
+                    view.toggle();
+                }
+            }
             while (Mouse.next()) {
                 if (Mouse.getEventButton() == 0 && Mouse.getEventButtonState()) {
                     pressed = true;
@@ -261,11 +269,12 @@ public final class Main {
                 } else if (Mouse.getEventButton() == 0) {
                     pressed = false;
                     if (moved <= 3) {
-                        // Mouse y counts from the bottom, the pick ray's from the top.
+                        // Mouse y counts from the bottom, the pick's from the top.
                         float sx = Mouse.getEventX() + 0.5f;
                         float sy = view.height - (Mouse.getEventY() + 0.5f);
-                        overlay = describe(pack, click(renderer, style, view, sx, sy));
-                        System.out.println("pick at " + sx + ", " + sy + ": " + overlay);
+                        String text = describe(pack, click(renderer, style, view, sx, sy));
+                        System.out.println("pick at " + sx + ", " + sy + ": " + text);
+                        overlay = fonts.shape(text, OVERLAY_SIZE);
                     }
                 } else if (pressed && (Mouse.getEventDX() != 0 || Mouse.getEventDY() != 0)) {
                     moved += Math.abs(Mouse.getEventDX()) + Math.abs(Mouse.getEventDY());
@@ -275,11 +284,7 @@ public final class Main {
                     view.zoomBy((float) Math.pow(1.1, Mouse.getEventDWheel() / 120.0));
                 }
             }
-            try (Camera camera = view.camera()) {
-                OrbitView.matrices(camera, matrices);
-                renderer.frame(style, style.visible(view.styleHeight()), matrices,
-                        2 * view.distance(), overlay);
-            }
+            renderer.frame(style, view, view.matrices(matrices), overlay);
             glCheck("a frame");
             Display.update();
             Display.sync(60);
@@ -287,11 +292,10 @@ public final class Main {
     }
 
     /** A click: a label placed there names its model; elsewhere the map is picked under it. */
-    static Picker.Pick click(Renderer renderer, MapStyle style, OrbitView view, float sx,
+    static BuiltTile.Pick click(Renderer renderer, MapStyle style, OrbitView view, float sx,
             float sy) {
-        float wy = view.height - sy;
         for (Labels.Placed p : renderer.placed()) {
-            if (sx >= p.x0() && sx <= p.x1() && wy >= p.y0() && wy <= p.y1()) {
+            if (p.model() != null && p.contains(sx, view.height - sy)) {
                 return p.model();
             }
         }
@@ -299,18 +303,27 @@ public final class Main {
     }
 
     /** The model drawn under a window point (y from the top), labels aside. */
-    static Picker.Pick pick(Renderer renderer, MapStyle style, OrbitView view, float sx, float sy) {
-        try (Camera camera = view.camera()) {
-            float[] ray = camera.lineToPlane(sx, sy, 0f);
-            return Picker.pick(renderer.tiles(), style.visible(view.styleHeight()), ray, view.zoom);
+    static BuiltTile.Pick pick(Renderer renderer, MapStyle style, OrbitView view, float sx,
+            float sy) {
+        Camera camera = view.camera();
+        List<BuiltTile> built = renderer.tiles();
+        List<Tile> tiles = new ArrayList<>();
+        double[] origins = new double[2 * built.size()];
+        for (BuiltTile t : built) {
+            origins[2 * tiles.size()] = t.originX;
+            origins[2 * tiles.size() + 1] = t.originY;
+            tiles.add(t.tile);
         }
+        PaintOrder order = MapStyle.paintOrder(style.visible(camera.styleHeight()));
+        return Tile.pick(tiles, origins, camera, sx, sy, order)
+                .map(p -> new BuiltTile.Pick(built.get(p.tile()), p.model())).orElse(null);
     }
 
     /**
      * The headless test's run: the frame as a PNG (and once more without labels), the labels it
-     * placed, picks at the centre and at 100 screen
-     * points with the camera that made them (for a checker on the C++ side), and 60 frames of a
-     * scripted orbit with GL's error state read after each.
+     * placed, picks at the centre and at 100 screen points with the camera that made them (for a
+     * checker on the C++ side), and 60 frames of a scripted orbit with GL's error state read after
+     * each.
      */
     private static void check(Options o, MapStyle style, Renderer renderer, OrbitView view,
             Pack pack, FloatBuffer matrices, double firstFrameMs) throws IOException {
@@ -318,42 +331,24 @@ public final class Main {
         writePng(renderer.pixels(), o.width, o.height, o.check.resolve("frame.png"));
         // The same frame without its labels: what the map shows where they stand.
         renderer.showLabels(false);
-        try (Camera camera = view.camera()) {
-            OrbitView.matrices(camera, matrices);
-            renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(),
-                    null);
-        }
+        renderer.frame(style, view, view.matrices(matrices), null);
         writePng(renderer.pixels(), o.width, o.height, o.check.resolve("frame-plain.png"));
         renderer.showLabels(true);
+        renderer.frame(style, view, view.matrices(matrices), null);
         try (PrintWriter out =
                 new PrintWriter(Files.newBufferedWriter(o.check.resolve("labels.tsv")))) {
-            // Boxes in image pixels, origin top left.
+            // Centre (image pixels, origin top left), size, angle and text of each label.
             for (Labels.Placed p : renderer.placed()) {
-                out.printf(Locale.ROOT, "%d\t%d\t%d\t%d\t%s%n", Math.round(p.x0()),
-                        Math.round(o.height - p.y1()), Math.round(p.x1()),
-                        Math.round(o.height - p.y0()), p.text());
+                out.printf(Locale.ROOT, "%.1f\t%.1f\t%d\t%d\t%.2f\t%d\t%s%n", p.x(),
+                        o.height - p.y(), p.w(), p.h(), p.angle(), p.text().size(),
+                        p.text().string());
             }
         }
-        try (PrintWriter out =
-                new PrintWriter(Files.newBufferedWriter(o.check.resolve("picks.tsv")))) {
-            out.println("camera " + view.describe());
-            out.println("height " + view.styleHeight());
-            out.println("tolerance " + MapStyle.PICK_TOLERANCE_PX);
-            // The centre first (the known point), then a 10 × 10 grid over the frame.
-            List<float[]> points = new ArrayList<>();
-            points.add(new float[] {o.width / 2f, o.height / 2f});
-            for (int j = 0; j < 10; ++j) {
-                for (int i = 0; i < 10; ++i) {
-                    points.add(new float[] {(i + 0.5f) * o.width / 10f,
-                            (j + 0.5f) * o.height / 10f});
-                }
-            }
-            for (float[] at : points) {
-                Picker.Pick p = pick(renderer, style, view, at[0], at[1]);
-                out.println(at[0] + " " + at[1] + " " + (p == null ? "none"
-                    : p.info().layerId() + " " + p.info().id() + " " + p.info().cellIndex()));
-            }
-        }
+        writePicks(o, renderer, style, view, "picks.tsv");
+        // The same points through the perspective camera.
+        view.toggle();
+        writePicks(o, renderer, style, view, "picks-perspective.tsv");
+        view.toggle();
         String centre = describe(pack, pick(renderer, style, view, o.width / 2f, o.height / 2f));
         System.out.println("pick at the centre: " + centre);
         int errors = 0;
@@ -362,11 +357,10 @@ public final class Main {
         for (int f = 0; f < 60; ++f) {
             view.turn(6f, f < 30 ? 1f : -1f);
             view.zoomBy(f < 30 ? 1.02f : 1 / 1.02f);
-            try (Camera camera = view.camera()) {
-                OrbitView.matrices(camera, matrices);
-                renderer.frame(style, style.visible(view.styleHeight()), matrices,
-                        2 * view.distance(), centre);
+            if (f == 30) {
+                view.toggle();
             }
+            renderer.frame(style, view, view.matrices(matrices), null);
             for (int e = glGetError(); e != GL_NO_ERROR; e = glGetError()) {
                 ++errors;
                 where.add("frame " + f + ": 0x" + Integer.toHexString(e));
@@ -380,6 +374,29 @@ public final class Main {
         System.out.printf(Locale.ROOT, "labels placed: %d%n", renderer.placed().size());
         Files.writeString(o.check.resolve("summary.txt"), String.format(Locale.ROOT,
             "first_frame_ms %.1f%norbit_gl_errors %d%n", firstFrameMs, errors));
+    }
+
+    private static void writePicks(Options o, Renderer renderer, MapStyle style, OrbitView view,
+            String name) throws IOException {
+        try (PrintWriter out = new PrintWriter(Files.newBufferedWriter(o.check.resolve(name)))) {
+            out.println(view.describe());
+            out.println("height " + view.camera().styleHeight());
+            out.println("tolerance " + MapStyle.PICK_TOLERANCE_PX);
+            // The centre first (the known point), then a 10 × 10 grid over the frame.
+            List<float[]> points = new ArrayList<>();
+            points.add(new float[] {o.width / 2f, o.height / 2f});
+            for (int j = 0; j < 10; ++j) {
+                for (int i = 0; i < 10; ++i) {
+                    points.add(new float[] {(i + 0.5f) * o.width / 10f,
+                            (j + 0.5f) * o.height / 10f});
+                }
+            }
+            for (float[] at : points) {
+                BuiltTile.Pick p = pick(renderer, style, view, at[0], at[1]);
+                out.println(at[0] + " " + at[1] + " " + (p == null ? "none"
+                    : p.info().layerId() + " " + p.info().id() + " " + p.info().cellIndex()));
+            }
+        }
     }
 
     private static void glCheck(String what) {

@@ -5,6 +5,7 @@ import java.util.ArrayList;
 import java.util.HashMap;
 import java.util.List;
 import java.util.Map;
+import quorvan.meshory.PaintOrder;
 import quorvan.meshory.StyleList;
 
 /**
@@ -34,6 +35,14 @@ final class MapStyle implements AutoCloseable {
             throw new IllegalArgumentException(sld + ": no layer styles (not an SLD document?)");
         }
         background = list.background();
+        for (StyleList.Style s : styles.values()) {
+            if (s.fontSize() > Fonts.MAX_SIZE) {
+                list.close();
+                throw new IllegalArgumentException(sld + ": layer " + s.layerId()
+                        + " sets font size " + s.fontSize() + "; the viewer draws labels up to "
+                        + Fonts.MAX_SIZE);
+            }
+        }
     }
 
     /** The styles visible at a camera height, in drawing order (ascending z-order). */
@@ -48,15 +57,25 @@ final class MapStyle implements AutoCloseable {
         return out;
     }
 
-    /** The label sizes of every layer that sets one. */
-    java.util.SortedSet<Integer> fontSizes() {
-        java.util.SortedSet<Integer> sizes = new java.util.TreeSet<>();
-        for (StyleList.Style s : styles.values()) {
-            if (s.fontSize() > 0) {
-                sizes.add(s.fontSize());
+    /**
+     * The order the renderer paints the visible layers in, for picking: flat layers in order
+     * (triangles if filled, lines if stroked, points always), then the 3D layers' fills with depth.
+     */
+    static PaintOrder paintOrder(List<StyleList.Style> visible) {
+        PaintOrder.Builder order = PaintOrder.builder().tolerance(PICK_TOLERANCE_PX);
+        for (StyleList.Style s : visible) {
+            if (!s.view3d()) {
+                order.layer(s.layerId(), (drawsFill(s) ? PaintOrder.TRIANGLES : 0)
+                        | (drawsStroke(s) ? PaintOrder.LINES : 0) | PaintOrder.POINTS,
+                        s.strokeWidth(), pointSize(s));
             }
         }
-        return sizes;
+        for (StyleList.Style s : visible) {
+            if (s.view3d() && drawsFill(s)) {
+                order.layer(s.layerId(), PaintOrder.TRIANGLES | PaintOrder.DEPTH, 0f, 0f);
+            }
+        }
+        return order.build();
     }
 
     StyleList.Style style(int layerId) {

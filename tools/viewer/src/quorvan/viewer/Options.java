@@ -12,8 +12,11 @@ final class Options {
     float yaw = 180f;
     float pitch = 55f;
     Float zoom;
-    Float targetX;
-    Float targetY;
+    Float span;
+    Double centerX;
+    Double centerY;
+    double[] fit;
+    boolean perspective;
     int workers = 2;
     Float pickX;
     Float pickY;
@@ -21,6 +24,8 @@ final class Options {
     Path check;
     Path shaders;
     boolean help;
+    /** The largest window side drawn: its frame still reads back into one Java array. */
+    static final int MAX_SIZE = 8192;
 
     static Options parse(String[] args) {
         Options o = new Options();
@@ -29,6 +34,10 @@ final class Options {
             if (a.equals("--help")) {
                 o.help = true;
                 return o;
+            }
+            if (a.equals("--perspective")) {
+                o.perspective = true;
+                continue;
             }
             if (!a.startsWith("--")) {
                 if (o.pack != null) {
@@ -50,6 +59,10 @@ final class Options {
                     }
                     o.width = positive(wh[0], a);
                     o.height = positive(wh[1], a);
+                    if (o.width > MAX_SIZE || o.height > MAX_SIZE) {
+                        throw new IllegalArgumentException("--size: at most " + MAX_SIZE + "x"
+                                + MAX_SIZE + " pixels");
+                    }
                 }
                 case "--yaw" -> o.yaw = number(v, a);
                 case "--pitch" -> {
@@ -58,19 +71,24 @@ final class Options {
                         throw new IllegalArgumentException("--pitch lies between 35 and 90");
                     }
                 }
-                case "--zoom" -> {
-                    o.zoom = number(v, a);
-                    if (!(o.zoom > 0)) {
-                        throw new IllegalArgumentException("--zoom must be above 0");
+                case "--zoom", "--span" -> {
+                    float f = number(v, a);
+                    if (!(f > 0)) {
+                        throw new IllegalArgumentException(a + " must be above 0");
                     }
+                    o.zoom = a.equals("--zoom") ? Float.valueOf(f) : null;
+                    o.span = a.equals("--span") ? Float.valueOf(f) : null;
                 }
-                case "--target" -> {
-                    String[] xy = v.split(",");
-                    if (xy.length != 2) {
-                        throw new IllegalArgumentException("--target wants X,Y");
+                case "--center", "--target" -> {
+                    double[] xy = numbers(v, a, 2);
+                    o.centerX = xy[0];
+                    o.centerY = xy[1];
+                }
+                case "--fit" -> {
+                    o.fit = numbers(v, a, 4);
+                    if (o.fit[0] == o.fit[2] || o.fit[1] == o.fit[3]) {
+                        throw new IllegalArgumentException("--fit wants a rectangle of some size");
                     }
-                    o.targetX = number(xy[0], a);
-                    o.targetY = number(xy[1], a);
                 }
                 case "--pick" -> {
                     String[] xy = v.split(",");
@@ -113,6 +131,18 @@ final class Options {
             // reported below
         }
         throw new IllegalArgumentException(option + " wants a number, not " + v);
+    }
+
+    private static double[] numbers(String v, String option, int count) {
+        String[] parts = v.split(",");
+        if (parts.length != count) {
+            throw new IllegalArgumentException(option + " wants " + count + " numbers, a,b...");
+        }
+        double[] out = new double[count];
+        for (int i = 0; i < count; ++i) {
+            out[i] = number(parts[i], option);
+        }
+        return out;
     }
 
     private static int positive(String v, String option) {

@@ -6,27 +6,32 @@ import java.nio.FloatBuffer;
 import quorvan.meshory.Camera;
 
 /**
- * The orbit the user steers: a target on the ground (model space), yaw, pitch and zoom. The
- * library's camera cannot change, so each changed view builds a new one.
+ * The orbit the user steers: a target on the ground (model space), yaw, pitch, zoom (pixels per
+ * map unit at the target) and the kind of projection, kept in one library camera that the
+ * setters change as the user steers.
  *
- * <p>The library's camera is orthographic with one world unit per pixel; the zoom is its scale
- * (pixels per model unit), so the target goes to the camera in world space, scaled. The eye stays
- * far enough out that the whole map lies between the clipping planes.
+ * <p>The orthographic camera has one world unit per pixel, so its scale is the zoom; the eye
+ * stays far enough out that the whole map lies between the planes. The perspective camera keeps
+ * the same scale and stands where its field of view spans the viewport's height at the target,
+ * so both show the target at the same size.
  */
-final class OrbitView {
+final class OrbitView implements AutoCloseable {
     static final float MIN_PITCH = 35f;
     static final float MAX_PITCH = 90f;
+    static final float FOV = 40f;
 
     final int width;
     final int height;
-    private final float radius;  // of the map around its centre, model units
-    float targetX;
-    float targetY;
+    private final double radius;  // of the map around its centre, model units
+    double targetX;
+    double targetY;
     float yaw;
     float pitch;
     float zoom;
+    boolean perspective;
+    private Camera camera;
 
-    OrbitView(int width, int height, float radius) {
+    OrbitView(int width, int height, double radius) {
         this.width = width;
         this.height = height;
         this.radius = radius;
@@ -38,31 +43,74 @@ final class OrbitView {
     }
 
     void zoomBy(float factor) {
-        zoom = Math.max(0.01f, Math.min(50f, zoom * factor));
+        zoom = Math.max(1e-6f, Math.min(1e4f, zoom * factor));
     }
 
-    /** The camera height for the style's visibility: the ground the viewport's height spans. */
-    float styleHeight() {
-        return height / zoom;
+    /** Switches between the orthographic and the perspective camera. */
+    void toggle() {
+        perspective = !perspective;
+        close();
     }
 
     float distance() {
-        return 2 * zoom * radius + 1000f;
+        return perspective ? (float) (height / (2 * Math.tan(Math.toRadians(FOV) / 2)))
+                : (float) (2 * zoom * radius + 1000);
     }
 
+    float maxPlane() {
+        return perspective ? (float) (distance() + 2 * zoom * radius + 1000) : 2 * distance();
+    }
+
+    /** The camera of the view as it stands now. */
     Camera camera() {
+        if (camera == null) {
+            Camera.Builder b = Camera.builder(width, height).fov(FOV);
+            camera = (perspective ? b.perspective() : b).build();
+        }
         float distance = distance();
-        return Camera.builder(width, height).planes(1f, 2 * distance)
-            .target(zoom * targetX, zoom * targetY, 0).scale(zoom, zoom, zoom)
-            .orbit(yaw, pitch, distance).build();
+        return camera.setScale(zoom, zoom, zoom).setTarget(zoom * targetX, zoom * targetY, 0)
+                .setYaw(yaw).setPitch(pitch).setDistance(distance)
+                .setPlanes(perspective ? distance / 100 : 1f, maxPlane());
     }
 
-    /** P, V and S of {@code camera}, 48 floats from position 0. */
-    static FloatBuffer matrices(Camera camera, FloatBuffer out) {
+    /**
+     * Frames a model-space rectangle: its ground corners centred in the window and just fitting
+     * it, touching two opposite edges (found through the camera's own projection and pick ray,
+     * in a few rounds for the perspective one).
+     */
+    void fit(double x1, double y1, double x2, double y2) {
+        targetX = (x1 + x2) / 2;
+        targetY = (y1 + y2) / 2;
+        zoom = (float) (Math.min(width, height) / Math.max(Math.abs(x2 - x1), Math.abs(y2 - y1)));
+        for (int round = 0; round < (perspective ? 16 : 2); ++round) {
+            Camera c = camera();
+            float[] box = {Float.MAX_VALUE, Float.MAX_VALUE, -Float.MAX_VALUE, -Float.MAX_VALUE};
+            boolean seen = true;
+            for (double[] corner : new double[][] {{x1, y1}, {x1, y2}, {x2, y1}, {x2, y2}}) {
+                float[] w = c.project((float) (zoom * corner[0]), (float) (zoom * corner[1]), 0f);
+                seen &= w[2] >= 0 && w[2] <= 1;
+                box = new float[] {Math.min(box[0], w[0]), Math.min(box[1], w[1]),
+                    Math.max(box[2], w[0]), Math.max(box[3], w[1])};
+            }
+            if (!seen) {
+                zoom /= 2;
+                continue;
+            }
+            // The ground under the box's centre becomes the target (screen y runs down).
+            float[] ray = c.lineToPlane((box[0] + box[2]) / 2, height - (box[1] + box[3]) / 2, 0f);
+            targetX = ray[3];
+            targetY = ray[4];
+            zoom *= Math.min(width / (box[2] - box[0]), height / (box[3] - box[1]));
+        }
+    }
+
+    /** P, V and S of the camera, 48 floats from position 0. */
+    FloatBuffer matrices(FloatBuffer out) {
+        Camera c = camera();
         out.clear();
-        camera.projectionMatrix(out);
-        camera.viewMatrix(out);
-        camera.scaleMatrix(out);
+        c.projectionMatrix(out);
+        c.viewMatrix(out);
+        c.scaleMatrix(out);
         return out.flip();
     }
 
@@ -71,11 +119,20 @@ final class OrbitView {
                 .order(ByteOrder.nativeOrder()).asFloatBuffer();
     }
 
-    /** The settings of a camera as one line, for the pick check. */
+    /** The settings of the camera as two lines, for the pick check. */
     String describe() {
-        float distance = distance();
-        return width + " " + height + " 1 " + (2 * distance) + " " + (zoom * targetX) + " "
-                + (zoom * targetY) + " 0 " + zoom + " " + zoom + " " + zoom + " " + yaw + " "
-                + pitch + " " + distance + " 75";
+        Camera.Settings s = camera().settings();
+        return "camera " + width + " " + height + " " + s.minPlane() + " " + s.maxPlane() + " "
+                + s.targetX() + " " + s.targetY() + " " + s.targetZ() + " " + s.scaleX() + " "
+                + s.scaleY() + " " + s.scaleZ() + " " + s.yaw() + " " + s.pitch() + " "
+                + s.distance() + " " + s.fov() + "\nperspective " + (perspective ? 1 : 0);
+    }
+
+    @Override
+    public void close() {
+        if (camera != null) {
+            camera.close();
+            camera = null;
+        }
     }
 }

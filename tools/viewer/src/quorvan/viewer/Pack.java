@@ -51,10 +51,16 @@ final class Pack {
         }
         cellsInRow = pack.getInt(12);
         cellsInCol = pack.getInt(16);
-        x1 = pack.getDouble(20);
-        y1 = pack.getDouble(28);
-        x2 = pack.getDouble(36);
-        y2 = pack.getDouble(44);
+        if (cellsInRow < 0 || cellsInRow > 65536 || cellsInCol < 0 || cellsInCol > 65536) {
+            throw new IllegalArgumentException("grid counts outside 0 to 65536 at byte 12");
+        }
+        x1 = finite(pack, 20);
+        y1 = finite(pack, 28);
+        x2 = finite(pack, 36);
+        y2 = finite(pack, 44);
+        if (!Double.isFinite(x2 - x1) || !Double.isFinite(y2 - y1)) {
+            throw new IllegalArgumentException("grid bounds too far apart at byte 20");
+        }
         pack.position(52);
         Map<Integer, String> names = new HashMap<>();
         for (long n = Integer.toUnsignedLong(pack.getInt()); n > 0; --n) {
@@ -62,7 +68,9 @@ final class Pack {
             int length = Short.toUnsignedInt(pack.getShort());
             byte[] text = new byte[length];
             pack.get(text);
-            names.put(id, new String(text, StandardCharsets.UTF_8));
+            if (names.put(id, new String(text, StandardCharsets.UTF_8)) != null) {
+                throw new IllegalArgumentException("layer id " + id + " named twice");
+            }
         }
         layerNames = Map.copyOf(names);
         long requests = Integer.toUnsignedLong(pack.getInt());
@@ -75,8 +83,9 @@ final class Pack {
         Map<List<Double>, List<int[]>> byOrigin = new LinkedHashMap<>();
         int count = 0;
         for (int r = 0; r < requests; ++r) {
-            double x = pack.getDouble();
-            double y = pack.getDouble();
+            double x = finite(pack, pack.position());
+            double y = finite(pack, pack.position() + 8);
+            pack.position(pack.position() + 16);
             long blobs = Integer.toUnsignedLong(pack.getInt());
             if (blobs > pack.remaining() / 24) {
                 throw new IllegalArgumentException("blob count past the end of the pack");
@@ -133,6 +142,15 @@ final class Pack {
 
     String layerName(int layerId) {
         return layerNames.getOrDefault(layerId, "layer " + layerId);
+    }
+
+    private static double finite(ByteBuffer b, int at) {
+        double v = b.getDouble(at);
+        if (!Double.isFinite(v)) {
+            throw new IllegalArgumentException("a bound or origin that is not a finite number ("
+                    + v + ") at byte " + at);
+        }
+        return v;
     }
 
     private static String ascii(ByteBuffer b, int at, int length) {

@@ -1,7 +1,6 @@
 package quorvan.viewer;
 
 import static org.lwjgl.opengl.GL11.*;
-import static org.lwjgl.opengl.GL12.GL_CLAMP_TO_EDGE;
 import static org.lwjgl.opengl.GL13.GL_TEXTURE0;
 import static org.lwjgl.opengl.GL13.glActiveTexture;
 import static org.lwjgl.opengl.GL15.*;
@@ -49,10 +48,10 @@ final class Renderer {
     private final List<GpuTile> tiles = new ArrayList<>();
     private final FloatBuffer textVertices = ByteBuffer.allocateDirect(4 * 4 * 6 * 20000)
         .order(ByteOrder.nativeOrder()).asFloatBuffer();
-    private GlyphAtlas atlas;
-    private int atlasTexture;
+    private final TextAtlas atlas = new TextAtlas();
+    private Labels labels;
     private List<Labels.Placed> placed = List.of();
-    private boolean labels = true;
+    private boolean showLabels = true;
 
     Renderer(int width, int height, Path shaderFolder) throws IOException {
         this.width = width;
@@ -150,7 +149,7 @@ final class Renderer {
         glEnableVertexAttribArray(0);
         glVertexAttribPointer(0, 3, GL_FLOAT, false, 0, 0);
         glEnableVertexAttribArray(1);
-        glVertexAttribPointer(1, 3, GL_FLOAT, false, 0, 12L * tile.normalsFirst);
+        glVertexAttribPointer(1, 3, GL_FLOAT, false, 0, 12L * tile.tile.normalsFirst());
         glBindVertexArray(0);
         // Drawn, and picked, in the pack's order of tiles, whatever order the workers finish in.
         int at = 0;
@@ -160,31 +159,21 @@ final class Renderer {
         tiles.add(at, new GpuTile(tile, buffer, vertexArray));
     }
 
+    /** The tiles, in the pack's order; their labels are selected from here on. */
     List<BuiltTile> tiles() {
         List<BuiltTile> out = new ArrayList<>();
         for (GpuTile t : tiles) {
             out.add(t.tile());
         }
+        if (labels == null) {
+            labels = new Labels(out);
+        }
         return out;
-    }
-
-    /** The glyphs of every label and of the pick's text, rasterised once. */
-    void atlas(GlyphAtlas glyphs) {
-        atlas = glyphs;
-        atlasTexture = glGenTextures();
-        glBindTexture(GL_TEXTURE_2D, atlasTexture);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RG8, GlyphAtlas.WIDTH, glyphs.height, 0, GL_RG,
-                GL_UNSIGNED_BYTE, glyphs.texels);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     }
 
     /** Whether frames draw the labels (and the overlay text). */
     void showLabels(boolean show) {
-        labels = show;
+        showLabels = show;
     }
 
     /** The labels placed in the last frame. */
@@ -196,8 +185,9 @@ final class Renderer {
      * Draws one frame. {@code matrices} holds P, V and S of the camera; {@code overlay} is drawn
      * in the top left corner when not null.
      */
-    void frame(MapStyle style, List<StyleList.Style> visible, FloatBuffer matrices, float maxPlane,
-            String overlay) {
+    void frame(MapStyle style, OrbitView view, FloatBuffer matrices, Fonts.Text overlay) {
+        List<StyleList.Style> visible = style.visible(view.camera().styleHeight());
+        float maxPlane = view.maxPlane();
         StyleList.Rgba bg = style.background;
         glClearColor(bg.r(), bg.g(), bg.b(), 1f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -226,9 +216,8 @@ final class Renderer {
         }
         glDisable(GL_DEPTH_TEST);
         glBindVertexArray(0);
-        if (atlas != null && labels) {
-            placed = Labels.place(tiles(), style, visible, atlas, Labels.chain(matrices), width,
-                    height);
+        if (showLabels) {
+            placed = labels == null ? List.of() : labels.select(view.camera(), style, visible);
             texts(overlay);
         }
     }
@@ -249,8 +238,8 @@ final class Renderer {
             for (GpuTile t : tiles) {
                 Tile.Bucket b = t.tile().bucket(s.layerId());
                 if (b != null) {
-                    draw(kind, t.vertexArray(), t.buffer(), b, t.tile().originX, t.tile().originY,
-                            s);
+                    draw(kind, t.vertexArray(), t.buffer(), b, (float) t.tile().originX,
+                            (float) t.tile().originY, s);
                 }
             }
         }
@@ -288,27 +277,28 @@ final class Renderer {
 
     private static final StyleList.Rgba HALO = new StyleList.Rgba(1f, 1f, 1f, 0.9f);
     private static final StyleList.Rgba OVERLAY = new StyleList.Rgba(0.1f, 0.1f, 0.1f, 1f);
-    static final int OVERLAY_SIZE = 13;
 
-    private void texts(String overlay) {
-        textVertices.clear();
-        List<int[]> runs = new ArrayList<>();  // first vertex, count, index into colours
-        List<StyleList.Rgba> colours = new ArrayList<>();
-        int first = 0;
-        for (Labels.Placed p : placed) {
-            int n = Labels.quads(atlas, p.text(), p.size(), p.x0(), p.y0(), textVertices);
-            runs.add(new int[] {first, n, colours.size()});
-            colours.add(p.colour());
-            first += n;
-        }
+    private void texts(Fonts.Text overlay) {
+        List<Labels.Placed> all = new ArrayList<>(placed);
         if (overlay != null) {
-            int n = Labels.quads(atlas, overlay, OVERLAY_SIZE, 8,
-                    height - 8 - atlas.lineHeight(OVERLAY_SIZE), textVertices);
-            runs.add(new int[] {first, n, colours.size()});
-            colours.add(OVERLAY);
-            first += n;
+            int w = TextAtlas.width(overlay);
+            int h = TextAtlas.height(overlay);
+            all.add(new Labels.Placed(overlay, OVERLAY, 8 + w / 2f, height - 8 - h / 2f, w, h, 0f,
+                    null));
         }
-        if (first == 0) {
+        TextAtlas.Cell[] cells = atlas.cells(all.stream().map(Labels.Placed::text).toList());
+        // Quads grouped by page: one draw per page for the halos, then each label's letters.
+        textVertices.clear();
+        List<int[]> runs = new ArrayList<>();  // page, first vertex, label
+        for (int page = 0; page < TextAtlas.MAX_PAGES; ++page) {
+            for (int i = 0; i < cells.length; ++i) {
+                if (cells[i] != null && cells[i].page() == page && textVertices.remaining() >= 24) {
+                    runs.add(new int[] {page, textVertices.position() / 4, i});
+                    Labels.quad(all.get(i), cells[i], textVertices);
+                }
+            }
+        }
+        if (runs.isEmpty()) {
             return;
         }
         textVertices.flip();
@@ -319,15 +309,18 @@ final class Renderer {
         glUniform2f(text.uniform("u_viewport"), width, height);
         glUniform1i(text.uniform("u_atlas"), 0);
         glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, atlasTexture);
         // Every halo first, so that no label's halo covers another's letters.
         glUniform1i(text.uniform("u_halo"), 1);
         text.colour(HALO);
-        glDrawArrays(GL_TRIANGLES, 0, first);
+        for (int[] run : runs) {
+            glBindTexture(GL_TEXTURE_2D, atlas.texture(run[0]));
+            glDrawArrays(GL_TRIANGLES, run[1], 6);
+        }
         glUniform1i(text.uniform("u_halo"), 0);
         for (int[] run : runs) {
-            text.colour(colours.get(run[2]));
-            glDrawArrays(GL_TRIANGLES, run[0], run[1]);
+            glBindTexture(GL_TEXTURE_2D, atlas.texture(run[0]));
+            text.colour(all.get(run[2]).colour());
+            glDrawArrays(GL_TRIANGLES, run[1], 6);
         }
         glBindVertexArray(0);
     }
