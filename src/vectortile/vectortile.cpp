@@ -462,9 +462,13 @@ private:
     std::vector<std::pair<const Output*, std::vector<Point>>> pointRuns_;
 };
 
+// Payloads keep tenths of a unit in 64-bit integers on the way to floats:
+// a world beyond a billion units has no use for them and would overflow.
+constexpr double kMaxWorld = 1e9;
+
 bool placementValid(const S_TilePlacement& p) {
-    return std::isfinite(p.originX) && std::isfinite(p.originY) && std::isfinite(p.size) &&
-           p.size > 0 && std::isfinite(p.originX + p.size) && std::isfinite(p.originY + p.size);
+    return std::abs(p.originX) <= kMaxWorld && std::abs(p.originY) <= kMaxWorld && p.size > 0 &&
+           p.size <= kMaxWorld;
 }
 
 }  // namespace
@@ -497,7 +501,7 @@ void vectorTileRecords(std::span<const uint8_t> bytes, const S_TilePlacement& pl
     out.requests.clear();
     out.nextId = placement.firstId;
     if (!placementValid(placement)) {
-        out.error = "the tile's origin and size must be finite and its size above 0";
+        out.error = "the tile's origin and size must lie within 1e9 units and its size above 0";
         return;
     }
     const S_VectorTile tile = readVectorTile(bytes);

@@ -36,7 +36,7 @@ namespace quorvan::vectortile {
 struct S_TilePlacement {
     double originX = 0.0;  // world position of the tile's south-west corner
     double originY = 0.0;
-    double size = 0.0;      // width of the tile in world units: finite, > 0
+    double size = 0.0;      // width of the tile in world units: > 0, at most 1e9 as the origin
     int32_t cellIndex = 0;  // the records' cell (column << 16 | row)
     uint64_t firstId = 1;   // the records' ids count up from here
 };
@@ -70,7 +70,8 @@ MESHORY_API void vectorTileRecords(std::span<const uint8_t> tile, const S_TilePl
 // The tile built into `target` in one call, as buildTile builds the records
 // vectorTileRecords gives; `scratch` (optional) holds the records between
 // calls. Refused, leaving `target` as it was, for malformed tile bytes or a
-// placement whose size or origin is not finite or size not above 0.
+// placement whose size is not above 0 or whose size or origin lies beyond
+// 1e9 units (NaN too).
 MESHORY_API S_TileBuild buildVectorTile(C_Meshory& maker, std::span<const uint8_t> tile,
                                         const S_TilePlacement& placement,
                                         const C_VectorTileMapping& mapping, uint32_t flags,

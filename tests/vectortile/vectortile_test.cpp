@@ -279,7 +279,7 @@ TEST(VectorTileBuild, RefusalsLeaveTheTileAsItWas) {
     EXPECT_FALSE(refused.ok);
     EXPECT_NE(refused.error.find("at byte"), std::string::npos) << refused.error;
     S_TilePlacement bad = placement;
-    for (double size : {0.0, -1.0, double(NAN), double(INFINITY)}) {
+    for (double size : {0.0, -1.0, 2e9, double(NAN), double(INFINITY)}) {
         bad.size = size;
         EXPECT_FALSE(buildVectorTile(maker, tiles[0].bytes, bad, defaultMapping(), 0, built).ok);
     }

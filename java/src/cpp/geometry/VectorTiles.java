@@ -43,8 +43,8 @@ public final class VectorTiles {
      * the world, its records take the cell index and ids from {@code firstId} on.
      *
      * @throws IllegalArgumentException when the tile is malformed (the message names the byte
-     *     offset), the placement is not finite or its size not above 0, or the range lies outside
-     *     the array; nothing is built then
+     *     offset), the size is not above 0, the size or origin lies beyond 1e9 units, or the
+     *     range lies outside the array; nothing is built then
      */
     public static long makeTile(long maker, byte[] tile, int offset, int length, double originX,
             double originY, double size, int cellIndex, long firstId, long mapping, int flags) {

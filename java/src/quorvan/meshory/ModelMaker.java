@@ -114,8 +114,8 @@ public final class ModelMaker implements AutoCloseable {
      *
      * @param flags {@link Tile#SKIP_ZERO_AREA}, {@link Tile#NORMALS}, both, or 0
      * @throws IllegalArgumentException if the tile is malformed (the message names the byte
-     *     offset), the placement is not finite or its size not above 0, or the flags are unknown;
-     *     nothing is built then
+     *     offset), the placement's size is not above 0, its size or origin lies beyond 1e9 units,
+     *     or the flags are unknown; nothing is built then
      * @throws IllegalStateException when the maker or the mapping is closed
      */
     public Tile makeTile(byte[] tile, TilePlacement placement, VectorTileMapping mapping,
