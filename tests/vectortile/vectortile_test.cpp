@@ -390,6 +390,15 @@ TEST(VectorTileMapping, RefusesBadDocumentsWithTheirOffset) {
     ASSERT_TRUE(shipped.mapping) << shipped.error;
     EXPECT_EQ(shipped.mapping->layerNames(), defaultMapping().layerNames());
     EXPECT_EQ(defaultMapping().layerNames().size(), 12u);
+
+    // The example of the format's documentation loads as it stands.
+    const std::vector<uint8_t> doc = readFile(kExamples + "/../docs/vector-tile-mapping.md");
+    const std::string text(doc.begin(), doc.end());
+    const size_t start = text.find("```xml\n"), end = text.find("```", start + 7);
+    ASSERT_NE(start, std::string::npos);
+    const S_MappingLoad example = loadMapping(text.substr(start + 7, end - start - 7));
+    ASSERT_TRUE(example.mapping) << example.error;
+    EXPECT_EQ(example.mapping->layerNames().at(12), "water");
 }
 
 // Triangles cover the polygon exactly, counter-clockwise, for rings with
