@@ -1,7 +1,8 @@
 // Vector tile bytes, as they come, through the reader and the default
 // mapping; the records must scan and every request name records that exist.
 // Small tiles are built into a tile as well, so the records the mapping
-// writes also pass through the builders. Seeds: the sample's tiles.
+// writes also pass through the builders. Seeds: small tiles cut from the
+// sample's tiles (make_tile_seeds.cpp).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
