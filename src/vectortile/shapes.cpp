@@ -8,8 +8,27 @@
 
 namespace quorvan::vectortile {
 
+namespace {
+
+// floor without a call into libm on CPUs without a rounding instruction:
+// exact below 2^52, where every double with a fraction converts to int64.
+double fastFloor(double v) {
+    if (!(std::abs(v) < 4503599627370496.0)) return std::floor(v);
+    const double t = static_cast<double>(static_cast<int64_t>(v));
+    return t > v ? t - 1 : t;
+}
+
+bool insideBox(std::span<const Point> points, const Box& box) {
+    for (const Point& p : points) {
+        if (!(p.x >= box[0] && p.x <= box[2] && p.y >= box[1] && p.y <= box[3])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 double roundHalfUp(double v) {
-    const double r = std::floor(v);
+    const double r = fastFloor(v);
     const double rounded = v - r >= 0.5 ? r + 1 : r;
     // -0.4 rounds to -0, as the converter rounds: the sign is a payload bit.
     return rounded == 0 ? std::copysign(0.0, v) : rounded;
@@ -53,6 +72,8 @@ Ring cleaned(std::span<const Point> points) {
 }  // namespace
 
 Ring clipRing(std::span<const Point> ring, const Box& box) {
+    // Most features lie inside their tile: clipping would give them back as they are.
+    if (insideBox(ring, box)) return Ring(ring.begin(), ring.end());
     struct Side {
         int axis;
         double value;
@@ -85,6 +106,10 @@ Ring clipRing(std::span<const Point> ring, const Box& box) {
 
 std::vector<Ring> clipLine(std::span<const Point> points, const Box& box) {
     std::vector<Ring> pieces;
+    if (insideBox(points, box)) {
+        if (points.size() >= 2) pieces.emplace_back(points.begin(), points.end());
+        return pieces;
+    }
     bool open = false;
     for (size_t i = 1; i < points.size(); ++i) {
         const Point& a = points[i - 1];
