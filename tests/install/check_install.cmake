@@ -33,7 +33,9 @@ set(expected meshory/camera/glcamera.h meshory/debug/debuglog.h meshory/export.h
     meshory/geometry/aabb2d.h meshory/geometry/mathglm.h meshory/geometry/texturedline.h
     meshory/grid/grid.h meshory/model/blob_records.h meshory/model/glmodel.h meshory/model/host_output.h
     meshory/model/meshory.h meshory/model/tile.h
-    meshory/styles/geostyle_lib.h meshory/styles/geostyles_lib.h meshory/version.h)
+    meshory/styles/geostyle_lib.h meshory/styles/geostyles_lib.h
+    meshory/vectortile/mapping.h meshory/vectortile/reader.h meshory/vectortile/vectortile.h
+    meshory/version.h)
 if(NOT headers STREQUAL expected)
     message(FATAL_ERROR "installed headers differ from the public ones:\n${headers}")
 endif()
