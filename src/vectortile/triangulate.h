@@ -2,7 +2,9 @@
 
 // Ear-clipping triangulation of a polygon with holes (rings joined by
 // bridges, ears cut from a doubly linked ring, a z-order index over the
-// points of larger rings so an ear test looks only near the ear).
+// points of larger rings so an ear test looks only near the ear): the
+// algorithm of Mapbox's earcut (ISC licence), written anew for the library,
+// so its triangles may differ from those of earcut's own releases.
 // Internal to the vector-tile mapping.
 
 #include <cstdint>
