@@ -88,5 +88,4 @@ void BM_Memcpy(benchmark::State& state) {
 BENCHMARK(BM_StripToTrianglesWithNormals)->Arg(256)->Arg(4096);
 BENCHMARK(BM_FanToTriangles)->Arg(256)->Arg(4096);
 BENCHMARK(BM_LineStripToLines)->Arg(256)->Arg(4096);
-BENCHMARK(BM_Memcpy)
-    ->ArgsProduct({{18288, 294768, 6120, 98280, 9180, 147420}, {0, 16, 64}});
+BENCHMARK(BM_Memcpy)->ArgsProduct({{18288, 294768, 6120, 98280, 9180, 147420}, {0, 16, 64}});

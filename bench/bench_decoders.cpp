@@ -7,10 +7,10 @@
 #include <cstring>
 #include <random>
 
+#include "memcpy_reference.h"
 #include "model/builders/labels.h"
 #include "model/decode/payload.h"
 #include "support/payload_writer.h"
-#include "memcpy_reference.h"
 
 namespace {
 
@@ -30,7 +30,8 @@ void setOutputBytes(benchmark::State& state, size_t bytes) {
 }
 
 void BM_PlainStream(benchmark::State& state) {
-    const auto payload = meshory_test::plainStream(randomPoints(static_cast<size_t>(state.range(0))));
+    const auto payload =
+        meshory_test::plainStream(randomPoints(static_cast<size_t>(state.range(0))));
     for (auto _ : state) {
         auto v = extractVertexes(payload.data(), payload.size(), glm::vec2(1000, 2000));
         benchmark::DoNotOptimize(v.data());
@@ -39,7 +40,8 @@ void BM_PlainStream(benchmark::State& state) {
 }
 
 void BM_DeltaStream(benchmark::State& state) {
-    const auto payload = meshory_test::deltaStream(randomPoints(static_cast<size_t>(state.range(0))));
+    const auto payload =
+        meshory_test::deltaStream(randomPoints(static_cast<size_t>(state.range(0))));
     for (auto _ : state) {
         auto v = extractVertexes(payload.data(), payload.size(), glm::vec2(1000, 2000));
         benchmark::DoNotOptimize(v.data());
@@ -54,7 +56,8 @@ void BM_IndexedBlock(benchmark::State& state) {
     for (size_t i = 0; i < n; ++i) vertices[i][0] = float(i % 97), vertices[i][1] = float(i / 97);
     std::vector<uint16_t> indices(n), second(n / 4);
     for (size_t i = 0; i < n; ++i) indices[i] = static_cast<uint16_t>(i);
-    const auto payload = meshory_test::indexedBlock<V>(vertices, indices, second, 120, state.range(1));
+    const auto payload =
+        meshory_test::indexedBlock<V>(vertices, indices, second, 120, state.range(1));
     std::vector<V> outV;
     std::vector<uint16_t> outI, outS;
     float h;
@@ -68,7 +71,8 @@ void BM_IndexedBlock(benchmark::State& state) {
 
 void BM_LabelBlock(benchmark::State& state) {
     std::vector<meshory_test::LabelText> texts;
-    for (int i = 0; i < state.range(0); ++i) texts.push_back({uint16_t(i), "Label text number " + std::to_string(i)});
+    for (int i = 0; i < state.range(0); ++i)
+        texts.push_back({uint16_t(i), "Label text number " + std::to_string(i)});
     const auto payload = meshory_test::labelBlock({1, 2}, texts);
     for (auto _ : state) {
         auto labels = extractLabels(payload);

@@ -12,7 +12,7 @@
 
 #include "camera/glcamera.h"
 #include "grid/grid.h"
-#include "styles/geostyles_lib.h"
+#include "styles/style_list.h"
 
 namespace {
 
@@ -47,22 +47,28 @@ void BM_GridCellIndices(benchmark::State& state) {
 
 // An SLD document of `layers` named layers, each with two scale rules.
 std::string generatedDocument(int layers) {
-    std::string doc = "<?xml version=\"1.0\"?>\n<StyledLayerDescriptor version=\"1.0.0\" background-color=\"#F2EFE9\">";
+    std::string doc =
+        "<?xml version=\"1.0\"?>\n<StyledLayerDescriptor version=\"1.0.0\" "
+        "background-color=\"#F2EFE9\">";
     for (int i = 0; i < layers; ++i) {
         const std::string n = std::to_string(i);
-        doc += "<NamedLayer><Name>layer" + n + "</Name><VendorOption name=\"geometryLayerId\">" + n +
-               "</VendorOption><VendorOption name=\"zOrder\">" + std::to_string(i * 7 % layers) +
-               "</VendorOption><VendorOption name=\"3D\">" + (i % 5 == 0 ? "true" : "false") +
+        doc += "<NamedLayer><Name>layer" + n + "</Name><VendorOption name=\"geometryLayerId\">" +
+               n + "</VendorOption><VendorOption name=\"zOrder\">" +
+               std::to_string(i * 7 % layers) + "</VendorOption><VendorOption name=\"3D\">" +
+               (i % 5 == 0 ? "true" : "false") +
                "</VendorOption><UserStyle><FeatureTypeStyle><Rule><MinScaleDenominator>" +
-               std::to_string(1000 + i * 97) + "</MinScaleDenominator><MaxScaleDenominator>" + std::to_string(i) +
-               "</MaxScaleDenominator><PolygonSymbolizer><Fill><CssParameter name=\"fill\">#D9D0C9</CssParameter>"
+               std::to_string(1000 + i * 97) + "</MinScaleDenominator><MaxScaleDenominator>" +
+               std::to_string(i) +
+               "</MaxScaleDenominator><PolygonSymbolizer><Fill><CssParameter "
+               "name=\"fill\">#D9D0C9</CssParameter>"
                "</Fill></PolygonSymbolizer></Rule></FeatureTypeStyle></UserStyle></NamedLayer>";
     }
     return doc + "</StyledLayerDescriptor>";
 }
 
 void BM_StyleVisibility(benchmark::State& state) {
-    const std::string path = std::filesystem::temp_directory_path() / ("meshory-bench-" + std::to_string(getpid()) + ".sld");
+    const std::string path = std::filesystem::temp_directory_path() /
+                             ("meshory-bench-" + std::to_string(getpid()) + ".sld");
     std::ofstream(path) << generatedDocument(200);
     C_GeoStylesList styles;
     if (styles.loadFromFile(path) != 0) state.SkipWithError("generated document did not load");

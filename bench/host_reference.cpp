@@ -22,12 +22,13 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "model/decode/byte_reader.h"
-#include "model/tile.h"
 #include "geometry/mathglm.h"
-#include "model/blob_records.h"
-#include "model/host_output.h"
 #include "grid/grid.h"
+#include "model/blob_records.h"
+#include "model/decode/byte_reader.h"
+#include "model/host_output.h"
+#include "model/model_conversions.h"
+#include "model/tile.h"
 
 namespace {
 
@@ -62,7 +63,8 @@ TileInput tileOf(const std::string& name, const std::vector<Request>& requests) 
     t.name = name;
     meshory_test::ByteWriter w;
     for (const Request& r : requests) {
-        t.requests.push_back({t.recordCount, static_cast<uint32_t>(r.blobs.size()), r.origin.x, r.origin.y});
+        t.requests.push_back(
+            {t.recordCount, static_cast<uint32_t>(r.blobs.size()), r.origin.x, r.origin.y});
         for (const S_BlobData& b : r.blobs) {
             w.put(b.id).i32(b.type).i32(b.layerId).i32(b.cellIndex);
             w.u32(static_cast<uint32_t>(b.data.size())).raw(b.data);
@@ -106,7 +108,8 @@ std::vector<TileInput> packTiles(const std::string& path) {
             r.read(id), r.read(type), r.read(layer), r.read(cell), r.read(size);
             std::string payload;
             r.readString(size, payload);
-            request.blobs.emplace_back(id, type, layer, cell, Bytes(payload.begin(), payload.end()));
+            request.blobs.emplace_back(id, type, layer, cell,
+                                       Bytes(payload.begin(), payload.end()));
         }
         cells[{x, y}].push_back(std::move(request));
     }
@@ -125,7 +128,8 @@ void writeTiles(const std::string& path, const std::vector<TileInput>& tiles) {
         for (const auto& q : t.requests) w.u32(q.firstRecord).u32(q.recordCount).put(q.x).put(q.y);
     }
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(w.bytes.data()), static_cast<std::streamsize>(w.bytes.size()));
+        .write(reinterpret_cast<const char*>(w.bytes.data()),
+               static_cast<std::streamsize>(w.bytes.size()));
 }
 
 std::vector<TileInput> readTiles(const std::string& path) {
@@ -145,7 +149,8 @@ std::vector<TileInput> readTiles(const std::string& path) {
         t.records.assign(records.begin(), records.end());
         r.read(t.recordCount), r.read(requests);
         t.requests.resize(requests);
-        for (auto& q : t.requests) r.read(q.firstRecord), r.read(q.recordCount), r.read(q.x), r.read(q.y);
+        for (auto& q : t.requests)
+            r.read(q.firstRecord), r.read(q.recordCount), r.read(q.x), r.read(q.y);
     }
     return tiles;
 }
@@ -156,14 +161,16 @@ std::vector<TileInput> readTiles(const std::string& path) {
 // glBufferData. Also the same requests over the per-model path: blobs made
 // from the records, each model built, its lists written into host memory,
 // released.
-void timeTiles(const std::vector<TileInput>& tiles, const std::string& name, const std::string& key, int runs) {
+void timeTiles(const std::vector<TileInput>& tiles, const std::string& name, const std::string& key,
+               int runs) {
     quorvan::C_Meshory maker;
     quorvan::C_Tile tile;
     std::vector<float> host;
     const auto tileCall = [&] {
         for (const TileInput& t : tiles) {
             if (t.name != name) continue;
-            maker.buildTile(t.records, t.recordCount, t.requests, quorvan::tile_flags::SKIP_ZERO_AREA, tile);
+            maker.buildTile(t.records, t.recordCount, t.requests,
+                            quorvan::tile_flags::SKIP_ZERO_AREA, tile);
             if (host.size() < tile.floatCount()) host.resize(tile.floatCount());
             tile.write(host);
         }
@@ -174,18 +181,22 @@ void timeTiles(const std::vector<TileInput>& tiles, const std::string& name, con
             const auto scan = quorvan::scanBlobRecords(t.records, t.recordCount);
             for (const auto& q : t.requests) {
                 const auto blobs = quorvan::makeBlobs(
-                    t.records, std::vector<quorvan::S_BlobRecord>(scan.records.begin() + q.firstRecord,
-                                                                  scan.records.begin() + q.firstRecord + q.recordCount));
+                    t.records, std::vector<quorvan::S_BlobRecord>(
+                                   scan.records.begin() + q.firstRecord,
+                                   scan.records.begin() + q.firstRecord + q.recordCount));
                 std::vector<const S_BlobData*> list;
                 for (const auto& b : blobs) list.push_back(b.get());
                 const glm::vec3 origin(float(q.x), float(q.y), 0.0f);
-                const quorvan::S_Model* model = maker.makeModelFrom(list, origin, quorvan::LoadFilter(0));
+                const quorvan::S_Model* model =
+                    maker.makeModelFrom(list, origin, quorvan::LoadFilter(0));
                 if (!model) continue;
-                const size_t floats = quorvan::triangleFloatCount(*model, quorvan::output_flags::SKIP_ZERO_AREA) +
-                                      quorvan::lineFloatCount(*model) + quorvan::pointFloatCount(*model);
+                const size_t floats =
+                    quorvan::triangleFloatCount(*model, quorvan::output_flags::SKIP_ZERO_AREA) +
+                    quorvan::lineFloatCount(*model) + quorvan::pointFloatCount(*model);
                 if (host.size() < floats) host.resize(floats);
                 const std::span<float> out(host);
-                size_t at = quorvan::writeTriangleFloats(*model, quorvan::output_flags::SKIP_ZERO_AREA, out);
+                size_t at = quorvan::writeTriangleFloats(
+                    *model, quorvan::output_flags::SKIP_ZERO_AREA, out);
                 at += quorvan::writeLineFloats(*model, out.subspan(at));
                 quorvan::writePointFloats(*model, out.subspan(at));
                 maker.releaseModel(model);
@@ -210,10 +221,13 @@ int run(const std::string& dir, int runs) {
         for (const Request& r : tile) {
             std::vector<quorvan::S_BlobData> blobs;
             blobs.reserve(r.blobs.size());
-            for (const auto& b : r.blobs) blobs.emplace_back(b.id, b.type, b.layerId, b.cellIndex, b.data);
+            for (const auto& b : r.blobs)
+                blobs.emplace_back(b.id, b.type, b.layerId, b.cellIndex, b.data);
             const quorvan::S_Model* model = maker.makeModel(blobs, r.origin, filter);
-            if (quorvan::isTriangleStrip(model->polygons)) sink += quorvan::geometryPolygonsToTriangles(model->polygons).size();
-            sink += model->polygons.vertices.size() + model->lines.vertices.size() + model->points.size();
+            if (quorvan::isTriangleStrip(model->polygons))
+                sink += quorvan::geometryPolygonsToTriangles(model->polygons).size();
+            sink += model->polygons.vertices.size() + model->lines.vertices.size() +
+                    model->points.size();
             maker.releaseModel(model);
         }
     });
@@ -239,8 +253,10 @@ int run(const std::string& dir, int runs) {
     };
     const double freshNs = medianNanos(runs, [&] { handOff(buffers[next++ % count]); });
     const double hotNs = medianNanos(runs, [&] { handOff(buffers[0]); });
-    std::printf("native_tile_ns %.0f\nnative_handoff_ns %.0f\nnative_handoff_hot_ns %.0f\nhandoff_bytes %zu\n",
-                tileNs, freshNs, hotNs, bytes);
+    std::printf(
+        "native_tile_ns %.0f\nnative_handoff_ns %.0f\nnative_handoff_hot_ns %.0f\nhandoff_bytes "
+        "%zu\n",
+        tileNs, freshNs, hotNs, bytes);
 
     const std::vector<TileInput> tiles = readTiles(dir + "/tiles.bin");
     timeTiles(tiles, "mixed", "mixed", runs);

@@ -10,6 +10,7 @@
 #include "geometry/mathglm.h"
 #include "grid/grid.h"
 #include "model/meshory.h"
+#include "model/model_conversions.h"
 #include "provider.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <limits>
 #include <string>
 
-#include "styles/geostyles_lib.h"
+#include "styles/style_list.h"
 
 namespace {
 

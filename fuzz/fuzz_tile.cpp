@@ -2,12 +2,17 @@
 // fuzzed, built by one maker; the layout is checked and the block written to
 // memory that is not aligned for floats. Back: flags, record count, then per
 // request its first record, count and origin; front: the origins (raw
-// doubles), then the records.
+// doubles), then the records. The tile is then picked and its labels
+// chosen through an orthographic and a perspective camera looking at the
+// first request's origin.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "grid/grid.h"
+#include "map/label_selection.h"
+#include "map/pick.h"
 #include "model/meshory.h"
 #include "model/tile.h"
 #include "provider.h"
@@ -40,14 +45,47 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t vertices = tile.vertexCount();
     for (const S_TileModel& m : tile.models()) {
         const S_TileBucket& b = tile.buckets().at(m.bucket);
-        for (const auto& [inner, outer] : {std::pair{m.triangles, b.triangles}, std::pair{m.lines, b.lines},
-                                           std::pair{m.points, b.points}}) {
-            if (inner.first < outer.first || inner.first + inner.count > outer.first + outer.count ||
+        for (const auto& [inner, outer] :
+             {std::pair{m.triangles, b.triangles}, std::pair{m.lines, b.lines},
+              std::pair{m.points, b.points}}) {
+            if (inner.first < outer.first ||
+                inner.first + inner.count > outer.first + outer.count ||
                 size_t(outer.first) + outer.count > vertices)
                 __builtin_trap();
         }
     }
     std::vector<unsigned char> out(4 * tile.floatCount() + 1);
     if (tile.write(out.data() + 1, out.size() - 1) != tile.floatCount()) __builtin_trap();
+
+    // Every layer painted, every other one with depth; every label measured.
+    std::vector<S_PaintLayer> order;
+    for (size_t b = 0; b < tile.buckets().size(); ++b)
+        order.push_back({tile.buckets()[b].layerId,
+                         paint_flags::ALL_KINDS | (b % 2 ? paint_flags::DEPTH : 0u), 4.0f, 6.0f});
+    const std::vector<glm::vec2> sizes(tile.models().size(), glm::vec2(40.0f, 12.0f));
+    const glm::dvec2 origin =
+        requests.empty() ? glm::dvec2(0.0) : glm::dvec2(requests[0].x, requests[0].y);
+    for (const int32_t kind :
+         {camera_projection::CENTERED_ORTHOGRAPHIC, camera_projection::PERSPECTIVE}) {
+        S_CameraOptions o;
+        o.projection = kind;
+        o.width = 64;
+        o.height = 48;
+        o.scale = glm::vec3(1.0f);
+        o.target = glm::vec3(static_cast<float>(origin.x), static_cast<float>(origin.y), 0.0f);
+        o.pitch = 60.0f;
+        const C_GLCamera camera(o);
+        for (float x = 0; x <= 64; x += 16) {
+            for (float y = 0; y <= 48; y += 16) {
+                const S_PickResult hit = pickTile(tile, origin, camera, {x, y}, order);
+                if (hit.hit() && (hit.tile != 0 || hit.model >= tile.models().size()))
+                    __builtin_trap();
+            }
+        }
+        const S_LabelTile tiles[] = {{&tile, origin, sizes, {}}};
+        for (const S_PlacedLabel& l : selectTileLabels(tiles, camera))
+            if (l.tile != 0 || l.model >= tile.models().size() || !std::isfinite(l.centre.x))
+                __builtin_trap();
+    }
     return 0;
 }

@@ -9,10 +9,10 @@
 #include <glm/geometric.hpp>
 #include <vector>
 
-#include "factory/factory_utils.h"
 #include "geometry/aabb2d.h"
 #include "geometry/mathglm.h"
 #include "geometry/texturedline.h"
+#include "model/builders/merge_lines.h"
 #include "provider.h"
 
 namespace {

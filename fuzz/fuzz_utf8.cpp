@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "model/decode/utf16.h"
 #include "model/decode/payload.h"
+#include "model/decode/utf16.h"
 
 namespace {
 

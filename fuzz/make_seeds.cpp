@@ -122,7 +122,8 @@ void packSeeds(const fs::path& dir, const fs::path& sample) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: make_seeds <corpus root> <folder of style documents> [sample pack]\n");
+        std::fprintf(stderr,
+                     "usage: make_seeds <corpus root> <folder of style documents> [sample pack]\n");
         return 2;
     }
     const fs::path root(argv[1]);
@@ -176,7 +177,8 @@ int main(int argc, char** argv) {
     // A tile of every type: fifteen requests of one record each, at one
     // origin, and one of eight records.
     ProviderInput tile;
-    tile.integral<uint32_t>(1, 0, 4).integral<int64_t>(static_cast<int64_t>(perType.size()), -1, 64);
+    tile.integral<uint32_t>(1, 0, 4).integral<int64_t>(static_cast<int64_t>(perType.size()), -1,
+                                                       64);
     tile.integral<size_t>(16, 0, 16);
     for (size_t i = 0; i < 16; ++i) {
         const bool all = i == 15;

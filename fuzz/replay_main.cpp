@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 
 static int replay(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
     // An exact-size heap copy, so that the sanitizer sees any overrun.
     std::vector<uint8_t> exact(bytes.begin(), bytes.end());
     return LLVMFuzzerTestOneInput(exact.empty() ? nullptr : exact.data(), exact.size());

@@ -184,8 +184,7 @@ if [ "$jvm" -eq 1 ]; then
     chmod +x "$work/java"
     # The README's snippet against the aarch64 jar alone: the jar extracts its
     # linux-aarch64 library, as on an ARM machine.
-    awk '/<!-- tested: java -->/ {on = 1; next} on && /^```java/ {code = 1; next} code && /^```/ {exit} code' README.md \
-        > "$work/HelloMeshory.java"
+    cmake -DDOC=README.md -DNAME=java -DOUT="$work/HelloMeshory.java" -P cmake/doc_snippet.cmake
     javac -d "$work/classes" -cp build/cross-aarch64/java/meshory.jar "$work/HelloMeshory.java"
     out=$(XDG_CACHE_HOME="$work/cache" "$work/java" -Xcheck:jni -cp "build/cross-aarch64/java/meshory.jar:$work/classes" HelloMeshory)
     echo "cross: the Java snippet on emulated aarch64 ($("$work/java" -XshowSettings:properties -version 2>&1 | sed -n 's/^ *os.arch = //p')): $out"

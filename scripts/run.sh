@@ -3,7 +3,7 @@
 # JVM viewer, and inspects the San Francisco sample: prints what each layer
 # produced and writes out/sanfrancisco.gltf (+ .bin), out/sanfrancisco.svg
 # and the 3D page out/sanfrancisco.html (opens from disk in a browser; its
-# path is printed). The page's viewer is bundled with npm the first time.
+# path is printed). The page's script is bundled with npm the first time.
 # Then meshory-viewer draws the sample with OpenGL through the JVM, headless
 # (Xvfb, Mesa's software driver), into out/sanfrancisco-jvm.png. Extra
 # arguments go to meshory-inspect instead (e.g. another pack: see --help).

@@ -9,6 +9,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     openjdk-17-jdk-headless junit5
     clang libclang-rt-14-dev
+    # The C++ layout check (scripts/style.sh): clang-format 14, as .clang-format.
+    clang-format-14
     # The OpenGL shader class and its headless test (Mesa through EGL).
     libgl-dev libopengl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
 )

@@ -82,11 +82,13 @@ public final class MeshoryBench {
     }
 
     // One direct buffer per host thread, grown when a model needs more.
-    private static FloatBuffer target = ByteBuffer.allocateDirect(4 << 16).order(ByteOrder.nativeOrder()).asFloatBuffer();
+    private static FloatBuffer target =
+            ByteBuffer.allocateDirect(4 << 16).order(ByteOrder.nativeOrder()).asFloatBuffer();
 
     private static FloatBuffer room(int floats) {
         if (target.capacity() < floats) {
-            target = ByteBuffer.allocateDirect(4 * floats).order(ByteOrder.nativeOrder()).asFloatBuffer();
+            target = ByteBuffer.allocateDirect(4 * floats).order(ByteOrder.nativeOrder())
+                    .asFloatBuffer();
         }
         return target.clear();
     }
@@ -98,21 +100,24 @@ public final class MeshoryBench {
     private static void roundTripBuffers(long maker, Request request) {
         long[] handles = Meshory.makeBlobs(request.records().duplicate(), request.blobs().size());
         long model = Meshory.makeModel(maker, handles, request.x(), request.y());
-        sink += Meshory.modelTrianglesInto(model, room(Meshory.modelTrianglesFloatCount(model, 0)), 0);
+        sink += Meshory.modelTrianglesInto(model, room(Meshory.modelTrianglesFloatCount(model, 0)),
+                0);
         sink += Meshory.modelLinesInto(model, room(Meshory.modelLinesFloatCount(model)));
         sink += Meshory.modelPointsInto(model, room(Meshory.modelPointsFloatCount(model)));
-        sink += Meshory.modelLabel(model).length() + (long) Meshory.modelHeight(model) + Meshory.modelLayerId(model);
+        sink += Meshory.modelLabel(model).length() + (long) Meshory.modelHeight(model)
+                + Meshory.modelLayerId(model);
         Meshory.disposeModel(maker, model);
         Meshory.disposeBlobs(handles);
     }
 
     /** A tile for the one-call path, as tiles.bin holds it. */
-    private record TileInput(String name, ByteBuffer records, int recordCount, int[] requests, double[] origins,
-            int[] starts) {
+    private record TileInput(String name, ByteBuffer records, int recordCount, int[] requests,
+            double[] origins, int[] starts) {
         /** The records of request r as a buffer of their own, as a host hands them to makeBlobs. */
         ByteBuffer recordsOf(int r) {
             int first = requests[2 * r];
-            int end = first + requests[2 * r + 1] == recordCount ? records.limit() : starts[first + requests[2 * r + 1]];
+            int end = first + requests[2 * r + 1] == recordCount ? records.limit()
+                    : starts[first + requests[2 * r + 1]];
             return records.duplicate().position(starts[first]).limit(end);
         }
     }
@@ -142,17 +147,21 @@ public final class MeshoryBench {
                 origins[2 * r] = in.getDouble();
                 origins[2 * r + 1] = in.getDouble();
             }
-            tiles.add(new TileInput(new String(name, java.nio.charset.StandardCharsets.UTF_8), records, recordCount,
-                    requests, origins, starts));
+            tiles.add(new TileInput(new String(name, java.nio.charset.StandardCharsets.UTF_8),
+                    records, recordCount, requests, origins, starts));
         }
         return tiles;
     }
 
-    /** One tile as a GL host takes it: built in one call, written into its direct buffer, closed. */
+    /**
+     * One tile as a GL host takes it: built in one call, written into its direct buffer, closed.
+     */
     private static void tileCall(ModelMaker maker, TileInput t, FloatBuffer[] buffer) {
-        try (Tile tile = maker.makeTile(t.records(), t.recordCount(), t.requests(), t.origins(), Tile.SKIP_ZERO_AREA)) {
+        try (Tile tile = maker.makeTile(t.records(), t.recordCount(), t.requests(), t.origins(),
+                Tile.SKIP_ZERO_AREA)) {
             if (buffer[0].capacity() < tile.floatCount()) {
-                buffer[0] = ByteBuffer.allocateDirect(4 * tile.floatCount()).order(ByteOrder.nativeOrder()).asFloatBuffer();
+                buffer[0] = ByteBuffer.allocateDirect(4 * tile.floatCount())
+                        .order(ByteOrder.nativeOrder()).asFloatBuffer();
             }
             sink += tile.write(buffer[0].clear());
         }
@@ -162,9 +171,11 @@ public final class MeshoryBench {
     private static void perModel(long maker, TileInput t) {
         for (int r = 0; r < t.requests().length / 2; ++r) {
             long[] handles = Meshory.makeBlobs(t.recordsOf(r), t.requests()[2 * r + 1]);
-            long model = Meshory.makeModel(maker, handles, t.origins()[2 * r], t.origins()[2 * r + 1]);
+            long model =
+                    Meshory.makeModel(maker, handles, t.origins()[2 * r], t.origins()[2 * r + 1]);
             if (model != 0) {
-                sink += Meshory.modelTrianglesInto(model, room(Meshory.modelTrianglesFloatCount(model, Meshory.SKIP_ZERO_AREA)),
+                sink += Meshory.modelTrianglesInto(model,
+                        room(Meshory.modelTrianglesFloatCount(model, Meshory.SKIP_ZERO_AREA)),
                         Meshory.SKIP_ZERO_AREA);
                 sink += Meshory.modelLinesInto(model, room(Meshory.modelLinesFloatCount(model)));
                 sink += Meshory.modelPointsInto(model, room(Meshory.modelPointsFloatCount(model)));
@@ -174,47 +185,59 @@ public final class MeshoryBench {
         }
     }
 
-    private static void tileRows(List<TileInput> tiles, String name, String key, int runs) throws Exception {
+    private static void tileRows(List<TileInput> tiles, String name, String key, int runs)
+            throws Exception {
         List<TileInput> mine = tiles.stream().filter(t -> t.name().equals(name)).toList();
         FloatBuffer[] buffer = {room(1)};
         try (ModelMaker maker = new ModelMaker()) {
             double tileNs = medianNanos(runs, () -> mine.forEach(t -> tileCall(maker, t, buffer)));
             // Bytes the tile call allocates on the Java heap, per tile.
-            com.sun.management.ThreadMXBean threads = (com.sun.management.ThreadMXBean) ManagementFactory.getThreadMXBean();
+            com.sun.management.ThreadMXBean threads =
+                    (com.sun.management.ThreadMXBean) ManagementFactory.getThreadMXBean();
             long before = threads.getCurrentThreadAllocatedBytes();
             for (int i = 0; i < 100; ++i) {
                 mine.forEach(t -> tileCall(maker, t, buffer));
             }
-            double allocated = (threads.getCurrentThreadAllocatedBytes() - before) / (100.0 * mine.size());
+            double allocated =
+                    (threads.getCurrentThreadAllocatedBytes() - before) / (100.0 * mine.size());
             long raw = Meshory.contsruct();
             double modelsNs = medianNanos(runs, () -> mine.forEach(t -> perModel(raw, t)));
             Meshory.dispose(raw);
             int models = 0;
             int buckets = 0;
             for (TileInput t : mine) {
-                try (Tile tile = maker.makeTile(t.records(), t.recordCount(), t.requests(), t.origins(), 0)) {
+                try (Tile tile = maker.makeTile(t.records(), t.recordCount(), t.requests(),
+                        t.origins(), 0)) {
                     models += tile.models().size();
                     buckets += tile.buckets().size();
                 }
             }
-            // The one object whose size follows the tile: its layout table (an int[] with a 16-byte header).
-            double layout = 16 + 4 * (Meshory.TILE_HEAD + (Meshory.TILE_BUCKET * buckets + Meshory.TILE_MODEL * models)
+            // The one object whose size follows the tile: its layout table (an int[] with a 16-byte
+            // header).
+            double layout = 16 + 4 * (Meshory.TILE_HEAD
+                    + (Meshory.TILE_BUCKET * buckets + Meshory.TILE_MODEL * models)
                     / (double) mine.size());
-            System.out.printf("jvm_tilecall_%s_ns %.0f%njvm_models_%s_ns %.0f%njvm_tilecall_%s_alloc_bytes %.0f%n"
-                    + "jvm_tilecall_%s_layout_bytes %.0f%ntile_%s_models %d%n", key, tileNs, key, modelsNs, key,
-                    allocated, key, layout, key, models / mine.size());
+            System.out.printf("jvm_tilecall_%s_ns %.0f%njvm_models_%s_ns %.0f%n"
+                    + "jvm_tilecall_%s_alloc_bytes %.0f%n"
+                    + "jvm_tilecall_%s_layout_bytes %.0f%ntile_%s_models %d%n", key, tileNs, key,
+                    modelsNs, key, allocated, key, layout, key, models / mine.size());
         }
     }
 
-    /** The sample's cells as tiles per second: each thread its own maker, through every cell `rounds` times. */
-    private static double tilesPerSecond(List<TileInput> cells, int threads, int rounds) throws Exception {
+    /**
+     * The sample's cells as tiles per second: each thread its own maker, through every cell
+     * `rounds` times.
+     */
+    private static double tilesPerSecond(List<TileInput> cells, int threads, int rounds)
+            throws Exception {
         ExecutorService pool = Executors.newFixedThreadPool(threads);
         try {
             List<Future<?>> work = new ArrayList<>();
             long start = System.nanoTime();
             for (int k = 0; k < threads; ++k) {
                 work.add(pool.submit(() -> {
-                    FloatBuffer[] buffer = {ByteBuffer.allocateDirect(4).order(ByteOrder.nativeOrder()).asFloatBuffer()};
+                    FloatBuffer[] buffer = {ByteBuffer.allocateDirect(4)
+                            .order(ByteOrder.nativeOrder()).asFloatBuffer()};
                     try (ModelMaker maker = new ModelMaker()) {
                         for (int i = 0; i < rounds; ++i) {
                             cells.forEach(t -> tileCall(maker, t, buffer));
@@ -249,8 +272,8 @@ public final class MeshoryBench {
         }
         Arrays.sort(samples);
         if (System.getProperty("meshory.bench.spread") != null) {
-            System.err.printf("min %.0f  q1 %.0f  median %.0f  q3 %.0f  max %.0f%n", samples[0], samples[runs / 4],
-                    samples[runs / 2], samples[3 * runs / 4], samples[runs - 1]);
+            System.err.printf("min %.0f  q1 %.0f  median %.0f  q3 %.0f  max %.0f%n", samples[0],
+                    samples[runs / 4], samples[runs / 2], samples[3 * runs / 4], samples[runs - 1]);
         }
         return samples[runs / 2];
     }
@@ -280,7 +303,8 @@ public final class MeshoryBench {
             }
         });
         if (only.equals("tile")) {
-            System.out.printf("jvm_tile_ns %.0f%njvm_tile_buffers_ns %.0f%nchecksum %d%n", tileNs, buffersNs, sink);
+            System.out.printf("jvm_tile_ns %.0f%njvm_tile_buffers_ns %.0f%nchecksum %d%n", tileNs,
+                    buffersNs, sink);
             return;
         }
         if (!only.equals("handoff")) {
@@ -289,8 +313,8 @@ public final class MeshoryBench {
             tileRows(tiles, "cell", "sf", runs);
             List<TileInput> cells = tiles.stream().filter(t -> t.name().equals("cell")).toList();
             tilesPerSecond(cells, 2, 5);  // warm both threads' code
-            System.out.printf("jvm_sf_tiles_per_s_1 %.1f%njvm_sf_tiles_per_s_2 %.1f%n", tilesPerSecond(cells, 1, 20),
-                    tilesPerSecond(cells, 2, 20));
+            System.out.printf("jvm_sf_tiles_per_s_1 %.1f%njvm_sf_tiles_per_s_2 %.1f%n",
+                    tilesPerSecond(cells, 1, 20), tilesPerSecond(cells, 2, 20));
         }
 
         Request large = readTile(dir.resolve("large.bin")).get(0);
@@ -314,7 +338,9 @@ public final class MeshoryBench {
             Meshory.disposeBlob(h);
         }
         Meshory.dispose(maker);
-        System.out.printf("jvm_tile_ns %.0f%njvm_tile_buffers_ns %.0f%njvm_handoff_ns %.0f%njvm_handoff_buffer_ns %.0f%n"
-                + "handoff_bytes %d%nchecksum %d%n", tileNs, buffersNs, handoffNs, buffersHandoffNs, floats[0] * 4, sink);
+        System.out.printf("jvm_tile_ns %.0f%njvm_tile_buffers_ns %.0f%njvm_handoff_ns %.0f%n"
+                + "jvm_handoff_buffer_ns %.0f%n"
+                + "handoff_bytes %d%nchecksum %d%n", tileNs, buffersNs, handoffNs, buffersHandoffNs,
+                floats[0] * 4, sink);
     }
 }

@@ -22,7 +22,8 @@ namespace quorvan {
 class MESHORY_API LogStream {
 public:
     // The tag is not kept: nothing is ever written under it.
-    MESHORY_KEEP_SYMBOL LogStream(const std::string&, std::ostream& out) : copied(false), out(&out) {}
+    MESHORY_KEEP_SYMBOL LogStream(const std::string&, std::ostream& out)
+        : copied(false), out(&out) {}
     MESHORY_KEEP_SYMBOL LogStream(const LogStream& other) : copied(true), out(other.out) {}
     LogStream& operator=(const LogStream&) = delete;
     MESHORY_KEEP_SYMBOL ~LogStream() {}

@@ -28,10 +28,10 @@ void C_DebugTimer::update() {
 }
 
 void C_DebugTimer::updateTime() {
-    const double currentMs =
-        static_cast<double>(current.seconds) * 1000.0 + static_cast<double>(current.microseconds) / 1000.0;
-    const double startMs =
-        static_cast<double>(startTime.seconds) * 1000.0 + static_cast<double>(startTime.microseconds) / 1000.0;
+    const double currentMs = static_cast<double>(current.seconds) * 1000.0 +
+                             static_cast<double>(current.microseconds) / 1000.0;
+    const double startMs = static_cast<double>(startTime.seconds) * 1000.0 +
+                           static_cast<double>(startTime.microseconds) / 1000.0;
     elapsed = static_cast<float>(currentMs - startMs);
 }
 

@@ -4,9 +4,13 @@
 
 namespace quorvan {
 
-C_AABB2d::C_AABB2d(const glm::vec2& center, float width, float height) { create(center, width, height); }
+C_AABB2d::C_AABB2d(const glm::vec2& center, float width, float height) {
+    create(center, width, height);
+}
 
-C_AABB2d::C_AABB2d(const glm::vec2& a, const glm::vec2& b) { create(a, b); }
+C_AABB2d::C_AABB2d(const glm::vec2& a, const glm::vec2& b) {
+    create(a, b);
+}
 
 void C_AABB2d::create(const glm::vec2& c, float width, float height) {
     halfSize = glm::vec2(width * 0.5f, height * 0.5f);
@@ -32,7 +36,8 @@ bool C_AABB2d::isPointInside(const glm::vec2& p) const {
 }
 
 bool C_AABB2d::isInside(const C_AABB2d& other) const {
-    return min.x >= other.min.x && other.max.x >= max.x && min.y >= other.min.y && other.max.y >= max.y;
+    return min.x >= other.min.x && other.max.x >= max.x && min.y >= other.min.y &&
+           other.max.y >= max.y;
 }
 
 void C_AABB2d::move(const glm::vec2& d) {

@@ -320,13 +320,4 @@ std::vector<glm::vec3> triangleFanToTriangles(const std::vector<glm::vec3>& f) {
     return appended([&](auto& out) { appendTriangleFanTriangles(out, f); });
 }
 
-std::vector<glm::vec3> geometryLinesToLines(const S_GeometryLines& g) {
-    return g.vertices;
-}
-
-std::vector<glm::vec3> geometryPolygonsToTriangles(const S_GeometryPolygons& g) {
-    if (isTriangleStrip(g)) return triangleStripToTriangles(g.vertices);
-    return g.vertices;
-}
-
 }  // namespace quorvan

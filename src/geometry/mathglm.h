@@ -16,7 +16,6 @@
 
 #include <meshory/export.h>
 #include <meshory/geometry/aabb2d.h>
-#include <meshory/model/glmodel.h>
 
 namespace quorvan {
 
@@ -31,10 +30,12 @@ namespace quorvan {
 // (p2 - p0) x (p1 - p0): the normal of (p0, p2, p1) by the right-hand rule. Not normalised.
 MESHORY_API glm::vec3 getNormal(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2);
 // getNormal scaled to unit length; a zero-area triangle gives non-finite components.
-MESHORY_API glm::vec3 getNormalizedNormal(const glm::vec3& p0, const glm::vec3& p1, const glm::vec3& p2);
+MESHORY_API glm::vec3 getNormalizedNormal(const glm::vec3& p0, const glm::vec3& p1,
+                                          const glm::vec3& p2);
 // One flat normal per vertex of a triangle list (counter-clockwise side). A
 // trailing remainder of one or two vertices gets no normal.
-MESHORY_API std::vector<glm::vec3> calculateTriangleNormals(const std::vector<glm::vec3>& triangles);
+MESHORY_API std::vector<glm::vec3> calculateTriangleNormals(
+    const std::vector<glm::vec3>& triangles);
 
 // Exact componentwise equality, as the fan and outline rules need it; a NaN
 // component never compares equal.
@@ -63,24 +64,25 @@ MESHORY_API std::vector<glm::vec3> triangleFanToTriangles(const std::vector<glm:
 // `out` holds, sized once (amortised growth) and written through a pointer;
 // the by-value forms above are these applied to an empty vector. The input
 // must not lie in `out` itself.
-MESHORY_API void appendTriangleNormals(std::vector<glm::vec3>& out, std::span<const glm::vec3> triangles);
-MESHORY_API void appendLineStripLines(std::vector<glm::vec3>& out, std::span<const glm::vec3> strip);
+MESHORY_API void appendTriangleNormals(std::vector<glm::vec3>& out,
+                                       std::span<const glm::vec3> triangles);
+MESHORY_API void appendLineStripLines(std::vector<glm::vec3>& out,
+                                      std::span<const glm::vec3> strip);
 MESHORY_API void appendLineStripLines(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& v,
                                       const std::vector<uint16_t>& idx);
 // The line-strip rule on points of the plane, lifted to height z.
 MESHORY_API void appendLineStripLines(std::vector<glm::vec3>& out, std::span<const glm::vec2> strip,
                                       float z);
-MESHORY_API void appendTriangleStripTriangles(std::vector<glm::vec3>& out, std::span<const glm::vec3> strip);
-MESHORY_API void appendTriangleStripTriangles(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& v,
+MESHORY_API void appendTriangleStripTriangles(std::vector<glm::vec3>& out,
+                                              std::span<const glm::vec3> strip);
+MESHORY_API void appendTriangleStripTriangles(std::vector<glm::vec3>& out,
+                                              const std::vector<glm::vec3>& v,
                                               const std::vector<uint16_t>& idx);
-MESHORY_API void appendTriangleFanTriangles(std::vector<glm::vec3>& out, std::span<const glm::vec3> fan);
+MESHORY_API void appendTriangleFanTriangles(std::vector<glm::vec3>& out,
+                                            std::span<const glm::vec3> fan);
 // `v = triangleStripToTriangles(v)`, in the storage `v` already has when it
 // is large enough (the model maker reserves it for the whole request).
 MESHORY_API void triangleStripToTrianglesInPlace(std::vector<glm::vec3>& v);
-
-MESHORY_API std::vector<glm::vec3> geometryLinesToLines(const S_GeometryLines& g);
-// A triangle list: converted when the record holds a strip (mode 5), else a copy.
-MESHORY_API std::vector<glm::vec3> geometryPolygonsToTriangles(const S_GeometryPolygons& g);
 
 // a followed by b.
 template <typename T>
@@ -161,26 +163,27 @@ struct MESHORY_API S_IntersectResult {
 // Segments a1-a2 and b1-b2, both ends of both included. Parallel or
 // coincident segments never meet, nor do segments whose meeting point is a1
 // (a1 on the line through b1, b2). A NaN anywhere gives no intersection.
-MESHORY_API S_IntersectResult intersectionLines(const glm::vec2& a1, const glm::vec2& a2, const glm::vec2& b1,
-                                                const glm::vec2& b2);
+MESHORY_API S_IntersectResult intersectionLines(const glm::vec2& a1, const glm::vec2& a2,
+                                                const glm::vec2& b1, const glm::vec2& b2);
 // The infinite lines through a1, a2 and through b1, b2; the same exclusions
 // for parallel lines and for a1 on the second line. Nearly parallel lines
 // give far-away or non-finite points.
-MESHORY_API S_IntersectResult intersectionRays(const glm::vec2& a1, const glm::vec2& a2, const glm::vec2& b1,
-                                               const glm::vec2& b2);
+MESHORY_API S_IntersectResult intersectionRays(const glm::vec2& a1, const glm::vec2& a2,
+                                               const glm::vec2& b1, const glm::vec2& b2);
 // Appends to `out` the crossing of segment a-b with each polygon edge it
 // crosses, in edge order. Nothing is cleared.
-MESHORY_API void intersectionLinePolygon(const glm::vec2& a, const glm::vec2& b, const std::vector<glm::vec2>& polygon,
+MESHORY_API void intersectionLinePolygon(const glm::vec2& a, const glm::vec2& b,
+                                         const std::vector<glm::vec2>& polygon,
                                          std::vector<glm::vec2>& out);
 // Crossings of the line through a and b with a sphere: 0, 1 or 2 points, the
 // one towards b first. Points up to one full segment length from the midpoint
 // on either side are accepted; a tangent gives the same point twice. a == b
 // gives none.
-MESHORY_API std::vector<glm::vec3> lineSphereIntersection(const glm::vec3& center, float radius, const glm::vec3& a,
-                                                          const glm::vec3& b);
+MESHORY_API std::vector<glm::vec3> lineSphereIntersection(const glm::vec3& center, float radius,
+                                                          const glm::vec3& a, const glm::vec3& b);
 // lineSphereIntersection in the plane z = 0.
-MESHORY_API std::vector<glm::vec2> lineCircleIntersection(const glm::vec2& center, float radius, const glm::vec2& a,
-                                                          const glm::vec2& b);
+MESHORY_API std::vector<glm::vec2> lineCircleIntersection(const glm::vec2& center, float radius,
+                                                          const glm::vec2& a, const glm::vec2& b);
 
 // ---- Angles and numbers --------------------------------------------------
 
@@ -204,11 +207,13 @@ MESHORY_API float distanceToSegment(const glm::vec2& a, const glm::vec2& b, cons
 // ---- Polygon tests and convex hull ----------------------------------------
 
 // Even-odd crossing rule; valid for any simple polygon. Empty gives false.
-MESHORY_API bool pointInsideConvexPolygon(const glm::vec2& p, const std::vector<glm::vec2>& polygon);
+MESHORY_API bool pointInsideConvexPolygon(const glm::vec2& p,
+                                          const std::vector<glm::vec2>& polygon);
 // Same-side test for a planar convex polygon of at least 3 vertices: every
 // edge must turn the way the closing edge turns. A point on an edge or its
 // line is outside.
-MESHORY_API bool pointInsideConvexPolygon(const glm::vec3& p, const std::vector<glm::vec3>& polygon);
+MESHORY_API bool pointInsideConvexPolygon(const glm::vec3& p,
+                                          const std::vector<glm::vec3>& polygon);
 // False for fewer than 3 vertices and for vertices that all lie on one line.
 MESHORY_API bool isConvex(const std::vector<glm::vec2>& polygon);
 // Signed area <= 0: empty and zero-area polygons count as clockwise.
@@ -219,9 +224,11 @@ MESHORY_API bool isClockWise(const std::vector<glm::vec2>& polygon);
 MESHORY_API std::pair<glm::vec2, bool> findCentroid(const std::vector<glm::vec2>& polygon);
 // A vertex in the box (borders included), a box corner strictly inside the
 // polygon, or crossing edges.
-MESHORY_API bool overlapsConvexPolygonAABB(const std::vector<glm::vec2>& polygon, const C_AABB2d& box);
+MESHORY_API bool overlapsConvexPolygonAABB(const std::vector<glm::vec2>& polygon,
+                                           const C_AABB2d& box);
 // A vertex of either strictly inside the other, or crossing edges.
-MESHORY_API bool overlapsConvexPolygons(const std::vector<glm::vec2>& a, const std::vector<glm::vec2>& b);
+MESHORY_API bool overlapsConvexPolygons(const std::vector<glm::vec2>& a,
+                                        const std::vector<glm::vec2>& b);
 // Monotone chain hull, counter-clockwise, collinear points dropped. For two
 // or more points the ring is closed (the last point repeats the
 // first); one point gives itself, none an empty list. Points with a NaN

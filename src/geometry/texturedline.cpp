@@ -33,8 +33,8 @@ glm::vec3 unitDirection(const glm::vec2& v) {
 // End offset on one side of joint b: where the offset line of a-b meets the
 // offset line of b-c. The plain offset `n` when they are parallel or the
 // miter is too long (a long one also sets `rejected`; so does a non-finite one).
-glm::vec3 miterOffset(const glm::vec2& a, const glm::vec2& b, const glm::vec2& c, const glm::vec3& n,
-                      const glm::vec3& m, bool& rejected) {
+glm::vec3 miterOffset(const glm::vec2& a, const glm::vec2& b, const glm::vec2& c,
+                      const glm::vec3& n, const glm::vec3& m, bool& rejected) {
     const glm::vec2 n2(n);
     const glm::vec2 m2(m);
     const S_IntersectResult x = intersectionRays(a + n2, b + n2, b + m2, c + m2);

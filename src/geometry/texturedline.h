@@ -46,9 +46,11 @@ public:
 
     // Rebuilds the three lists from `points`. Storage is kept between calls,
     // so rebuilding a line of similar size does not reallocate.
-    void createLine(const std::vector<glm::vec2>& points, float textureLength, unsigned long capSegments);
+    void createLine(const std::vector<glm::vec2>& points, float textureLength,
+                    unsigned long capSegments);
     // The same for points held elsewhere (the model maker's path buffer).
-    void createLine(std::span<const glm::vec2> points, float textureLength, unsigned long capSegments);
+    void createLine(std::span<const glm::vec2> points, float textureLength,
+                    unsigned long capSegments);
 
     const std::vector<glm::vec3>& getVertexes() const { return vertexes; }
     const std::vector<glm::vec3>& getNormals() const { return normals; }

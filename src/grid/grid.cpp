@@ -1,5 +1,6 @@
 #include "grid/grid.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -89,7 +90,11 @@ void Grid::setUp(int cellsInRow, int cellsInCol, const Bounds& bounds) {
         throw std::invalid_argument(problem);
     }
     cellsAmount(cellsInRow, cellsInCol);
-    gridCoordinates(bounds);
+    // Cell polygons and queries count cells from (x1, y1): a grid given by
+    // its corners in any order must start at its lower ones to lie where it
+    // was checked.
+    gridCoordinates(Bounds(std::min(bounds.x1, bounds.x2), std::min(bounds.y1, bounds.y2),
+                           std::max(bounds.x1, bounds.x2), std::max(bounds.y1, bounds.y2)));
 }
 
 bool Grid::hasCell(int index) const {

@@ -56,7 +56,8 @@ public:
     static std::string setupProblem(int cellsInRow, int cellsInCol, const Bounds& bounds);
     // The checked set-up: both setters in one once setupProblem finds
     // nothing; otherwise changes nothing and throws std::invalid_argument
-    // with the problem.
+    // with the problem. The bounds are stored with their corners ordered
+    // (x1 <= x2, y1 <= y2): cells count from the first corner.
     void setUp(int cellsInRow, int cellsInCol, const Bounds& bounds);
     // True when `index` names a cell of the grid as it is set up now: the
     // counts hold its column and row, and its corner and size are finite.

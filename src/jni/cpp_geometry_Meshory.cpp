@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "grid/grid.h"
-#include "jni/conversions.h"
+#include "jni/arrays_and_strings.h"
 #include "jni/jni_guard.h"
 #include "jni/meshory_bridge.h"
 #include "model/glmodel.h"

@@ -1,6 +1,6 @@
 #include "jni/glue.h"
 
-#include "jni/conversions.h"
+#include "jni/arrays_and_strings.h"
 
 static_assert(sizeof(jint) == sizeof(int));
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The glue names the style bridge and the host's other native code know;
-// each delegates to the bridges' one conversions unit (jni/conversions.h).
+// each delegates to the bridges' one conversions unit (jni/arrays_and_strings.h).
 // Each leaves a Java exception pending when it fails; callers return at once
 // in that case.
 

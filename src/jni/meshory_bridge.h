@@ -30,7 +30,8 @@ MESHORY_API glm::vec3 vec2ToVec3(const glm::vec2& v) noexcept;
 // 3 * vertices.size()). Returns null, leaving a Java exception pending, when
 // the JVM cannot allocate the array, when the vertices would need more than
 // 2^31 - 1 floats, or when an exception was already pending on entry.
-MESHORY_API jfloatArray makeFloatArray(const std::vector<glm::vec3>& vertices, JNIEnv* env) noexcept;
+MESHORY_API jfloatArray makeFloatArray(const std::vector<glm::vec3>& vertices,
+                                       JNIEnv* env) noexcept;
 
 }  // extern "C"
 

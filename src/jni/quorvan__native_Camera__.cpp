@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "camera/glcamera.h"
-#include "jni/conversions.h"
+#include "jni/arrays_and_strings.h"
 #include "jni/direct_buffers.h"
 #include "jni/jni_guard.h"
 #include "quorvan__native_Camera_.h"

@@ -8,10 +8,10 @@
 #include <span>
 #include <vector>
 
-#include "jni/conversions.h"
+#include "jni/arrays_and_strings.h"
 #include "jni/glue.h"
 #include "jni/jni_guard.h"
-#include "styles/geostyles_lib.h"
+#include "styles/style_list.h"
 
 using quorvan::C_GeoStyle;
 using quorvan::C_GeoStylesList;

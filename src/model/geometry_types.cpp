@@ -9,13 +9,20 @@ namespace quorvan::builders {
 
 namespace {
 
-template <PayloadBuilder build>
+// The released form of a builder: the call record's blob, its own bytes, and
+// the record's request. No builder reads the viewport, which a caller may
+// leave null.
+template <Builder build>
 void overOwnBytes(S_ModelBlobData* data) {
-    build(data, data->blob->data);
+    static const ViewportPolygon noViewport;
+    const RequestContext request{*data->model, data->origin, data->filter,
+                                 data->viewport ? *data->viewport : noViewport};
+    build(viewOf(*data->blob), request);
 }
 
-// One row: the builder in both forms, its planner and its transport role.
-template <PayloadBuilder build>
+// One row: the builder (and the released form made from it), its planner and
+// its transport role.
+template <Builder build>
 GeometryType row(int32_t code, SizePlanner plan, TransportRole transport) {
     return GeometryType(code, overOwnBytes<build>, build, plan, transport);
 }
@@ -65,7 +72,8 @@ const GeometryType* geometryType(int32_t code) {
     constexpr int32_t kCodes = blob_geometry::LABEL_STYLE_SEGMENTS + 1;
     static const std::array<const GeometryType*, kCodes> byCode = [] {
         std::array<const GeometryType*, kCodes> index{};
-        for (const auto& [type, row] : geometryTypeFunctions()) index[static_cast<size_t>(type)] = &row;
+        for (const auto& [type, row] : geometryTypeFunctions())
+            index[static_cast<size_t>(type)] = &row;
         return index;
     }();
     return code >= 0 && code < kCodes ? byCode[static_cast<size_t>(code)] : nullptr;

@@ -15,15 +15,15 @@
 
 namespace quorvan::builders {
 
-// `fn` (the builder over the blob's own bytes) and `build` (the same over
-// any payload bytes) are one builder in two forms.
+// `build` is the type's builder; `fn`, the form void(S_ModelBlobData*) that
+// builderFor hands out, is made from it and runs it over the blob's own bytes.
 struct GeometryType : S_GeometryTypeFunction {
-    PayloadBuilder build = nullptr;
+    Builder build = nullptr;
     // Bounds what the builder adds; null when it adds nothing a plan sizes.
     SizePlanner plan = nullptr;
     TransportRole transport = TransportRole::Flushes;
 
-    GeometryType(int32_t code, GeometryBuilder fn, PayloadBuilder build, SizePlanner plan,
+    GeometryType(int32_t code, GeometryBuilder fn, Builder build, SizePlanner plan,
                  TransportRole transport)
         : S_GeometryTypeFunction(code, fn), build(build), plan(plan), transport(transport) {}
 };

@@ -1,10 +1,6 @@
 #include "model/host_output.h"
 
-#include <cmath>
 #include <cstring>
-
-#include <glm/geometric.hpp>
-#include <glm/trigonometric.hpp>
 
 #include "geometry/strip_rules.h"
 
@@ -48,12 +44,6 @@ bool floatAligned(const void* p) {
 }
 
 }  // namespace
-
-bool isZeroAreaTriangle(const glm::vec3& a, const glm::vec3& b, const glm::vec3& c) {
-    const double ux = double(b.x) - a.x, uy = double(b.y) - a.y, uz = double(b.z) - a.z;
-    const double vx = double(c.x) - a.x, vy = double(c.y) - a.y, vz = double(c.z) - a.z;
-    return uy * vz - uz * vy == 0.0 && uz * vx - ux * vz == 0.0 && ux * vy - uy * vx == 0.0;
-}
 
 size_t triangleFloatCount(const S_Model& model, uint32_t flags) {
     if (!(flags & output_flags::SKIP_ZERO_AREA)) return allTriangleFloats(model.polygons);
@@ -139,40 +129,6 @@ size_t writeLineFloats(const S_Model& model, std::span<float> out) {
 
 size_t writePointFloats(const S_Model& model, std::span<float> out) {
     return writePointBytes(model, out.data(), out.size_bytes());
-}
-
-bool placeLabel(const S_Model& model, S_LabelPlacement& placement) {
-    if (model.label.empty()) return false;
-    placement = S_LabelPlacement{glm::vec2(model.labelPosition), 0.0f, 0.0f};
-    float longest = 0.0f;
-    for (const auto& [styleId, lines] : model.roadSegments) {
-        for (const SegmentLine& line : lines) {
-            float length = 0.0f;
-            for (size_t i = 1; i < line.points.size(); ++i)
-                length += glm::distance(line.points[i - 1], line.points[i]);
-            if (!(length > longest)) continue;
-            longest = length;
-            placement.along = length;
-            // Walk to the middle of the line.
-            float left = length / 2;
-            for (size_t i = 1; i < line.points.size(); ++i) {
-                const glm::vec2 a = line.points[i - 1];
-                const glm::vec2 b = line.points[i];
-                const float step = glm::distance(a, b);
-                if (step < left && i + 1 < line.points.size()) {
-                    left -= step;
-                    continue;
-                }
-                placement.at = step > 0.0f ? a + (b - a) * (left / step) : a;
-                float angle = glm::degrees(std::atan2(b.y - a.y, b.x - a.x));
-                if (angle > 90.0f) angle -= 180.0f;
-                if (angle < -90.0f) angle += 180.0f;
-                placement.angle = angle;
-                break;
-            }
-        }
-    }
-    return std::isfinite(placement.at.x) && std::isfinite(placement.at.y);
 }
 
 }  // namespace quorvan

@@ -7,20 +7,18 @@
 //
 // The triangle list may leave out zero-area triangles: the joins between
 // strips and the closing triangles of fans repeat a vertex, and make up a
-// third to four fifths of the triangles of real tiles. Zero area means the
-// three vertices are collinear: their cross product is zero, computed in
-// double precision (for the vertices of one tile, the float differences and
-// their products are exact there, so no rounding decides); a triangle with a
-// non-finite vertex is kept.
+// third to four fifths of the triangles of real tiles. Zero area is
+// isZeroAreaTriangle's (geometry/zero_area.h). Where a host puts a model's
+// label is placeLabel's (model/label_placement.h); both come with this header.
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
-#include <glm/vec2.hpp>
-
 #include <meshory/export.h>
+#include <meshory/geometry/zero_area.h>
 #include <meshory/model/glmodel.h>
+#include <meshory/model/label_placement.h>
 
 namespace quorvan {
 
@@ -49,22 +47,5 @@ MESHORY_API size_t writeTriangleBytes(const S_Model& model, uint32_t flags, void
                                       size_t bytes);
 MESHORY_API size_t writeLineBytes(const S_Model& model, void* out, size_t bytes);
 MESHORY_API size_t writePointBytes(const S_Model& model, void* out, size_t bytes);
-
-// Where a host draws a model's label, relative to the model's origin. A road
-// name's model holds no label position of its own but road segment lines: the
-// name goes halfway along the longest of them (the first such on a tie),
-// turned along it and kept readable left to right (within +-90 degrees). Any
-// other label stands level at the model's labelPosition.
-struct S_LabelPlacement {
-    glm::vec2 at{0.0f, 0.0f};
-    float angle = 0.0f;  // degrees, counter-clockwise from +x
-    float along = 0.0f;  // length of the road line it runs along, 0 for other labels
-};
-
-// False when the model has no label text, or the place is not finite.
-MESHORY_API bool placeLabel(const S_Model& model, S_LabelPlacement& placement);
-
-// True when a, b and c are exactly collinear.
-MESHORY_API bool isZeroAreaTriangle(const glm::vec3& a, const glm::vec3& b, const glm::vec3& c);
 
 }  // namespace quorvan

@@ -19,7 +19,8 @@ namespace quorvan {
 
 namespace builders {
 class ModelPool;
-struct BlobInput;
+class TileBuilder;
+struct BlobView;
 }  // namespace builders
 
 class C_Tile;
@@ -36,7 +37,7 @@ public:
     C_Meshory& operator=(const C_Meshory&) = delete;
 
     // Builds one model from `blobs` in order: each blob goes to the builder of
-    // its type, with a private copy of `filter`. The model takes id, cell
+    // its type, which reads `filter` (never changes it). The model takes id, cell
     // index and layer from the first blob and is filed under its layer.
     // Returns null for an empty list or when no blob had a builder.
     const S_Model* makeModel(const std::vector<S_BlobData>& blobs, const glm::vec3& origin,
@@ -75,7 +76,7 @@ public:
     // Frees a tile this maker made (null does nothing); its storage is kept
     // for the next tile, within the storage budget.
     void releaseTile(const C_Tile* tile);
-    const std::set<const C_Tile*>& getTiles() const { return tiles; }
+    const std::set<const C_Tile*>& getTiles() const;
 
     void addModelToGroup(S_Model* model);
 
@@ -107,22 +108,12 @@ public:
     size_t keptStorageBytes() const;
 
 private:
-    // Runs the builders of `blobs` into `model`, which holds nothing yet;
-    // false when no blob had a builder. Stamps the model on success.
-    bool buildInto(S_Model& model, std::span<const builders::BlobInput> blobs,
-                   const glm::vec3& origin, const LoadFilter& filter,
-                   const ViewportPolygon& viewport);
-    void releaseTile(const C_Tile* tile, bool filed);
-
     std::map<int32_t, ModelSet> layers;
     ModelSet models;
     std::unique_ptr<builders::ModelPool> pool;
-    std::vector<builders::BlobInput> inputs;  // makeModelFrom's, kept to spare an allocation
-    std::set<const C_Tile*> tiles;
-    // The storage of the largest tile released, for the next makeTile: a
-    // tile's lists, grown afresh each time, would take fresh pages from the
-    // kernel for every tile.
-    std::unique_ptr<C_Tile> spareTile;
+    std::vector<builders::BlobView> views;  // makeModelFrom's, kept to spare an allocation
+    // Declared after the pool it takes storage from, so it goes first.
+    std::unique_ptr<builders::TileBuilder> tileBuilder;
 };
 
 }  // namespace quorvan

@@ -7,11 +7,11 @@
 
 namespace quorvan::builders {
 
-RequestSizes planRequest(std::span<const BlobInput> blobs) {
+RequestSizes planRequest(std::span<const BlobView> blobs) {
     PlanTally t;
-    for (const BlobInput& in : blobs) {
-        const GeometryType* row = geometryType(in.blob->type);
-        if (row && row->plan) row->plan(in.payload, t);
+    for (const BlobView& blob : blobs) {
+        const GeometryType* row = geometryType(blob.type);
+        if (row && row->plan) row->plan(blob.payload, t);
     }
     // A strip becomes triangles once a triangle-list blob converts it.
     const uint64_t polygons = t.polygons + (t.triangleList ? 3 * t.strips : t.strips);

@@ -19,18 +19,12 @@
 #include <cstdint>
 #include <span>
 
+#include "model/builders/blob_view.h"
 #include "model/glmodel.h"
 
 namespace quorvan::builders {
 
 constexpr size_t kMaxPlannedEntries = size_t(1) << 22;
-
-// One blob of a request and the bytes of its payload: the blob's own, or,
-// while a tile is built in one call, the record's bytes in the host's buffer.
-struct BlobInput {
-    const S_BlobData* blob = nullptr;
-    std::span<const uint8_t> payload;
-};
 
 // Entries each list of the model is planned to hold, each at most kMaxPlannedEntries.
 struct RequestSizes {
@@ -45,7 +39,7 @@ struct RequestSizes {
     size_t bytes() const;
 };
 
-RequestSizes planRequest(std::span<const BlobInput> blobs);
+RequestSizes planRequest(std::span<const BlobView> blobs);
 void reserveForRequest(const RequestSizes& sizes, S_Model& model);
 
 }  // namespace quorvan::builders

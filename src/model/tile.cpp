@@ -106,6 +106,7 @@ void C_Tile::add(const S_Model& model, uint32_t request) {
     if (placeLabel(model, placement)) {
         m.labelPosition = glm::vec3(placement.at, model.labelPosition.z);
         m.labelAngle = placement.angle;
+        m.labelAlong = placement.along;
     } else {
         m.labelPosition = model.labelPosition;
     }

@@ -91,9 +91,14 @@ struct S_TileModel {
     // labelPosition, level, when it places none.
     glm::vec3 labelPosition{0.0f, 0.0f, 0.0f};
     float labelAngle = 0.0f;
+    // Length of the road line a road name runs along (placeLabel's along);
+    // 0 for a label that stands level.
+    float labelAlong = 0.0f;
 };
 
-class C_Meshory;
+namespace builders {
+class TileBuilder;
+}  // namespace builders
 
 class MESHORY_API C_Tile {
 public:
@@ -112,6 +117,13 @@ public:
     // The normal of triangle vertex v is vertex normalsFirst() + v.
     uint32_t normalsFirst() const { return normalsFirst_; }
 
+    // Bucket b's triangle, line and point vertices, read in place: the
+    // block's ranges buckets()[b].triangles, .lines and .points, without
+    // writing the block out (pickers and label placement read them).
+    std::span<const glm::vec3> bucketTriangles(size_t b) const { return stores_.at(b).triangles; }
+    std::span<const glm::vec3> bucketLines(size_t b) const { return stores_.at(b).lines; }
+    std::span<const glm::vec3> bucketPoints(size_t b) const { return stores_.at(b).points; }
+
     // Writes the whole block to `out` (floatCount() floats, native byte
     // order, any alignment) and returns the floats written; writes nothing
     // and returns 0 when `bytes` cannot hold them.
@@ -124,7 +136,9 @@ public:
     size_t storageBytes() const;
 
 private:
-    friend class C_Meshory;
+    // The tile's unit builds it (model/tile_builder.h): begin, one add per
+    // built model, finish.
+    friend class builders::TileBuilder;
 
     // One layer's vertices while the tile is built.
     struct Store {

@@ -17,8 +17,8 @@
 #include "grid/grid.h"
 #include "model/meshory.h"
 #include "model/tile.h"
-#include "styles/geostyles_lib.h"
 #include "styles/style_files.h"
+#include "styles/style_list.h"
 #include "support/payload_writer.h"
 #include "support/short_names.h"
 
@@ -192,8 +192,8 @@ TEST(Concurrency, TilesOnSeparateMakersAndOneTileReadByManyThreads) {
         return out;
     };
     C_Meshory referenceMaker;
-    const C_Tile* reference = referenceMaker.makeTile(records.bytes, static_cast<int64_t>(requests.size()) - 1,
-                                                      requests, tile_flags::ALL);
+    const C_Tile* reference = referenceMaker.makeTile(
+        records.bytes, static_cast<int64_t>(requests.size()) - 1, requests, tile_flags::ALL);
     ASSERT_NE(reference, nullptr);
     const std::vector<float> expected = floatsOf(*reference);
     std::vector<int> mismatches(kThreads, 0);
@@ -201,8 +201,10 @@ TEST(Concurrency, TilesOnSeparateMakersAndOneTileReadByManyThreads) {
         C_Meshory maker;
         for (int round = 0; round < 10; ++round) {
             const C_Tile* tile =
-                maker.makeTile(records.bytes, static_cast<int64_t>(requests.size()) - 1, requests, tile_flags::ALL);
-            if (!tile || floatsOf(*tile) != expected || floatsOf(*reference) != expected) ++mismatches[t];
+                maker.makeTile(records.bytes, static_cast<int64_t>(requests.size()) - 1, requests,
+                               tile_flags::ALL);
+            if (!tile || floatsOf(*tile) != expected || floatsOf(*reference) != expected)
+                ++mismatches[t];
             maker.releaseTile(tile);
         }
     });

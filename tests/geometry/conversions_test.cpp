@@ -1,4 +1,5 @@
 #include "geometry/mathglm.h"
+#include "model/model_conversions.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,8 @@ TEST(Conversions, FansCloseUnlessTheyRepeatTheirFirstVertex) {
 TEST(Conversions, IndexedOverloadsEqualGatherThenConvert) {
     std::mt19937 rng(7);
     V v;
-    for (int i = 0; i < 16; ++i) v.push_back(vec3(float(rng() % 100), float(rng() % 100), float(rng() % 5)));
+    for (int i = 0; i < 16; ++i)
+        v.push_back(vec3(float(rng() % 100), float(rng() % 100), float(rng() % 5)));
     for (int trial = 0; trial < 50; ++trial) {
         I idx(rng() % 12);
         for (auto& i : idx) i = static_cast<uint16_t>(rng() % v.size());
@@ -77,8 +79,10 @@ TEST(Conversions, OutOfRangeIndexMakesTheWholeListMalformed) {
 }
 
 TEST(Conversions, NormalsFollowTheCounterClockwiseSide) {
-    EXPECT_EQ(calculateTriangleNormals(V{A, B, C}), (V{vec3(0, 0, 1), vec3(0, 0, 1), vec3(0, 0, 1)}));
-    EXPECT_EQ(calculateTriangleNormals(V{A, C, B}), (V{vec3(0, 0, -1), vec3(0, 0, -1), vec3(0, 0, -1)}));
+    EXPECT_EQ(calculateTriangleNormals(V{A, B, C}),
+              (V{vec3(0, 0, 1), vec3(0, 0, 1), vec3(0, 0, 1)}));
+    EXPECT_EQ(calculateTriangleNormals(V{A, C, B}),
+              (V{vec3(0, 0, -1), vec3(0, 0, -1), vec3(0, 0, -1)}));
     EXPECT_EQ(getNormal(A, B, C), vec3(0, 0, -1));  // the (p0, p2, p1) winding
     EXPECT_TRUE(calculateTriangleNormals(V{}).empty());
     EXPECT_EQ(calculateTriangleNormals(V{A, B, C, D}).size(), 3u);  // remainder gets none
@@ -186,12 +190,15 @@ TEST(ConversionForms, BatchedNormalsMatchTheScalarRuleExactly) {
         std::vector<glm::vec3> t(3 * triangles);
         for (auto& v : t) {
             const int kind = pick(rng);
-            v = kind == 0 ? glm::vec3(1.0f) : kind == 1 ? glm::vec3(value(rng) * 1e-30f) : glm::vec3(value(rng), value(rng), value(rng));
+            v = kind == 0   ? glm::vec3(1.0f)
+                : kind == 1 ? glm::vec3(value(rng) * 1e-30f)
+                            : glm::vec3(value(rng), value(rng), value(rng));
         }
         const auto normals = calculateTriangleNormals(t);
         ASSERT_EQ(normals.size(), t.size());
         for (size_t i = 0; i < t.size(); ++i) {
-            const glm::vec3 n = getNormalizedNormal(t[i / 3 * 3 + 2], t[i / 3 * 3 + 1], t[i / 3 * 3]);
+            const glm::vec3 n =
+                getNormalizedNormal(t[i / 3 * 3 + 2], t[i / 3 * 3 + 1], t[i / 3 * 3]);
             for (int c = 0; c < 3; ++c) {
                 const bool same = std::memcmp(&n[c], &normals[i][c], sizeof(float)) == 0 ||
                                   (std::isnan(n[c]) && std::isnan(normals[i][c]));

@@ -16,7 +16,7 @@ TEST(AABB2d, CreateFormsAndBorderRules) {
     EXPECT_EQ(C_AABB2d(vec2(0, 0), vec2(4, 2)).getCenter(), vec2(2, 1));
     const C_AABB2d box(vec2(2, 1), 4.0f, 2.0f);
     EXPECT_EQ(box.getRect(), (std::vector<vec2>{{0, 0}, {4, 0}, {4, 2}, {0, 2}}));
-    EXPECT_FALSE(box.isPointInside(vec2(4, 1)));                     // border is outside
+    EXPECT_FALSE(box.isPointInside(vec2(4, 1)));                      // border is outside
     EXPECT_TRUE(box.intersection(C_AABB2d(vec2(4, 0), vec2(5, 2))));  // but a shared edge meets
     EXPECT_TRUE(box.isInside(box));
 }
@@ -25,8 +25,10 @@ TEST(Intersections, SegmentRangesExclusionsAndCircles) {
     const auto touch = intersectionLines(vec2(0, 0), vec2(2, 0), vec2(2, 0), vec2(3, 1));
     EXPECT_TRUE(touch.intersects);
     EXPECT_EQ(touch.point, vec2(2, 0));
-    EXPECT_FALSE(intersectionLines(vec2(1, 0), vec2(1, 5), vec2(0, 0), vec2(2, 0)).intersects);  // a1 on b
-    EXPECT_FALSE(intersectionLines(vec2(0, 0), vec2(4, 0), vec2(1, 0), vec2(3, 0)).intersects);  // overlap
+    EXPECT_FALSE(
+        intersectionLines(vec2(1, 0), vec2(1, 5), vec2(0, 0), vec2(2, 0)).intersects);  // a1 on b
+    EXPECT_FALSE(
+        intersectionLines(vec2(0, 0), vec2(4, 0), vec2(1, 0), vec2(3, 0)).intersects);  // overlap
     EXPECT_FALSE(intersectionLines(vec2(kNaN, 0), vec2(2, 0), vec2(1, -1), vec2(1, 1)).intersects);
 
     std::vector<vec2> out{vec2(9, 9)};

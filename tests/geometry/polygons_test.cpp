@@ -14,7 +14,9 @@ using Ring = std::vector<vec2>;
 
 const Ring kSquare{{0, 0}, {1, 0}, {1, 1}, {0, 1}};  // counter-clockwise
 
-bool lexLess(vec2 a, vec2 b) { return std::tie(a.x, a.y) < std::tie(b.x, b.y); }
+bool lexLess(vec2 a, vec2 b) {
+    return std::tie(a.x, a.y) < std::tie(b.x, b.y);
+}
 
 // Closed (last point repeats the first) and every corner a strict left turn.
 void expectClosedConvexCcw(const Ring& hull) {
@@ -46,14 +48,17 @@ TEST(PolygonTests, WindingConvexityCentroidAndInside) {
             if (pointInsideConvexPolygon(vec2(x, y), triangle)) {
                 EXPECT_TRUE(x >= 0 && y >= 0 && x + y <= 4);
             }
-            EXPECT_EQ(pointInsideConvexPolygon(glm::vec3(x, y, 0), flat), x > 0 && y > 0 && x + y < 4);
+            EXPECT_EQ(pointInsideConvexPolygon(glm::vec3(x, y, 0), flat),
+                      x > 0 && y > 0 && x + y < 4);
         }
     }
 }
 
 TEST(PolygonTests, Overlaps) {
-    EXPECT_TRUE(overlapsConvexPolygonAABB({{-5, -5}, {5, -5}, {0, 5}}, C_AABB2d(vec2(0, 0), 1.0f, 1.0f)));
-    EXPECT_TRUE(overlapsConvexPolygons({{-1, 0.4f}, {2, 0.4f}, {2, 0.6f}, {-1, 0.6f}}, kSquare));  // edges only
+    EXPECT_TRUE(
+        overlapsConvexPolygonAABB({{-5, -5}, {5, -5}, {0, 5}}, C_AABB2d(vec2(0, 0), 1.0f, 1.0f)));
+    EXPECT_TRUE(overlapsConvexPolygons({{-1, 0.4f}, {2, 0.4f}, {2, 0.6f}, {-1, 0.6f}},
+                                       kSquare));  // edges only
     EXPECT_FALSE(overlapsConvexPolygons(kSquare, {{3, 3}, {4, 3}, {4, 4}}));
 }
 
@@ -70,7 +75,8 @@ TEST(ConvexHull, ClosedCounterClockwiseRingWhateverTheInputOrder) {
         const Ring h = convexHull(points);
         ASSERT_EQ(h.size(), 5u);
         expectClosedConvexCcw(h);
-        for (const vec2 c : {vec2(0, 0), vec2(0, 2), vec2(3, 0), vec2(3, 2)}) EXPECT_NE(std::find(h.begin(), h.end(), c), h.end());
+        for (const vec2 c : {vec2(0, 0), vec2(0, 2), vec2(3, 0), vec2(3, 2)})
+            EXPECT_NE(std::find(h.begin(), h.end(), c), h.end());
     } while (std::next_permutation(points.begin(), points.end(), lexLess));
 
     const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -80,11 +86,12 @@ TEST(ConvexHull, ClosedCounterClockwiseRingWhateverTheInputOrder) {
 }
 
 TEST(ConvexHull, CutKeepsThePartOfAInsideB) {
-    const Ring cut = cutConvexPolygonAInsideB(kSquare, {{0.5f, 0.5f}, {1.5f, 0.5f}, {1.5f, 1.5f}, {0.5f, 1.5f}});
+    const Ring cut =
+        cutConvexPolygonAInsideB(kSquare, {{0.5f, 0.5f}, {1.5f, 0.5f}, {1.5f, 1.5f}, {0.5f, 1.5f}});
     expectClosedConvexCcw(cut);
     for (const auto& p : cut) EXPECT_TRUE(p.x >= 0.5f && p.x <= 1.0f && p.y >= 0.5f && p.y <= 1.0f);
     const Ring small{{0.4f, 0.4f}, {0.6f, 0.4f}, {0.6f, 0.6f}};
-    EXPECT_TRUE(cutConvexPolygonAInsideB(kSquare, small).empty());  // b inside a, nothing crosses
+    EXPECT_TRUE(cutConvexPolygonAInsideB(kSquare, small).empty());   // b inside a, nothing crosses
     EXPECT_EQ(cutConvexPolygonAInsideB(small, kSquare).size(), 4u);  // a inside b: a, closed
 }
 

@@ -12,7 +12,9 @@ namespace {
 using glm::vec2;
 using glm::vec3;
 
-bool finite(const vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool finite(const vec3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
 // Body of a line without caps over distinct consecutive points: four entries
 // per segment on the centre line, every offset finite, below the miter limit
@@ -29,7 +31,8 @@ void expectSoundBody(const C_TexturedLine& line, const std::vector<vec2>& pts) {
         ASSERT_TRUE(finite(v[i]) && finite(n[i])) << i;
         EXPECT_EQ(vec2(v[i]), i % 4 < 2 ? pts[k] : pts[k + 1]);
         EXPECT_LT(glm::length(n[i]), textured_line::MITER_LIMIT) << i;
-        EXPECT_NEAR(glm::dot(vec2(n[i]), vec2(-dir.y, dir.x)), i % 2 == 0 ? 1.0f : -1.0f, 1e-4f) << i;
+        EXPECT_NEAR(glm::dot(vec2(n[i]), vec2(-dir.y, dir.x)), i % 2 == 0 ? 1.0f : -1.0f, 1e-4f)
+            << i;
     }
 }
 
@@ -55,11 +58,11 @@ TEST(TexturedLine, OffsetsMitersAndTextureRun) {
     line.createLine(sharp, 1.0f, 0);
     expectSoundBody(line, sharp);
     const auto& m = line.getNormals();
-    EXPECT_GT(glm::length(m[2]), 1.1f);                            // joint 1 keeps its miter ...
-    EXPECT_NEAR(glm::length(m[4]), 1.0f, 1e-5f);                   // ... segment 1 does not take it over
-    EXPECT_NEAR(glm::length(m[6]), 1.0f, 1e-5f);                   // rejected
+    EXPECT_GT(glm::length(m[2]), 1.1f);           // joint 1 keeps its miter ...
+    EXPECT_NEAR(glm::length(m[4]), 1.0f, 1e-5f);  // ... segment 1 does not take it over
+    EXPECT_NEAR(glm::length(m[6]), 1.0f, 1e-5f);  // rejected
     EXPECT_NE(m[8], m[6]);
-    EXPECT_EQ(m[12], m[10]);                                       // sharing resumes
+    EXPECT_EQ(m[12], m[10]);  // sharing resumes
 }
 
 TEST(TexturedLine, RepeatedAndTinySegmentsStayFinite) {

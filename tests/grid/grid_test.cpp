@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <set>
 #include <stdexcept>
 #include <tuple>
 
@@ -165,6 +166,20 @@ TEST_F(GridTest, CheckedSetUpRefusesWhatTheCellIndexCannotHoldAndLeavesTheGrid) 
     EXPECT_FALSE(grid().hasCell(0));
     grid().setUp(2, 2, Bounds(0, 0, 10, 10));
     EXPECT_TRUE(grid().hasCell(0));
+    // Corners in any order make the same grid: cell (0, 0) at the lower
+    // corner, queries counted from there. The raw setter keeps what it got.
+    for (const Bounds& b : {Bounds(100, 100, 0, 0), Bounds(0, 100, 100, 0)}) {
+        grid().setUp(2, 2, b);
+        EXPECT_EQ(grid().bounds().x1, 0.0);
+        EXPECT_EQ(grid().bounds().y1, 0.0);
+        EXPECT_EQ(grid().bounds().x2, 100.0);
+        EXPECT_EQ(grid().bounds().y2, 100.0);
+        std::set<int> cells;
+        grid().getCellsIndices(Bounds(10, 10, 20, 20), &cells);
+        EXPECT_EQ(cells, std::set<int>{0});
+    }
+    grid().gridCoordinates(Bounds(100, 100, 0, 0));
+    EXPECT_EQ(grid().bounds().x1, 100.0);
 }
 
 TEST(GridFresh, SetUpValuesAreStoredUnchecked) {

@@ -9,20 +9,8 @@ function(run)
     set(last_output "${out}" PARENT_SCOPE)
 endfunction()
 
-# The fenced block that follows the marker <!-- tested: NAME --> in the README.
-function(readme_snippet name out_file)
-    file(READ ${README} text)
-    string(FIND "${text}" "<!-- tested: ${name} -->" at)
-    if(at EQUAL -1)
-        message(FATAL_ERROR "README.md has no snippet marked '${name}'")
-    endif()
-    string(SUBSTRING "${text}" ${at} -1 text)
-    string(REGEX MATCH "```[a-z+]*\n(.*)" _ "${text}")
-    set(text "${CMAKE_MATCH_1}")
-    string(FIND "${text}" "```" end)
-    string(SUBSTRING "${text}" 0 ${end} text)
-    file(WRITE ${out_file} "${text}")
-endfunction()
+# The documentation's snippets, extracted as scripts/cross.sh extracts them.
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/doc_snippet.cmake)
 
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} --component Unspecified)
 
@@ -31,9 +19,12 @@ file(GLOB_RECURSE headers RELATIVE ${prefix}/include ${prefix}/include/*)
 list(SORT headers)
 set(expected meshory/camera/glcamera.h meshory/debug/debuglog.h meshory/export.h
     meshory/geometry/aabb2d.h meshory/geometry/mathglm.h meshory/geometry/texturedline.h
-    meshory/grid/grid.h meshory/model/blob_records.h meshory/model/glmodel.h meshory/model/host_output.h
-    meshory/model/meshory.h meshory/model/tile.h
-    meshory/styles/geostyle_lib.h meshory/styles/geostyles_lib.h
+    meshory/geometry/zero_area.h
+    meshory/grid/grid.h meshory/map/label_selection.h meshory/map/pick.h meshory/model/blob_records.h meshory/model/glmodel.h meshory/model/host_output.h
+    meshory/model/label_placement.h
+    meshory/model/meshory.h meshory/model/model_conversions.h meshory/model/tile.h
+    meshory/styles/geostyle_lib.h meshory/styles/geostyles_lib.h meshory/styles/style_list.h
+    meshory/styles/style_record.h
     meshory/vectortile/mapping.h meshory/vectortile/reader.h meshory/vectortile/vectortile.h
     meshory/version.h)
 if(NOT headers STREQUAL expected)
@@ -46,7 +37,7 @@ if(SANITIZE)
     set(flags "-fsanitize=${SANITIZE}")
 endif()
 set(snippet ${WORK_DIR}/snippet.cpp)
-readme_snippet(cpp ${snippet})
+meshory_doc_snippet(${README} cpp ${snippet})
 # A cross build's consumers: its toolchain, run under its emulator.
 set(toolchain "")
 set(emulator "")
@@ -110,7 +101,7 @@ if(NOT metadata MATCHES "<release>${VERSION}</release>" OR NOT metadata MATCHES 
 endif()
 set(java_dir ${WORK_DIR}/java)
 file(MAKE_DIRECTORY ${java_dir}/classes)
-readme_snippet(java ${java_dir}/HelloMeshory.java)
+meshory_doc_snippet(${README} java ${java_dir}/HelloMeshory.java)
 run(${JAVAC} -Xlint:all -Werror -cp ${jar} -d ${java_dir}/classes ${java_dir}/HelloMeshory.java)
 set(cache ${WORK_DIR}/cache)
 # Twice: the first run extracts, the second finds the intact copy.

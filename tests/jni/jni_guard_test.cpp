@@ -64,7 +64,8 @@ TEST(JniGuard, BadAllocBecomesOutOfMemoryErrorAndTheFallback) {
 
 TEST(JniGuard, OtherExceptionsBecomeRuntimeExceptionWithAnAsciiMessage) {
     FakeJvm jvm;
-    EXPECT_EQ(guarded<jint>(&jvm.env, 0, []() -> jint { throw std::logic_error("cell\xff\xfe out\nof grid"); }),
+    EXPECT_EQ(guarded<jint>(&jvm.env, 0,
+                            []() -> jint { throw std::logic_error("cell\xff\xfe out\nof grid"); }),
               0);
     EXPECT_EQ(FakeJvm::thrownClass, "java/lang/RuntimeException");
     EXPECT_EQ(FakeJvm::thrownMessage, "meshory: cell?? out?of grid");

@@ -77,6 +77,11 @@ TEST(AreaBuilders, CellPolygonReplacesVerticesWithTheCellSquare) {
     EXPECT_EQ(m->polygons.vertices,
               (V3{{195, 95, -2}, {305, 95, -2}, {195, 205, -2}, {305, 205, -2}}));
     EXPECT_EQ(m->polygons.mode, 5u);
+    // A checked set-up with its corners reversed draws the very same square.
+    grid().setUp(4, 3, Bounds(400, 300, 0, 0));
+    const S_Model* r = maker.makeModel(blobs, vec3(0, 0, 2), LoadFilter());
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->polygons.vertices, m->polygons.vertices);
 }
 
 }  // namespace

@@ -28,7 +28,8 @@ namespace bg = blob_geometry;
 // ---- Bitwise comparison ------------------------------------------------------
 
 bool sameFloat(float a, float b) {
-    return (std::isnan(a) && std::isnan(b)) || std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
+    return (std::isnan(a) && std::isnan(b)) ||
+           std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
 }
 
 template <typename V>
@@ -40,17 +41,21 @@ bool sameVec(const V& a, const V& b) {
 }
 
 template <typename V>
-::testing::AssertionResult sameList(const char* what, const std::vector<V>& a, const std::vector<V>& b) {
+::testing::AssertionResult sameList(const char* what, const std::vector<V>& a,
+                                    const std::vector<V>& b) {
     if (a.size() != b.size()) {
-        return ::testing::AssertionFailure() << what << ": " << a.size() << " vs " << b.size() << " entries";
+        return ::testing::AssertionFailure()
+               << what << ": " << a.size() << " vs " << b.size() << " entries";
     }
     for (size_t i = 0; i < a.size(); ++i) {
-        if (!sameVec(a[i], b[i])) return ::testing::AssertionFailure() << what << " differ at " << i;
+        if (!sameVec(a[i], b[i]))
+            return ::testing::AssertionFailure() << what << " differ at " << i;
     }
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult sameSegments(const char* what, const std::map<int32_t, std::vector<SegmentLine>>& a,
+::testing::AssertionResult sameSegments(const char* what,
+                                        const std::map<int32_t, std::vector<SegmentLine>>& a,
                                         const std::map<int32_t, std::vector<SegmentLine>>& b) {
     if (a.size() != b.size()) return ::testing::AssertionFailure() << what << ": different styles";
     for (auto i = a.begin(), j = b.begin(); i != a.end(); ++i, ++j) {
@@ -58,7 +63,8 @@ template <typename V>
             return ::testing::AssertionFailure() << what << ": style " << i->first;
         }
         for (size_t k = 0; k < i->second.size(); ++k) {
-            if (i->second[k].code != j->second[k].code) return ::testing::AssertionFailure() << what << ": code";
+            if (i->second[k].code != j->second[k].code)
+                return ::testing::AssertionFailure() << what << ": code";
             auto r = sameList(what, i->second[k].points, j->second[k].points);
             if (!r) return r;
         }
@@ -83,8 +89,8 @@ template <typename V>
         return ::testing::AssertionFailure() << "id, cell or layer";
     }
     if (a.polygons.mode != b.polygons.mode || a.lines.mode != b.lines.mode) {
-        return ::testing::AssertionFailure() << "modes " << a.polygons.mode << "/" << a.lines.mode << " vs "
-                                             << b.polygons.mode << "/" << b.lines.mode;
+        return ::testing::AssertionFailure() << "modes " << a.polygons.mode << "/" << a.lines.mode
+                                             << " vs " << b.polygons.mode << "/" << b.lines.mode;
     }
     if (!sameFloat(a.height, b.height) || !sameFloat(a.lines.width, b.lines.width)) {
         return ::testing::AssertionFailure() << "height or width";
@@ -124,7 +130,8 @@ public:
         if (chance(50)) return meshory_test::plainStream(points);
         // Delta streams keep lattice steps exact in tenths.
         std::vector<vec2> finite = points;
-        for (auto& p : finite) p = {std::isfinite(p.x) ? p.x : 1.0f, std::isfinite(p.y) ? p.y : 1.0f};
+        for (auto& p : finite)
+            p = {std::isfinite(p.x) ? p.x : 1.0f, std::isfinite(p.y) ? p.y : 1.0f};
         return meshory_test::deltaStream(finite);
     }
 
@@ -151,7 +158,8 @@ public:
         for (auto& v : vertices) {
             for (int c = 0; c < V::length(); ++c) v[c] = static_cast<float>(pick(5));
         }
-        std::vector<uint16_t> first(static_cast<size_t>(pick(9))), second(static_cast<size_t>(pick(7)));
+        std::vector<uint16_t> first(static_cast<size_t>(pick(9))),
+            second(static_cast<size_t>(pick(7)));
         for (auto& i : first) i = static_cast<uint16_t>(pick(n + (chance(5) ? 3 : 1)));
         for (auto& i : second) i = static_cast<uint16_t>(pick(n + (chance(5) ? 3 : 1)));
         if (second.size() > 2 && chance(40)) second.back() = second.front();
@@ -164,32 +172,53 @@ public:
         const auto heightTenths = static_cast<uint16_t>(chance(30) ? 0 : pick(80));
         switch (type) {
             case bg::INDEXED_TRIANGLE_STRIPS:
-            case bg::INDEXED_FLAT_TRIANGLE_STRIPS: payload = indexed<vec2>(heightTenths); break;
-            case bg::INDEXED_LINES: payload = indexed<vec3>(heightTenths); break;
-            case bg::FLAT_LINE_STRIP: payload = meshory_test::withU8Prefix(uint8_t(pick(9)), stream(polyline(6))); break;
+            case bg::INDEXED_FLAT_TRIANGLE_STRIPS:
+                payload = indexed<vec2>(heightTenths);
+                break;
+            case bg::INDEXED_LINES:
+                payload = indexed<vec3>(heightTenths);
+                break;
+            case bg::FLAT_LINE_STRIP:
+                payload = meshory_test::withU8Prefix(uint8_t(pick(9)), stream(polyline(6)));
+                break;
             case bg::TRIANGLE_FAN:
-            case bg::ON_POLYGON_TRIANGLE_FAN: payload = meshory_test::withU16Prefix(heightTenths, stream(polyline(7))); break;
-            case bg::TEXT_DATA: payload = labels(); break;
-            case bg::LABEL_STYLE_SEGMENTS: payload = segments(); break;
+            case bg::ON_POLYGON_TRIANGLE_FAN:
+                payload = meshory_test::withU16Prefix(heightTenths, stream(polyline(7)));
+                break;
+            case bg::TEXT_DATA:
+                payload = labels();
+                break;
+            case bg::LABEL_STYLE_SEGMENTS:
+                payload = segments();
+                break;
             case bg::RAILROAD_PATH:
             case bg::TRAM_PATH:
             case bg::ROAD_PATH:
-            case bg::BRIDGE: payload = meshory_test::withU8Prefix(uint8_t(pick(6)), stream(transportLine())); break;
-            case bg::CELL_POLYGON: break;
-            default: payload = stream(polyline(8)); break;
+            case bg::BRIDGE:
+                payload = meshory_test::withU8Prefix(uint8_t(pick(6)), stream(transportLine()));
+                break;
+            case bg::CELL_POLYGON:
+                break;
+            default:
+                payload = stream(polyline(8));
+                break;
         }
-        if (!payload.empty() && chance(6)) payload.resize(static_cast<size_t>(pick(static_cast<int>(payload.size()))));
-        return S_BlobData(static_cast<uint64_t>(pick(1000)), type, pick(3), pick(5) << 16 | pick(5), payload);
+        if (!payload.empty() && chance(6))
+            payload.resize(static_cast<size_t>(pick(static_cast<int>(payload.size()))));
+        return S_BlobData(static_cast<uint64_t>(pick(1000)), type, pick(3), pick(5) << 16 | pick(5),
+                          payload);
     }
 
     std::vector<S_BlobData> sequence(int maxBlobs, bool transportHeavy) {
-        static const int32_t types[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 101, 19};
+        static const int32_t types[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,   10,
+                                        11, 12, 13, 14, 15, 16, 17, 18, 101, 19};
         path.clear();
         std::vector<S_BlobData> out;
         const int n = 1 + pick(maxBlobs);
         for (int i = 0; i < n; ++i) {
             int32_t type = types[pick(std::size(types))];
-            if (transportHeavy && chance(75)) type = std::array{10, 12, 13, 13, 11}[static_cast<size_t>(pick(5))];
+            if (transportHeavy && chance(75))
+                type = std::array{10, 12, 13, 13, 11}[static_cast<size_t>(pick(5))];
             out.push_back(blob(type));
         }
         return out;
@@ -208,7 +237,8 @@ public:
 private:
     Bytes labels() {
         std::vector<meshory_test::LabelText> texts;
-        for (int i = pick(4); i > 0; --i) texts.push_back({static_cast<uint16_t>(pick(3)), chance(10) ? "\xC3" : "name"});
+        for (int i = pick(4); i > 0; --i)
+            texts.push_back({static_cast<uint16_t>(pick(3)), chance(10) ? "\xC3" : "name"});
         return meshory_test::labelBlock(point(), texts);
     }
 
@@ -240,7 +270,8 @@ std::string describe(const std::vector<S_BlobData>& blobs) {
 }
 
 // Each blob handed to its builder on its own, as a caller outside a request would.
-S_Model buildBlobByBlob(const std::vector<S_BlobData>& blobs, const vec3& origin, const LoadFilter& filter) {
+S_Model buildBlobByBlob(const std::vector<S_BlobData>& blobs, const vec3& origin,
+                        const LoadFilter& filter) {
     S_Model model;
     const ViewportPolygon viewport;
     for (const auto& blob : blobs) {
@@ -281,9 +312,13 @@ void compareOnRandomSequences(uint32_t seed, int sequences, int maxBlobs, bool t
     }
 }
 
-TEST(DifferentialModels, MixedSequencesMatchTheReference) { compareOnRandomSequences(1, 3000, 12, false); }
+TEST(DifferentialModels, MixedSequencesMatchTheReference) {
+    compareOnRandomSequences(1, 3000, 12, false);
+}
 
-TEST(DifferentialModels, LongTransportSequencesMatchTheReference) { compareOnRandomSequences(2, 150, 60, true); }
+TEST(DifferentialModels, LongTransportSequencesMatchTheReference) {
+    compareOnRandomSequences(2, 150, 60, true);
+}
 
 }  // namespace
 }  // namespace quorvan

@@ -13,6 +13,7 @@
 #include "geometry/mathglm.h"
 #include "model/blob_records.h"
 #include "model/meshory.h"
+#include "model/model_conversions.h"
 #include "support/payload_writer.h"
 
 namespace quorvan {

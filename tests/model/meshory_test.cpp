@@ -43,8 +43,9 @@ TEST(Records, DefaultsAndDeepCopies) {
 TEST(ModelMaker, NothingToBuildGivesNull) {
     C_Meshory maker;
     EXPECT_EQ(maker.makeModel({}, vec3(0), LoadFilter()), nullptr);
-    const std::vector<S_BlobData> unknown = {S_BlobData(1, 19, 1, 0, {1, 2, 3}), S_BlobData(2, 0, 1, 0, {}),
-                                             S_BlobData(3, -5, 1, 0, {}), S_BlobData(4, 102, 1, 0, {})};
+    const std::vector<S_BlobData> unknown = {
+        S_BlobData(1, 19, 1, 0, {1, 2, 3}), S_BlobData(2, 0, 1, 0, {}), S_BlobData(3, -5, 1, 0, {}),
+        S_BlobData(4, 102, 1, 0, {})};
     EXPECT_EQ(maker.makeModel(unknown, vec3(0), LoadFilter()), nullptr);
     EXPECT_TRUE(maker.getModels().empty());
     EXPECT_TRUE(maker.getModelLayers().empty());
@@ -52,8 +53,8 @@ TEST(ModelMaker, NothingToBuildGivesNull) {
 
 TEST(ModelMaker, PointsOfSeveralBlobsAppendInOrderRelativeToOrigin) {
     C_Meshory maker;
-    const S_Model* m = maker.makeModel({pointsBlob({{1, 2}}), pointsBlob({{3, 4}, {5, 6}})}, vec3(1, 2, 9),
-                                       LoadFilter(0));
+    const S_Model* m = maker.makeModel({pointsBlob({{1, 2}}), pointsBlob({{3, 4}, {5, 6}})},
+                                       vec3(1, 2, 9), LoadFilter(0));
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->points, (std::vector<vec2>{{0, 0}, {2, 2}, {4, 4}}));
     EXPECT_TRUE(m->polygons.vertices.empty());
@@ -62,8 +63,9 @@ TEST(ModelMaker, PointsOfSeveralBlobsAppendInOrderRelativeToOrigin) {
 
 TEST(ModelMaker, StampsTheFirstBlobEvenWithoutBuilder) {
     C_Meshory maker;
-    const S_Model* m = maker.makeModel({S_BlobData(77, 50, 12, 0x30004, {}), pointsBlob({{1, 1}}, 3, 5, 6)},
-                                       vec3(0), LoadFilter());
+    const S_Model* m =
+        maker.makeModel({S_BlobData(77, 50, 12, 0x30004, {}), pointsBlob({{1, 1}}, 3, 5, 6)},
+                        vec3(0), LoadFilter());
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->id, 77u);
     EXPECT_EQ(m->layerId, 12);
@@ -74,10 +76,12 @@ TEST(ModelMaker, StampsTheFirstBlobEvenWithoutBuilder) {
 
 TEST(ModelMaker, EmptyPayloadStillCountsAsBuilt) {
     C_Meshory maker;
-    const S_Model* m = maker.makeModel({S_BlobData(1, bg::POINTS, 1, 0, {0, 1, 2})}, vec3(0), LoadFilter());
+    const S_Model* m =
+        maker.makeModel({S_BlobData(1, bg::POINTS, 1, 0, {0, 1, 2})}, vec3(0), LoadFilter());
     ASSERT_NE(m, nullptr);
     EXPECT_TRUE(m->points.empty());
-    EXPECT_NE(maker.makeModel({S_BlobData(1, bg::POINTS, 1, 0, {})}, vec3(0), LoadFilter()), nullptr);
+    EXPECT_NE(maker.makeModel({S_BlobData(1, bg::POINTS, 1, 0, {})}, vec3(0), LoadFilter()),
+              nullptr);
 }
 
 TEST(ModelMaker, LayersGroupModelsAndSurviveReleaseOfTheirLastModel) {
@@ -105,7 +109,8 @@ TEST(ModelMaker, LayersGroupModelsAndSurviveReleaseOfTheirLastModel) {
 
 TEST(ModelMaker, ReleasingOwnSetsReleasesEachModelOnce) {
     C_Meshory maker;
-    for (int i = 0; i < 5; ++i) maker.makeModel({pointsBlob({{1, 1}}, i % 2)}, vec3(0), LoadFilter());
+    for (int i = 0; i < 5; ++i)
+        maker.makeModel({pointsBlob({{1, 1}}, i % 2)}, vec3(0), LoadFilter());
     maker.releaseModels(maker.getModelLayer(1));
     EXPECT_EQ(maker.getModels().size(), 3u);
     EXPECT_TRUE(maker.getModelLayer(1).empty());

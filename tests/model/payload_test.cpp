@@ -9,9 +9,9 @@
 namespace quorvan {
 namespace {
 
-using meshory_test::Bytes;
 using glm::vec2;
 using glm::vec3;
+using meshory_test::Bytes;
 
 // A copy of the first n bytes in a buffer of exactly n bytes, so that
 // AddressSanitizer reports any read past the end.
@@ -80,7 +80,8 @@ TEST(VertexStream, DeltaDecoderMatchesUnpackDeltaValues) {
     const auto viaUnpack = unpackDeltaValues(deltas, vec2(0.25f, -7.5f), vec2(2, 3));
     EXPECT_EQ(viaStream, viaUnpack);
     EXPECT_EQ(viaUnpack.size(), 4u);
-    EXPECT_EQ(unpackDeltaValues(std::vector<int16_t>{}, vec2(1, 1), vec2(1, 1)), std::vector<vec2>{vec2(0)});
+    EXPECT_EQ(unpackDeltaValues(std::vector<int16_t>{}, vec2(1, 1), vec2(1, 1)),
+              std::vector<vec2>{vec2(0)});
 }
 
 TEST(VertexStream, EveryTruncationStaysInsideTheBuffer) {
@@ -108,8 +109,8 @@ struct Block2 {
 
 TEST(IndexedBlock, DecodesTheDocumentedExample) {
     // 3 plain vertices, 1-byte indices 0 1 2, 2-byte second list 0 2, height 2.5.
-    const Bytes b = meshory_test::indexedBlock<vec2>({{1, 2}, {3, 4}, {5, 6}}, {0, 1, 2}, {0, 2}, 25,
-                                                     meshory_test::kByteIndices);
+    const Bytes b = meshory_test::indexedBlock<vec2>({{1, 2}, {3, 4}, {5, 6}}, {0, 1, 2}, {0, 2},
+                                                     25, meshory_test::kByteIndices);
     Block2 out;
     out.second.clear();
     out.decode(b, vec2(1, 2));
@@ -147,8 +148,8 @@ TEST(IndexedBlock, IndexWidthsFollowTheFlags) {
     EXPECT_EQ(out.indices, std::vector<uint16_t>{200});
     EXPECT_EQ(out.second, (std::vector<uint16_t>{1, 2}));
 
-    const Bytes wide = meshory_test::indexedBlock<vec2>({{0, 0}}, {65535}, {300, 1},
-                                                        0, meshory_test::kByteSecond);
+    const Bytes wide =
+        meshory_test::indexedBlock<vec2>({{0, 0}}, {65535}, {300, 1}, 0, meshory_test::kByteSecond);
     out.decode(wide);
     EXPECT_EQ(out.indices, std::vector<uint16_t>{65535});
     EXPECT_EQ(out.second, (std::vector<uint16_t>{300 & 0xFF, 1}));
@@ -157,7 +158,8 @@ TEST(IndexedBlock, IndexWidthsFollowTheFlags) {
 TEST(IndexedBlock, DeltaVerticesInTwoAndThreeDimensions) {
     const std::vector<vec2> v2 = {{10, 20}, {11, 19.5f}, {11, 19.5f}};
     Block2 out;
-    out.decode(meshory_test::indexedBlock<vec2>(v2, {0, 1, 2}, {}, 0, meshory_test::kDeltaVertices), vec2(10, 20));
+    out.decode(meshory_test::indexedBlock<vec2>(v2, {0, 1, 2}, {}, 0, meshory_test::kDeltaVertices),
+               vec2(10, 20));
     ASSERT_EQ(out.vertices.size(), 3u);
     EXPECT_NEAR(out.vertices[2].x, 1.0f, 1e-5);
     EXPECT_NEAR(out.vertices[2].y, -0.5f, 1e-5);
@@ -166,7 +168,8 @@ TEST(IndexedBlock, DeltaVerticesInTwoAndThreeDimensions) {
     std::vector<vec3> vertices;
     std::vector<uint16_t> indices, second;
     float height = 0;
-    const Bytes b = meshory_test::indexedBlock<vec3>(v3, {0, 1}, {}, 7, meshory_test::kDeltaVertices);
+    const Bytes b =
+        meshory_test::indexedBlock<vec3>(v3, {0, 1}, {}, 7, meshory_test::kDeltaVertices);
     extractIndexedVertexes(b.data(), b.size(), vec3(1, 1, 1), vertices, indices, second, height);
     ASSERT_EQ(vertices.size(), 2u);
     EXPECT_EQ(vertices[0], vec3(0, 1, 2));
@@ -181,7 +184,8 @@ TEST(IndexedBlock, DeltaVerticesInTwoAndThreeDimensions) {
 
 TEST(IndexedBlock, BlockShorterThanItsCountsYieldsNoGeometry) {
     for (uint8_t flags = 0; flags < 8; ++flags) {
-        const Bytes full = meshory_test::indexedBlock<vec2>({{1, 1}, {2, 2}, {3, 3}}, {0, 1, 2}, {2, 1}, 5, flags);
+        const Bytes full =
+            meshory_test::indexedBlock<vec2>({{1, 1}, {2, 2}, {3, 3}}, {0, 1, 2}, {2, 1}, 5, flags);
         const size_t required = 7 + ((flags & 4) ? 8 + 4 * 2 : 24) + ((flags & 1) ? 3 : 6);
         for (size_t n = 0; n <= full.size(); ++n) {
             auto buf = exactCopy(full, n);
@@ -229,7 +233,8 @@ TEST(LabelBlock, DecodesTextsWithVariants) {
 }
 
 TEST(LabelBlock, EntryRunningPastTheEndIsDroppedAndEndsDecoding) {
-    const Bytes full = meshory_test::labelBlock({1, 2}, {{0, "first"}, {3, "second"}, {4, "third"}});
+    const Bytes full =
+        meshory_test::labelBlock({1, 2}, {{0, "first"}, {3, "second"}, {4, "third"}});
     for (size_t n = 0; n <= full.size(); ++n) {
         const Bytes cut(full.begin(), full.begin() + static_cast<ptrdiff_t>(n));
         const auto labels = extractLabels(cut);  // the vector holds exactly n bytes
@@ -242,18 +247,18 @@ TEST(LabelBlock, EntryRunningPastTheEndIsDroppedAndEndsDecoding) {
 TEST(Utf8, AcceptsWellFormedAndRejectsEachIllFormedKind) {
     EXPECT_TRUE(checkUtf8Valid("", 1000));
     EXPECT_TRUE(checkUtf8Valid("plain ascii", 1000));
-    EXPECT_TRUE(checkUtf8Valid("\xE2\x82\xAC", 1000));          // euro sign
-    EXPECT_TRUE(checkUtf8Valid("\xF0\x9F\x98\x80", 1000));      // emoji
-    EXPECT_TRUE(checkUtf8Valid("\xF4\x8F\xBF\xBF", 1000));      // U+10FFFF
-    EXPECT_FALSE(checkUtf8Valid("\xC0\x80", 1000));             // overlong NUL
-    EXPECT_FALSE(checkUtf8Valid("\xE0\x80\xAF", 1000));         // overlong
-    EXPECT_FALSE(checkUtf8Valid("\xED\xA0\x80", 1000));         // surrogate
-    EXPECT_FALSE(checkUtf8Valid("\xF4\x90\x80\x80", 1000));     // above U+10FFFF
-    EXPECT_FALSE(checkUtf8Valid("\x80", 1000));                 // lone continuation
-    EXPECT_FALSE(checkUtf8Valid("ok\xE2\x82", 1000));           // cut at the end
-    EXPECT_FALSE(checkUtf8Valid("\xF8\x88\x80\x80\x80", 1000)); // five-byte form
-    EXPECT_FALSE(checkUtf8Valid("\xC3(", 1000));                // bad continuation
-    EXPECT_FALSE(checkUtf8Valid(std::string(2000, '\xFF'), 10)); // long text, not logged
+    EXPECT_TRUE(checkUtf8Valid("\xE2\x82\xAC", 1000));            // euro sign
+    EXPECT_TRUE(checkUtf8Valid("\xF0\x9F\x98\x80", 1000));        // emoji
+    EXPECT_TRUE(checkUtf8Valid("\xF4\x8F\xBF\xBF", 1000));        // U+10FFFF
+    EXPECT_FALSE(checkUtf8Valid("\xC0\x80", 1000));               // overlong NUL
+    EXPECT_FALSE(checkUtf8Valid("\xE0\x80\xAF", 1000));           // overlong
+    EXPECT_FALSE(checkUtf8Valid("\xED\xA0\x80", 1000));           // surrogate
+    EXPECT_FALSE(checkUtf8Valid("\xF4\x90\x80\x80", 1000));       // above U+10FFFF
+    EXPECT_FALSE(checkUtf8Valid("\x80", 1000));                   // lone continuation
+    EXPECT_FALSE(checkUtf8Valid("ok\xE2\x82", 1000));             // cut at the end
+    EXPECT_FALSE(checkUtf8Valid("\xF8\x88\x80\x80\x80", 1000));   // five-byte form
+    EXPECT_FALSE(checkUtf8Valid("\xC3(", 1000));                  // bad continuation
+    EXPECT_FALSE(checkUtf8Valid(std::string(2000, '\xFF'), 10));  // long text, not logged
 }
 
 }  // namespace

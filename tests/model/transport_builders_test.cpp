@@ -34,17 +34,16 @@ const S_Model& make(C_Meshory& maker, const Blobs& blobs) {
 }
 
 // Runs one builder directly on `model`, as the maker would.
-void build(quorvan::builders::PayloadBuilder builder, const Bytes& payload, S_Model& model) {
+void build(quorvan::builders::Builder builder, const Bytes& payload, S_Model& model) {
     const S_BlobData blob(1, 0, 0, 0, payload);
-    S_ModelBlobData data;
-    data.blob = &blob;
-    data.origin = kOrigin;
-    data.model = &model;
-    builder(&data, blob.data);
+    const LoadFilter filter;
+    const quorvan::ViewportPolygon viewport;
+    builder(quorvan::builders::viewOf(blob), {model, kOrigin, filter, viewport});
 }
 
 void expectAllFinite(const std::vector<vec3>& list) {
-    for (const auto& v : list) ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
+    for (const auto& v : list)
+        ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
 }
 
 TEST(TransportBuilders, RailRoadAndTramLines) {
@@ -52,7 +51,8 @@ TEST(TransportBuilders, RailRoadAndTramLines) {
     const S_Model& rail = make(maker, {{RAILROAD_PATH, transport(99, {{0, 0}, {10, 0}})},
                                        {RAILROAD_PATH, transport(0, {{10.5f, 0}, {20, 0}})}});
     EXPECT_EQ(rail.paths, (std::vector<vec2>{{0, 0}, {10.5f, 0}, {20, 0}}));
-    EXPECT_EQ(rail.lines.vertices, (std::vector<vec3>{{0, 0, 0}, {10.5f, 0, 0}, {20, 0, 0}, {10.5f, 0, 0}}));
+    EXPECT_EQ(rail.lines.vertices,
+              (std::vector<vec3>{{0, 0, 0}, {10.5f, 0, 0}, {20, 0, 0}, {10.5f, 0, 0}}));
     EXPECT_EQ(rail.lines.width, 3.0f);
     EXPECT_EQ(rail.lines.mode, 1u);
     EXPECT_EQ(rail.polygons.mode, 5u);
@@ -62,7 +62,9 @@ TEST(TransportBuilders, RailRoadAndTramLines) {
     const S_Model& tram = make(maker, {{TRAM_PATH, transport(4, {{0, 0}, {1, 0}, {2, 0}})},
                                        {TRAM_PATH, transport(5, {{2, 0}, {3, 0}})}});
     EXPECT_TRUE(tram.paths.empty());
-    EXPECT_EQ(tram.lines.vertices, (std::vector<vec3>{{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}}));
+    EXPECT_EQ(
+        tram.lines.vertices,
+        (std::vector<vec3>{{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}}));
     EXPECT_EQ(tram.lines.width, 5.0f);
 }
 
@@ -77,14 +79,16 @@ TEST(TransportBuilders, BridgeBandsLieAtTheirOffsetAndStayFinite) {
     for (size_t i = 0; i < v.size(); ++i) EXPECT_NEAR(v[i].y, i < 17 ? 4.0f : -4.0f, 1e-5f) << i;
 
     // A repeated point would give a zero-length centre segment.
-    const S_Model& repeated = make(maker, {{BRIDGE, transport(1, {{0, 0}, {5, 0}, {5, 0}, {10, 3}})}});
+    const S_Model& repeated =
+        make(maker, {{BRIDGE, transport(1, {{0, 0}, {5, 0}, {5, 0}, {10, 3}})}});
     EXPECT_FALSE(repeated.polygons.vertices.empty());
     expectAllFinite(repeated.polygons.vertices);
     expectAllFinite(repeated.polygons.normals);
 
     // A turn of about 163 degrees at (10, 0) rejects the miter: the left edge
     // holds both corners there, the first segment's end before the second's start.
-    const auto& s = make(maker, {{BRIDGE, transport(2, {{0, 0}, {10, 0}, {0, 3}})}}).polygons.vertices;
+    const auto& s =
+        make(maker, {{BRIDGE, transport(2, {{0, 0}, {10, 0}, {0, 3}})}}).polygons.vertices;
     ASSERT_EQ(s.size(), 49u);  // two bands of 6 + 4 * 3 + 5, joined
     const auto leftEdge = [&](size_t k) { return vec2(s[6 + 4 * k]); };  // after the start cap
     EXPECT_NEAR(glm::distance(leftEdge(1), vec2(10, 4)), 0.0f, 1e-4f);
@@ -93,8 +97,8 @@ TEST(TransportBuilders, BridgeBandsLieAtTheirOffsetAndStayFinite) {
 }
 
 TEST(TransportBuilders, WhatTheyLeaveAlone) {
-    for (const auto builder : {builders::modelRailroad, builders::modelTramPath, builders::modelRoadPath,
-                               builders::modelBridge}) {
+    for (const auto builder : {builders::modelRailroad, builders::modelTramPath,
+                               builders::modelRoadPath, builders::modelBridge}) {
         S_Model model;
         model.paths = {{1, 1}, {2, 2}};
         model.lines.vertices = {{1, 1, 0}, {2, 2, 0}};
@@ -125,13 +129,15 @@ TEST(TransportBuilders, WhatTheyLeaveAlone) {
 
 TEST(TransportBuilders, EveryTruncationDecodesSafely) {
     const Bytes plain = transport(3, {{0, 0}, {10, 0}, {10, 10}, {0, 12}});
-    const Bytes delta = withU8Prefix(3, meshory_test::deltaStream({{1000, 2000}, {1010, 2000}, {1010, 2010}}));
+    const Bytes delta =
+        withU8Prefix(3, meshory_test::deltaStream({{1000, 2000}, {1010, 2000}, {1010, 2010}}));
     for (const Bytes* full : {&plain, &delta}) {
         for (size_t length = 0; length <= full->size(); ++length) {
             for (const int32_t type : {RAILROAD_PATH, TRAM_PATH, ROAD_PATH, BRIDGE}) {
                 C_Meshory maker;
                 // A fresh allocation of exactly `length` bytes, so any overrun is an ASan error.
-                const S_Model& model = make(maker, {{type, Bytes(full->begin(), full->begin() + length)}});
+                const S_Model& model =
+                    make(maker, {{type, Bytes(full->begin(), full->begin() + length)}});
                 expectAllFinite(model.lines.vertices);
                 expectAllFinite(model.polygons.vertices);
             }

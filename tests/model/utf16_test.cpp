@@ -23,19 +23,23 @@ std::u16string convert(const Bytes& bytes) {
 // Reference encoder for the round-trip property.
 Bytes encodeUtf8(uint32_t cp) {
     if (cp < 0x80) return {static_cast<uint8_t>(cp)};
-    if (cp < 0x800) return {static_cast<uint8_t>(0xC0 | cp >> 6), static_cast<uint8_t>(0x80 | (cp & 0x3F))};
+    if (cp < 0x800)
+        return {static_cast<uint8_t>(0xC0 | cp >> 6), static_cast<uint8_t>(0x80 | (cp & 0x3F))};
     if (cp < 0x10000) {
-        return {static_cast<uint8_t>(0xE0 | cp >> 12), static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F)),
+        return {static_cast<uint8_t>(0xE0 | cp >> 12),
+                static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F)),
                 static_cast<uint8_t>(0x80 | (cp & 0x3F))};
     }
     return {static_cast<uint8_t>(0xF0 | cp >> 18), static_cast<uint8_t>(0x80 | (cp >> 12 & 0x3F)),
-            static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F)), static_cast<uint8_t>(0x80 | (cp & 0x3F))};
+            static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F)),
+            static_cast<uint8_t>(0x80 | (cp & 0x3F))};
 }
 
 std::u16string encodeUtf16(uint32_t cp) {
     if (cp < 0x10000) return std::u16string(1, static_cast<char16_t>(cp));
     cp -= 0x10000;
-    return {static_cast<char16_t>(0xD800 + (cp >> 10)), static_cast<char16_t>(0xDC00 + (cp & 0x3FF))};
+    return {static_cast<char16_t>(0xD800 + (cp >> 10)),
+            static_cast<char16_t>(0xDC00 + (cp & 0x3FF))};
 }
 
 // No unpaired surrogate, so the JVM gets a well-formed string.
@@ -62,7 +66,8 @@ TEST(Utf8ToUtf16, EveryScalarValueRoundTrips) {
 
 TEST(Utf8ToUtf16, TextOutsideTheBasicPlaneBecomesSurrogatePairs) {
     // "a😀ü€" : 1-, 4-, 2- and 3-byte sequences.
-    EXPECT_EQ(convert({'a', 0xF0, 0x9F, 0x98, 0x80, 0xC3, 0xBC, 0xE2, 0x82, 0xAC}), u"a\U0001F600\u00FC\u20AC");
+    EXPECT_EQ(convert({'a', 0xF0, 0x9F, 0x98, 0x80, 0xC3, 0xBC, 0xE2, 0x82, 0xAC}),
+              u"a\U0001F600\u00FC\u20AC");
     EXPECT_EQ(convert({0xF4, 0x8F, 0xBF, 0xBF}), u"\U0010FFFF");
     EXPECT_EQ(convert({}), u"");
 }
@@ -89,7 +94,8 @@ TEST(Utf8ToUtf16, IllFormedSequencesBecomeOneReplacementPerMaximalSubpart) {
 }
 
 TEST(Utf8ToUtf16, EveryTruncationIsSafeAndWellFormed) {
-    const Bytes text = {'a', 0xF0, 0x9F, 0x98, 0x80, 0xE2, 0x82, 0xAC, 0xC3, 0xBC, 0xED, 0xA0, 0x80, 'z'};
+    const Bytes text = {'a',  0xF0, 0x9F, 0x98, 0x80, 0xE2, 0x82,
+                        0xAC, 0xC3, 0xBC, 0xED, 0xA0, 0x80, 'z'};
     for (size_t n = 0; n <= text.size(); ++n) {
         const std::u16string out = convert(Bytes(text.begin(), text.begin() + n));
         EXPECT_LE(out.size(), n);
@@ -99,9 +105,10 @@ TEST(Utf8ToUtf16, EveryTruncationIsSafeAndWellFormed) {
 
 TEST(Utf8ToUtf16, AnyTwoOrThreeBytesGiveWellFormedTextNoLongerThanTheInput) {
     for (uint32_t v = 0; v < 0x10000; ++v) {
-        for (const Bytes& in : {Bytes{static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)},
-                                Bytes{0xE1, static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)},
-                                Bytes{0xF0, static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)}}) {
+        for (const Bytes& in :
+             {Bytes{static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)},
+              Bytes{0xE1, static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)},
+              Bytes{0xF0, static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)}}) {
             const std::u16string out = convert(in);
             ASSERT_LE(out.size(), in.size());
             ASSERT_TRUE(wellFormedUtf16(out)) << std::hex << v;

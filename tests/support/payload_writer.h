@@ -48,7 +48,9 @@ public:
 };
 
 // Delta values in tenths that take `from` to `to`, per component.
-inline int16_t tenths(float from, float to) { return static_cast<int16_t>(std::lround((to - from) * 10.0f)); }
+inline int16_t tenths(float from, float to) {
+    return static_cast<int16_t>(std::lround((to - from) * 10.0f));
+}
 
 // ---- Vertex streams -------------------------------------------------------
 
@@ -60,7 +62,8 @@ inline Bytes plainStream(const std::vector<glm::vec2>& points) {
 }
 
 // Delta stream from a first point and raw int16 deltas (dx, dy, dx, dy, ...).
-inline Bytes deltaStreamRaw(glm::vec2 first, const std::vector<int16_t>& deltas, uint8_t encoding = 1) {
+inline Bytes deltaStreamRaw(glm::vec2 first, const std::vector<int16_t>& deltas,
+                            uint8_t encoding = 1) {
     ByteWriter w;
     w.u8(encoding).f32(first.x).f32(first.y);
     for (int16_t d : deltas) w.i16(d);
@@ -101,12 +104,16 @@ template <typename V>
 Bytes indexedBlock(const std::vector<V>& vertices, const std::vector<uint16_t>& indices,
                    const std::vector<uint16_t>& second, uint16_t heightTenths, uint8_t flags) {
     ByteWriter w;
-    w.u16(static_cast<uint16_t>(vertices.size())).u16(static_cast<uint16_t>(indices.size())).u16(heightTenths).u8(flags);
+    w.u16(static_cast<uint16_t>(vertices.size()))
+        .u16(static_cast<uint16_t>(indices.size()))
+        .u16(heightTenths)
+        .u8(flags);
     if (flags & kDeltaVertices) {
         if (!vertices.empty()) {
             for (int c = 0; c < V::length(); ++c) w.f32(vertices[0][c]);
             for (size_t i = 1; i < vertices.size(); ++i) {
-                for (int c = 0; c < V::length(); ++c) w.i16(tenths(vertices[i - 1][c], vertices[i][c]));
+                for (int c = 0; c < V::length(); ++c)
+                    w.i16(tenths(vertices[i - 1][c], vertices[i][c]));
             }
         }
     } else {
@@ -174,9 +181,14 @@ inline Bytes labelSegments(const std::vector<std::vector<SegmentSpec>>& groups) 
 
 // One record of a block of blob records: u64 id, i32 type, i32 layer id,
 // i32 cell index, u32 payload size, then the payload.
-inline void appendRecord(ByteWriter& w, uint64_t id, int32_t type, int32_t layerId, int32_t cellIndex,
-                         const Bytes& payload) {
-    w.put(id).i32(type).i32(layerId).i32(cellIndex).u32(static_cast<uint32_t>(payload.size())).raw(payload);
+inline void appendRecord(ByteWriter& w, uint64_t id, int32_t type, int32_t layerId,
+                         int32_t cellIndex, const Bytes& payload) {
+    w.put(id)
+        .i32(type)
+        .i32(layerId)
+        .i32(cellIndex)
+        .u32(static_cast<uint32_t>(payload.size()))
+        .raw(payload);
 }
 
 }  // namespace meshory_test

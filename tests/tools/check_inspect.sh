@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # meshory-inspect on the sample pack: its counts match the kept ones, it
-# writes glTF, SVG and (where the viewer was built) the 3D page, and it
+# writes glTF, SVG and (where the page script was built) the 3D page, and it
 # refuses a missing, truncated or foreign file with exit status 1 and a
 # message that names the pack, says why and, for a bad pack, where.
 set -euo pipefail
@@ -18,10 +18,19 @@ fi
 grep -q '^ *total' "$work/table.txt"
 stem=$(basename "$pack" .mpk)
 outputs=("$stem.gltf" "$stem.bin" "$stem.svg")
-[ -s "$(dirname "$inspect")/meshory-viewer.js" ] && outputs+=("$stem.html")
+script="$(dirname "$inspect")/meshory-page.js"
+[ -s "$script" ] && outputs+=("$stem.html")
 for f in "${outputs[@]}"; do
     [ -s "$work/out/$f" ] || { echo "missing output $f" >&2; exit 1; }
 done
+# The page script named on the command line, also by the option's former
+# name, which older scripts still pass: the same page.
+if [ -s "$script" ]; then
+    for option in --page-script --viewer; do
+        "$inspect" --quiet "$option" "$script" --page "$work/page.html" "$pack" > /dev/null
+        cmp -s "$work/page.html" "$work/out/$stem.html" || { echo "$option gave another page" >&2; exit 1; }
+    done
+fi
 grep -q '"version":"2.0"' "$work/out/$stem.gltf"
 grep -q '</svg>' "$work/out/$stem.svg"
 

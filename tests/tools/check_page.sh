@@ -21,8 +21,8 @@ if ! command -v node >/dev/null 2>&1; then
     exit 77
 fi
 
-if [ ! -s "$(dirname "$inspect")/meshory-viewer.js" ]; then
-    echo "the viewer script was not built (it needs npm): browser test skipped"
+if [ ! -s "$(dirname "$inspect")/meshory-page.js" ]; then
+    echo "the page script was not built (it needs npm): browser test skipped"
     exit 77
 fi
 

@@ -21,6 +21,7 @@
 #include "inspect/tables.h"
 #include "model/decode/utf8.h"
 #include "model/meshory.h"
+#include "model/model_conversions.h"
 #include "support/payload_writer.h"
 
 namespace quorvan::inspect {

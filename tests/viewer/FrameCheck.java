@@ -99,7 +99,8 @@ public class FrameCheck {
         }
         List<String> found = new ArrayList<>();
         present.forEach((k, v) -> found.add(String.format("%s %.2f %%", k, v)));
-        System.out.printf("style colours present: %d of %d: %s%n", present.size(), colours.size(), found);
+        System.out.printf("style colours present: %d of %d: %s%n", present.size(), colours.size(),
+                found);
         if (present.size() < 5) {
             System.out.println("FAIL: fewer than 5 of the style's colours in the frame");
             ok = false;
@@ -155,7 +156,8 @@ public class FrameCheck {
             }
         }
         if (stray > 0) {
-            System.out.printf("FAIL: %d pixels outside the label boxes differ from the frame without labels%n", stray);
+            System.out.printf("FAIL: %d pixels outside the label boxes differ from the frame"
+                    + " without labels%n", stray);
             ok = false;
         }
         System.out.printf("labels readable: %d of %d%s%n", readable, labels,

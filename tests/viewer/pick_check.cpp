@@ -17,9 +17,10 @@
 
 #include <meshory/camera/glcamera.h>
 #include <meshory/grid/grid.h>
+#include <meshory/map/pick.h>
 #include <meshory/model/meshory.h>
 #include <meshory/model/tile.h>
-#include <meshory/styles/geostyles_lib.h>
+#include <meshory/styles/style_list.h>
 
 #include <cmath>
 #include <cstdio>
@@ -284,6 +285,22 @@ int main(int argc, char** argv) {
     }
     const std::vector<const C_GeoStyle*> visible = styles.getStyleByHeight(height);
 
+    // The same picks by the library's picker, painted as the viewer paints:
+    // flat layers in order, then the 3D layers' fills with depth.
+    std::vector<S_PaintLayer> order;
+    for (const bool depth : {false, true}) {
+        for (const C_GeoStyle* s : visible) {
+            if (s->isView3d() != depth) continue;
+            uint32_t flags = depth ? paint_flags::DEPTH : paint_flags::POINTS;
+            if (drawsFill(*s)) flags |= paint_flags::TRIANGLES;
+            if (!depth && drawsStroke(*s)) flags |= paint_flags::LINES;
+            order.push_back({s->getGeometryLayerId(), flags, s->getStrokeWidth(), pointSize(*s)});
+        }
+    }
+    std::vector<S_PickTile> pickTiles;
+    for (const Built& b : tiles) pickTiles.push_back({b.tile, glm::dvec2(b.originX, b.originY)});
+    int libraryAgree = 0;
+
     int points = 0, agree = 0, picked = 0;
     while (std::getline(picks, line)) {
         std::istringstream in(line);
@@ -297,6 +314,17 @@ int main(int argc, char** argv) {
                                                  std::to_string(hit.model->id) + " " +
                                                  std::to_string(hit.model->cellIndex)
                                            : "none";
+        const S_PickResult library =
+            quorvan::pickTiles(pickTiles, camera, glm::vec2(sx, sy), order, tolerance);
+        const S_TileModel* lm =
+            library.hit() ? &tiles[library.tile].tile->models()[library.model] : nullptr;
+        const std::string theirs = lm ? std::to_string(lm->layerId) + " " + std::to_string(lm->id) +
+                                            " " + std::to_string(lm->cellIndex)
+                                      : "none";
+        libraryAgree += theirs == viewer;
+        if (theirs != viewer)
+            std::printf("library differs at %g, %g: viewer %s, library %s (kind %u)\n", sx, sy,
+                        viewer.c_str(), theirs.c_str(), library.kind);
         if (points == 0)
             std::printf("pick at the known point %g, %g: viewer %s, C++ %s\n", sx, sy,
                         viewer.c_str(), mine.c_str());
@@ -310,5 +338,6 @@ int main(int argc, char** argv) {
         }
     }
     std::printf("pick agreement %d of %d points (%d with a model)\n", agree, points, picked);
+    std::printf("library pick agreement %d of %d points\n", libraryAgree, points);
     return points == 101 && agree == points ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "inspect/gltf_writer.h"
 
 #include <meshory/geometry/mathglm.h>
+#include <meshory/model/model_conversions.h>
 #include <tiny_gltf.h>
 
 #include <algorithm>

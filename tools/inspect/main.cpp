@@ -32,8 +32,9 @@ constexpr const char* kUsage =
     "  --gltf FILE      write the models as glTF 2.0 to FILE (+ a .bin beside it)\n"
     "  --svg FILE       write a top view as SVG to FILE\n"
     "  --page FILE      write a 3D page (self-contained HTML, opens from disk) to FILE\n"
-    "  --viewer FILE    the bundled viewer script for the page (default: the\n"
-    "                   meshory-viewer.js the build puts beside this program)\n"
+    "  --page-script FILE\n"
+    "                   the page's bundled script (default: the\n"
+    "                   meshory-page.js the build puts beside this program)\n"
     "  --svg-width PX   width of the SVG picture (default 1600)\n"
     "  --counts         print stable per-layer counts instead of the table\n"
     "  --quiet          no progress on stderr\n"
@@ -45,7 +46,7 @@ struct Options {
     std::string gltf;
     std::string svg;
     std::string page;
-    std::string viewer;
+    std::string pageScript;
     int svgWidth = 1600;
     bool counts = false;
     bool quiet = false;
@@ -90,11 +91,11 @@ private:
     Clock::time_point last_{};
 };
 
-std::string defaultViewer() {
+std::string defaultPageScript() {
     std::error_code ec;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return inspect::kViewerScriptName;
-    return (self.parent_path() / inspect::kViewerScriptName).string();
+    if (ec) return inspect::kPageScriptName;
+    return (self.parent_path() / inspect::kPageScriptName).string();
 }
 
 int run(const Options& options) {
@@ -127,8 +128,9 @@ int run(const Options& options) {
     std::string gltfPath = options.gltf;
     std::string svgPath = options.svg;
     std::string pagePath = options.page;
-    const std::string viewerPath = options.viewer.empty() ? defaultViewer() : options.viewer;
-    // --out asks for a page only where the build could make the viewer.
+    const std::string scriptPath =
+        options.pageScript.empty() ? defaultPageScript() : options.pageScript;
+    // --out asks for a page only where the build could make its script.
     bool pageOptional = false;
     if (!options.outDir.empty()) {
         std::error_code ec;
@@ -174,13 +176,13 @@ int run(const Options& options) {
                      svgPath.c_str(), summary.labelsDrawn, summary.labelCandidates);
     }
     if (!pagePath.empty()) {
-        if (pageOptional && !std::filesystem::exists(viewerPath)) {
+        if (pageOptional && !std::filesystem::exists(scriptPath)) {
             std::fprintf(stderr, "no 3D page: %s was not built (it needs npm)\n",
-                         viewerPath.c_str());
+                         scriptPath.c_str());
             return 0;
         }
         const std::string title = std::filesystem::path(options.pack).stem().string();
-        if (!inspect::writePage(inspection, title, viewerPath, pagePath, writeError)) {
+        if (!inspect::writePage(inspection, title, scriptPath, pagePath, writeError)) {
             std::fprintf(stderr, "meshory-inspect: %s\n", writeError.c_str());
             return 3;
         }
@@ -213,8 +215,9 @@ int main(int argc, char** argv) {
             if (!value(options.svg)) return usage("--svg needs a file name");
         } else if (arg == "--page") {
             if (!value(options.page)) return usage("--page needs a file name");
-        } else if (arg == "--viewer") {
-            if (!value(options.viewer)) return usage("--viewer needs a file name");
+        } else if (arg == "--page-script" || arg == "--viewer") {
+            // --viewer: the option's former name, still taken from older scripts.
+            if (!value(options.pageScript)) return usage((arg + " needs a file name").c_str());
         } else if (arg == "--svg-width") {
             std::string width;
             if (!value(width)) return usage("--svg-width needs a number");

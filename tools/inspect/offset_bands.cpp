@@ -1,6 +1,7 @@
 #include "inspect/offset_bands.h"
 
 #include <meshory/geometry/mathglm.h>
+#include <meshory/model/model_conversions.h>
 
 #include <algorithm>
 

@@ -60,7 +60,7 @@ html, body { margin: 0; height: 100%; overflow: hidden; font: 13px "DejaVu Sans"
 }  // namespace
 
 std::string pageDocument(const Inspection& inspection, const std::string& title,
-                         const std::string& viewerScript, GltfSummary& summary) {
+                         const std::string& pageScript, GltfSummary& summary) {
     const std::string glb = encodeGltf(inspection, GltfEncoding::Glb, summary);
     std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     page += "<title>" + escapeMarkup(title) + " in 3D</title>\n<style>" + kStyle + "</style>\n";
@@ -72,18 +72,18 @@ std::string pageDocument(const Inspection& inspection, const std::string& title,
         "pick it</div>\n";
     page += "<script type=\"application/octet-stream\" id=\"meshory-model\">\n" + base64(glb) +
             "\n</script>\n";
-    page += "<script>\n" + inlineScript(viewerScript) + "\n</script>\n</body>\n</html>\n";
+    page += "<script>\n" + inlineScript(pageScript) + "\n</script>\n</body>\n</html>\n";
     return page;
 }
 
 bool writePage(const Inspection& inspection, const std::string& title,
-               const std::string& viewerPath, const std::string& path, std::string& error) {
-    std::ifstream in(viewerPath, std::ios::binary);
+               const std::string& scriptPath, const std::string& path, std::string& error) {
+    std::ifstream in(scriptPath, std::ios::binary);
     std::stringstream script;
     script << in.rdbuf();
     if (!in || script.str().empty()) {
-        error = "cannot read the viewer script " + viewerPath +
-                " (the build makes it with npm; see tools/inspect/viewer)";
+        error = "cannot read the page script " + scriptPath +
+                " (the build makes it with npm; see tools/inspect/page)";
         return false;
     }
     GltfSummary summary;

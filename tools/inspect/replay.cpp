@@ -2,6 +2,7 @@
 
 #include <meshory/geometry/mathglm.h>
 #include <meshory/grid/grid.h>
+#include <meshory/model/model_conversions.h>
 
 #include <algorithm>
 #include <chrono>

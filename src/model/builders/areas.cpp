@@ -30,17 +30,17 @@ using namespace builders;
 namespace {
 
 // The whole payload as one vertex stream, at ground level.
-std::vector<glm::vec3> decodeGroundStream(const S_ModelBlobData* data, Payload payload) {
-    return liftTo(decodeStream(data, payload), 0.0f);
+std::vector<glm::vec3> decodeGroundStream(const RequestContext& request, Payload payload) {
+    return liftTo(decodeStream(request, payload), 0.0f);
 }
 
-void addFlatFan(S_ModelBlobData* data, Payload payload, bool hasCentre) {
-    const auto fan = decodeGroundStream(data, payload);
+void addFlatFan(const BlobView& blob, const RequestContext& request, bool hasCentre) {
+    const auto fan = decodeGroundStream(request, blob.payload);
     // Normals stay as they were: this fan adds none of its own either.
-    TriangleAppend triangles(data->model->polygons, TriangleAppend::Normals::Kept);
+    TriangleAppend triangles(request.model.polygons, TriangleAppend::Normals::Kept);
     appendTriangleFanTriangles(triangles.vertices(), fan);
     triangles.close();
-    auto& lines = data->model->lines;
+    auto& lines = request.model.lines;
     appendStrokeLinesFromTrianglesFan(lines.vertices, fan, hasCentre);
     lines.mode = MODE_LINES;
 }
@@ -49,21 +49,21 @@ void addFlatFan(S_ModelBlobData* data, Payload payload, bool hasCentre) {
 
 namespace builders {
 
-void modelTriangleStrips(S_ModelBlobData* data, Payload payload) {
-    const auto strip = decodeGroundStream(data, payload);
-    TriangleAppend triangles(data->model->polygons, TriangleAppend::Normals::Flat);
+void modelTriangleStrips(const BlobView& blob, const RequestContext& request) {
+    const auto strip = decodeGroundStream(request, blob.payload);
+    TriangleAppend triangles(request.model.polygons, TriangleAppend::Normals::Flat);
     appendTriangleStripTriangles(triangles.vertices(), strip);
     triangles.close();
 }
 
-void modelFlatTriangleStrip(S_ModelBlobData* data, Payload payload) {
-    appendFlatStrip(data->model->polygons, decodeGroundStream(data, payload));
+void modelFlatTriangleStrip(const BlobView& blob, const RequestContext& request) {
+    appendFlatStrip(request.model.polygons, decodeGroundStream(request, blob.payload));
 }
 
-void modelIndexedFlatTriangleStrip(S_ModelBlobData* data, Payload payload) {
-    S_Model* model = data->model;
+void modelIndexedFlatTriangleStrip(const BlobView& blob, const RequestContext& request) {
+    S_Model* model = &request.model;
     // The block's height is kept in the model but not applied: this area is flat.
-    const auto block = decodeIndexedBlock<glm::vec2>(data, payload);
+    const auto block = decodeIndexedBlock<glm::vec2>(request, blob.payload);
     const auto vertices = liftTo(block.vertices, 0.0f);
     // Both conversions yield nothing for an index list that leaves the vertices.
     appendFlatStrip(model->polygons, triangleStripUnindexed(vertices, block.indices));
@@ -71,24 +71,24 @@ void modelIndexedFlatTriangleStrip(S_ModelBlobData* data, Payload payload) {
     model->lines.mode = MODE_LINES;
 }
 
-void modelFlatTriangleFan(S_ModelBlobData* data, Payload payload) {
-    addFlatFan(data, payload, true);
+void modelFlatTriangleFan(const BlobView& blob, const RequestContext& request) {
+    addFlatFan(blob, request, true);
 }
 
-void modelOnPolygonFlatTriangleFan(S_ModelBlobData* data, Payload payload) {
-    addFlatFan(data, payload, false);
+void modelOnPolygonFlatTriangleFan(const BlobView& blob, const RequestContext& request) {
+    addFlatFan(blob, request, false);
 }
 
-void modelCellPolygon(S_ModelBlobData* data, Payload) {
+void modelCellPolygon(const BlobView& blob, const RequestContext& request) {
     const Grid& g = grid();
     // Before the grid is set up, or for a cell outside it, there is no cell
     // to draw: the blob adds nothing.
-    if (!g.hasCell(data->blob->cellIndex)) return;
+    if (!g.hasCell(blob.cellIndex)) return;
     int x = 0;
     int y = 0;
-    Grid::indexToXy(data->blob->cellIndex, &x, &y);
+    Grid::indexToXy(blob.cellIndex, &x, &y);
     const float size = static_cast<float>(g.cellSize());
-    const glm::vec3& origin = data->origin;
+    const glm::vec3& origin = request.origin;
     // The cell corner is placed in double so that a far-off grid start keeps
     // its precision until the origin is taken off; the square overlaps the
     // cell by 5 units on every side so that neighbouring cells leave no seam.
@@ -108,7 +108,7 @@ void modelCellPolygon(S_ModelBlobData* data, Payload) {
     // 2---3   strip 0 1 2, 2 1 3: both triangles counter-clockwise from +z
     // | \ |
     // 0---1
-    auto& polygons = data->model->polygons;
+    auto& polygons = request.model.polygons;
     polygons.vertices.resize(4);
     polygons.vertices[0] = {cx, cy, cz};
     polygons.vertices[1] = {cx + side, cy, cz};

@@ -1,14 +1,15 @@
 #pragma once
 
 // Builders of the geometry-type table (internal to the model maker). Each
-// follows one contract: decode the blob's payload with the origin as offset,
-// add to `data->model`, keep no pointer into `data` after returning.
+// follows one contract (Builder, builders/blob_view.h): decode the blob's
+// payload with the request origin as offset, add to the request's model,
+// keep no reference to either argument after returning.
 //
-// The payload comes as a byte view beside the call record: the blob's own
-// bytes, or, while a tile is built in one call, the record's bytes in the
-// host's buffer, read in place. A builder reads no other bytes and keeps none
-// of them. The table (model/geometry_types.cpp) gives each builder the form
-// void(S_ModelBlobData*) as well, which passes the blob's own bytes.
+// The payload is the view's byte span: the blob's own bytes, or, while a
+// tile is built in one call, the record's bytes in the host's buffer, read
+// in place. A builder reads no other bytes and keeps none of them. The table
+// (model/geometry_types.cpp) makes each builder's released form
+// void(S_ModelBlobData*) from it.
 // Appending a list to a model field is done in place (amortised growth), which
 // gives the same result as replacing the field with mergeTriangles(field, list).
 
@@ -20,6 +21,7 @@
 #include <glm/vec3.hpp>
 
 #include "geometry/mathglm.h"
+#include "model/builders/blob_view.h"
 #include "model/builders/size_plan.h"
 #include "model/decode/payload.h"
 #include "model/glmodel.h"
@@ -27,7 +29,6 @@
 namespace quorvan::builders {
 
 using Payload = std::span<const uint8_t>;
-using PayloadBuilder = void (*)(S_ModelBlobData* data, Payload payload);
 
 // The decoders' 2D points lifted to height z.
 inline std::vector<glm::vec3> liftTo(const std::vector<glm::vec2>& points, float z) {
@@ -38,23 +39,27 @@ inline std::vector<glm::vec3> liftTo(const std::vector<glm::vec2>& points, float
 }
 
 // The point under v on the ground plane.
-inline glm::vec3 ground(const glm::vec3& v) { return {v.x, v.y, 0.0f}; }
+inline glm::vec3 ground(const glm::vec3& v) {
+    return {v.x, v.y, 0.0f};
+}
 
 // The request origin as the 2D decoders' offset.
-inline glm::vec2 groundOffset(const S_ModelBlobData* data) { return {data->origin.x, data->origin.y}; }
+inline glm::vec2 groundOffset(const RequestContext& request) {
+    return {request.origin.x, request.origin.y};
+}
 
 // ---- The blob's payload, decoded with the request origin as offset ----------
 
 // The whole payload as one vertex stream.
-inline std::vector<glm::vec2> decodeStream(const S_ModelBlobData* data, Payload payload) {
-    return extractVertexes(payload.data(), payload.size(), groundOffset(data));
+inline std::vector<glm::vec2> decodeStream(const RequestContext& request, Payload payload) {
+    return extractVertexes(payload.data(), payload.size(), groundOffset(request));
 }
 
 // A fixed prefix, then a vertex stream: false (nothing decoded) without the prefix.
 template <typename P>
-bool decodePrefixedStream(const S_ModelBlobData* data, Payload payload, P& prefix,
+bool decodePrefixedStream(const RequestContext& request, Payload payload, P& prefix,
                           std::vector<glm::vec2>& points) {
-    return extractPrefixedVertexes(payload, groundOffset(data), prefix, points);
+    return extractPrefixedVertexes(payload, groundOffset(request), prefix, points);
 }
 
 // One indexed block over the whole payload (V = vec2: ground offset; vec3:
@@ -67,17 +72,17 @@ struct IndexedBlock {
 };
 
 template <typename V>
-IndexedBlock<V> decodeIndexedBlock(const S_ModelBlobData* data, Payload payload) {
+IndexedBlock<V> decodeIndexedBlock(const RequestContext& request, Payload payload) {
     V offset;
     if constexpr (V::length() == 3) {
-        offset = data->origin;
+        offset = request.origin;
     } else {
-        offset = groundOffset(data);
+        offset = groundOffset(request);
     }
     IndexedBlock<V> block;
-    data->model->height = 0.0f;
+    request.model.height = 0.0f;
     extractIndexedVertexes(payload.data(), payload.size(), offset, block.vertices, block.indices,
-                           block.secondIndices, data->model->height);
+                           block.secondIndices, request.model.height);
     return block;
 }
 
@@ -85,46 +90,46 @@ IndexedBlock<V> decodeIndexedBlock(const S_ModelBlobData* data, Payload payload)
 // (size_plan.h), named after the builder: planX bounds what modelX adds.
 
 // Points (points.cpp).
-void modelPoints(S_ModelBlobData* data, Payload payload);
+void modelPoints(const BlobView& blob, const RequestContext& request);
 void planPoints(Payload payload, PlanTally& tally);
 
 // Lines (lines.cpp). A tram line is planned as a flat line strip.
-void modelLines(S_ModelBlobData* data, Payload payload);
-void modelIndexedLines(S_ModelBlobData* data, Payload payload);
-void modelFlatLineStrip(S_ModelBlobData* data, Payload payload);
+void modelLines(const BlobView& blob, const RequestContext& request);
+void modelIndexedLines(const BlobView& blob, const RequestContext& request);
+void modelFlatLineStrip(const BlobView& blob, const RequestContext& request);
 void planLines(Payload payload, PlanTally& tally);
 void planIndexedLines(Payload payload, PlanTally& tally);
 void planFlatLineStrip(Payload payload, PlanTally& tally);
 
 // Flat areas (areas.cpp). A cell adds four vertices, which no plan counts.
-void modelTriangleStrips(S_ModelBlobData* data, Payload payload);
-void modelFlatTriangleStrip(S_ModelBlobData* data, Payload payload);
-void modelIndexedFlatTriangleStrip(S_ModelBlobData* data, Payload payload);
-void modelFlatTriangleFan(S_ModelBlobData* data, Payload payload);
-void modelOnPolygonFlatTriangleFan(S_ModelBlobData* data, Payload payload);
-void modelCellPolygon(S_ModelBlobData* data, Payload payload);
+void modelTriangleStrips(const BlobView& blob, const RequestContext& request);
+void modelFlatTriangleStrip(const BlobView& blob, const RequestContext& request);
+void modelIndexedFlatTriangleStrip(const BlobView& blob, const RequestContext& request);
+void modelFlatTriangleFan(const BlobView& blob, const RequestContext& request);
+void modelOnPolygonFlatTriangleFan(const BlobView& blob, const RequestContext& request);
+void modelCellPolygon(const BlobView& blob, const RequestContext& request);
 void planTriangleStrips(Payload payload, PlanTally& tally);
 void planFlatTriangleStrip(Payload payload, PlanTally& tally);
 void planIndexedFlatTriangleStrip(Payload payload, PlanTally& tally);
 void planFlatTriangleFan(Payload payload, PlanTally& tally);
 
 // Extruded areas (extruded.cpp).
-void modelIndexedTriangleStrips(S_ModelBlobData* data, Payload payload);
-void modelTriangleFan(S_ModelBlobData* data, Payload payload);
-void modelOnPolygonTriangleFan(S_ModelBlobData* data, Payload payload);
+void modelIndexedTriangleStrips(const BlobView& blob, const RequestContext& request);
+void modelTriangleFan(const BlobView& blob, const RequestContext& request);
+void modelOnPolygonTriangleFan(const BlobView& blob, const RequestContext& request);
 void planIndexedTriangleStrips(Payload payload, PlanTally& tally);
 void planTriangleFan(Payload payload, PlanTally& tally);
 
 // Labels and text (labels.cpp): nothing a plan sizes.
-void modelText(S_ModelBlobData* data, Payload payload);
-void modelLabelSegments(S_ModelBlobData* data, Payload payload);
+void modelText(const BlobView& blob, const RequestContext& request);
+void modelLabelSegments(const BlobView& blob, const RequestContext& request);
 
 // Transport paths (transport.cpp): u8 prefix (width; unread for railways),
 // then a vertex stream. An empty payload changes nothing.
-void modelRailroad(S_ModelBlobData* data, Payload payload);
-void modelTramPath(S_ModelBlobData* data, Payload payload);
-void modelRoadPath(S_ModelBlobData* data, Payload payload);
-void modelBridge(S_ModelBlobData* data, Payload payload);
+void modelRailroad(const BlobView& blob, const RequestContext& request);
+void modelTramPath(const BlobView& blob, const RequestContext& request);
+void modelRoadPath(const BlobView& blob, const RequestContext& request);
+void modelBridge(const BlobView& blob, const RequestContext& request);
 void planPathLines(Payload payload, PlanTally& tally);
 void planBridge(Payload payload, PlanTally& tally);
 

@@ -25,11 +25,11 @@ using namespace builders;
 
 namespace {
 
-void addExtrudedFan(S_ModelBlobData* data, Payload payload, bool hasCentre) {
+void addExtrudedFan(const BlobView& blob, const RequestContext& request, bool hasCentre) {
     uint16_t heightTenths = 0;
     std::vector<glm::vec2> points;
-    if (!decodePrefixedStream(data, payload, heightTenths, points)) return;
-    S_Model* model = data->model;
+    if (!decodePrefixedStream(request, blob.payload, heightTenths, points)) return;
+    S_Model* model = &request.model;
     const float h = fromTenths(heightTenths);
     model->height = h;
     const auto fan = liftTo(points, h);
@@ -47,18 +47,18 @@ void addExtrudedFan(S_ModelBlobData* data, Payload payload, bool hasCentre) {
 
 namespace builders {
 
-void modelTriangleFan(S_ModelBlobData* data, Payload payload) {
-    addExtrudedFan(data, payload, true);
+void modelTriangleFan(const BlobView& blob, const RequestContext& request) {
+    addExtrudedFan(blob, request, true);
 }
 
-void modelOnPolygonTriangleFan(S_ModelBlobData* data, Payload payload) {
-    addExtrudedFan(data, payload, false);
+void modelOnPolygonTriangleFan(const BlobView& blob, const RequestContext& request) {
+    addExtrudedFan(blob, request, false);
 }
 
-void modelIndexedTriangleStrips(S_ModelBlobData* data, Payload payload) {
-    S_Model* model = data->model;
+void modelIndexedTriangleStrips(const BlobView& blob, const RequestContext& request) {
+    S_Model* model = &request.model;
     TriangleAppend triangles(model->polygons, TriangleAppend::Normals::Flat);
-    const auto block = decodeIndexedBlock<glm::vec2>(data, payload);
+    const auto block = decodeIndexedBlock<glm::vec2>(request, blob.payload);
     const std::vector<uint16_t>& roof = block.indices;
     const std::vector<uint16_t>& outline = block.secondIndices;
     const float h = model->height;

@@ -49,9 +49,9 @@ void addPointSegmentToModel(S_Model* model, const SegmentLineElement& element) {
 
 namespace builders {
 
-void modelText(S_ModelBlobData* data, Payload payload) {
-    const auto labels = extractLabels(payload);
-    const auto& wanted = data->filter.variants;
+void modelText(const BlobView& blob, const RequestContext& request) {
+    const auto labels = extractLabels(blob.payload);
+    const auto& wanted = request.filter.variants;
     const S_Label* chosen = nullptr;
     for (const auto& label : labels) {
         if (wanted.count(label.variant)) {
@@ -64,31 +64,32 @@ void modelText(S_ModelBlobData* data, Payload payload) {
         if (it->variant == 0) chosen = &*it;
     }
     if (!chosen || !checkUtf8Valid(chosen->text, kMaxLoggedText)) return;
-    S_Model* model = data->model;
-    const glm::vec3& origin = data->origin;
+    S_Model* model = &request.model;
+    const glm::vec3& origin = request.origin;
     model->labelPosition = {chosen->position.x - origin.x, chosen->position.y - origin.y,
                             0.0f - origin.z};
     model->label = chosen->text;
 }
 
-void modelLabelSegments(S_ModelBlobData* data, Payload payload) {
+void modelLabelSegments(const BlobView& blob, const RequestContext& request) {
     using Handler = void (*)(S_Model*, const SegmentLineElement&);
     static const std::map<uint8_t, Handler> segmentToModel = {
         {1, addRoadSegmentToModel},
         {2, addPointSegmentToModel},
     };
+    const Payload payload = blob.payload;
     if (payload.empty()) return;
     // The whole payload is decoded before anything is filed.
     const auto elements =
-        extractLabelSegments(payload.data(), payload.size(), builders::groundOffset(data));
+        extractLabelSegments(payload.data(), payload.size(), builders::groundOffset(request));
     for (const auto& element : elements) {
-        if (!passesFilter(data->filter, element)) continue;
+        if (!passesFilter(request.filter, element)) continue;
         const auto handler = segmentToModel.find(element.kind);
         if (handler == segmentToModel.end()) {
             log() << "label segment of unknown kind " << static_cast<int>(element.kind);
             continue;
         }
-        handler->second(data->model, element);
+        handler->second(&request.model, element);
     }
 }
 

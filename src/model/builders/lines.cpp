@@ -16,9 +16,9 @@
 
 namespace quorvan::builders {
 
-void modelLines(S_ModelBlobData* data, Payload payload) {
-    const auto points = decodeStream(data, payload);
-    auto& lines = data->model->lines;
+void modelLines(const BlobView& blob, const RequestContext& request) {
+    const auto points = decodeStream(request, blob.payload);
+    auto& lines = request.model.lines;
     // The points are already a line list; an odd last point has no partner.
     const size_t count = points.size() - points.size() % 2;
     reserveToAppend(lines.vertices, count);
@@ -26,11 +26,11 @@ void modelLines(S_ModelBlobData* data, Payload payload) {
     lines.mode = MODE_LINES;
 }
 
-void modelIndexedLines(S_ModelBlobData* data, Payload payload) {
-    const auto block = decodeIndexedBlock<glm::vec3>(data, payload);
+void modelIndexedLines(const BlobView& blob, const RequestContext& request) {
+    const auto block = decodeIndexedBlock<glm::vec3>(request, blob.payload);
     const auto& vertices = block.vertices;
     const auto& indices = block.indices;
-    S_Model* model = data->model;
+    S_Model* model = &request.model;
     // Gathered straight into the model; an odd last index has no partner.
     if (indicesInRange(indices, vertices.size())) {
         std::vector<glm::vec3>& lines = model->lines.vertices;
@@ -41,11 +41,11 @@ void modelIndexedLines(S_ModelBlobData* data, Payload payload) {
     model->lines.mode = MODE_LINES;
 }
 
-void modelFlatLineStrip(S_ModelBlobData* data, Payload payload) {
+void modelFlatLineStrip(const BlobView& blob, const RequestContext& request) {
     uint8_t width = 0;
     std::vector<glm::vec2> points;
-    if (!decodePrefixedStream(data, payload, width, points)) return;
-    auto& lines = data->model->lines;
+    if (!decodePrefixedStream(request, blob.payload, width, points)) return;
+    auto& lines = request.model.lines;
     appendLineStripLines(lines.vertices, liftTo(points, 0.0f));
     lines.mode = MODE_LINES;
     lines.width = static_cast<float>(width);

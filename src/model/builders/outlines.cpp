@@ -50,8 +50,8 @@ void makeStrokeFromLine(std::vector<glm::vec3>& out, const glm::vec3& a, const g
     }
 }
 
-void appendStrokeLinesFromTrianglesFan(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan,
-                                       bool hasCentre) {
+void appendStrokeLinesFromTrianglesFan(std::vector<glm::vec3>& out,
+                                       const std::vector<glm::vec3>& fan, bool hasCentre) {
     // Six vertices per raised edge, two at ground level.
     appendPerFanEdge(out, fan, hasCentre, [&out](const glm::vec3& c, const glm::vec3& p) {
         makeStrokeFromLine(out, c, p);
@@ -63,8 +63,8 @@ std::vector<glm::vec3> makeStrokeLinesFromTrianglesFan(const std::vector<glm::ve
     return fanEntries(appendStrokeLinesFromTrianglesFan, fan, hasCentre);
 }
 
-void appendWallsTrianglesFromTriangleFan(std::vector<glm::vec3>& out, const std::vector<glm::vec3>& fan,
-                                         bool hasCentre) {
+void appendWallsTrianglesFromTriangleFan(std::vector<glm::vec3>& out,
+                                         const std::vector<glm::vec3>& fan, bool hasCentre) {
     //  p------c     roof edge, from the previous outline vertex p to c
     //  |   /  |     (c, p, gp) and (c, gp, gc)
     //  gp-----gc    on the ground

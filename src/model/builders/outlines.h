@@ -39,8 +39,10 @@ MESHORY_API std::vector<glm::vec3> getWallsTrianglesFromTriangleFan(
 // Appending forms of the two above: the same entries, written after what
 // `out` holds (the builders append straight into the model's lists).
 MESHORY_API void appendStrokeLinesFromTrianglesFan(std::vector<glm::vec3>& out,
-                                                   const std::vector<glm::vec3>& fan, bool hasCentre);
+                                                   const std::vector<glm::vec3>& fan,
+                                                   bool hasCentre);
 MESHORY_API void appendWallsTrianglesFromTriangleFan(std::vector<glm::vec3>& out,
-                                                     const std::vector<glm::vec3>& fan, bool hasCentre);
+                                                     const std::vector<glm::vec3>& fan,
+                                                     bool hasCentre);
 
 }  // namespace quorvan

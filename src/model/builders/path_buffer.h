@@ -36,7 +36,9 @@ public:
     // Both pops need a path that is not empty.
     void popFront() { ++head; }
     void popBack() { store.pop_back(); }
-    void append(const std::vector<glm::vec2>& line) { store.insert(store.end(), line.begin(), line.end()); }
+    void append(const std::vector<glm::vec2>& line) {
+        store.insert(store.end(), line.begin(), line.end());
+    }
 
     void prepend(const std::vector<glm::vec2>& line) {
         if (line.size() > head) {
@@ -46,7 +48,8 @@ public:
             std::vector<glm::vec2> grown;
             grown.reserve(room + size());
             grown.resize(room);
-            grown.insert(grown.end(), store.begin() + static_cast<std::ptrdiff_t>(head), store.end());
+            grown.insert(grown.end(), store.begin() + static_cast<std::ptrdiff_t>(head),
+                         store.end());
             store.swap(grown);
             head = room;
         }

@@ -6,8 +6,8 @@
 
 namespace quorvan::builders {
 
-void modelPoints(S_ModelBlobData* data, Payload payload) {
-    appendInPlace(data->model->points, decodeStream(data, payload));
+void modelPoints(const BlobView& blob, const RequestContext& request) {
+    appendInPlace(request.model.points, decodeStream(request, blob.payload));
 }
 
 void planPoints(Payload payload, PlanTally& tally) {

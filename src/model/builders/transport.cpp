@@ -14,10 +14,10 @@
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 
-#include "factory/merge_lines.h"
 #include "geometry/mathglm.h"
 #include "geometry/texturedline.h"
 #include "model/builders/builders.h"
+#include "model/builders/merge_lines.h"
 #include "model/builders/polygon_modes.h"
 #include "model/builders/transport_request.h"
 
@@ -92,10 +92,11 @@ TransportRequest::~TransportRequest() {
     if (!finished) model.paths = path.release();
 }
 
-void TransportRequest::build(TransportRole role, const S_ModelBlobData& data, Payload payload) {
+void TransportRequest::build(TransportRole role, const BlobView& blob,
+                             const RequestContext& request) {
     uint8_t prefix = 0;
     std::vector<glm::vec2> line;
-    if (!decodePrefixedStream(&data, payload, prefix, line)) return;
+    if (!decodePrefixedStream(request, blob.payload, prefix, line)) return;
     const Pending kind = role == TransportRole::Bridge ? Pending::BridgeBands : Pending::PathLines;
     // The other kind's regeneration must see the path as it was before this blob.
     if (pending != kind) flush();
@@ -128,29 +129,35 @@ void TransportRequest::finish() {
 
 namespace {
 
-void buildAlone(TransportRole role, S_ModelBlobData* data, Payload payload) {
-    TransportRequest request(*data->model);
-    request.build(role, *data, payload);
-    request.finish();
+void buildAlone(TransportRole role, const BlobView& blob, const RequestContext& request) {
+    TransportRequest transport(request.model);
+    transport.build(role, blob, request);
+    transport.finish();
 }
 
 }  // namespace
 
-void modelRailroad(S_ModelBlobData* data, Payload payload) { buildAlone(TransportRole::Railway, data, payload); }
+void modelRailroad(const BlobView& blob, const RequestContext& request) {
+    buildAlone(TransportRole::Railway, blob, request);
+}
 
-void modelRoadPath(S_ModelBlobData* data, Payload payload) { buildAlone(TransportRole::Road, data, payload); }
+void modelRoadPath(const BlobView& blob, const RequestContext& request) {
+    buildAlone(TransportRole::Road, blob, request);
+}
 
-void modelTramPath(S_ModelBlobData* data, Payload payload) {
+void modelTramPath(const BlobView& blob, const RequestContext& request) {
     uint8_t width = 0;
     std::vector<glm::vec2> line;
-    if (!decodePrefixedStream(data, payload, width, line)) return;
-    S_Model& model = *data->model;
+    if (!decodePrefixedStream(request, blob.payload, width, line)) return;
+    S_Model& model = request.model;
     appendLineStripLines(model.lines.vertices, liftTo(line, 0.0f));
     model.lines.mode = MODE_LINES;
     model.lines.width = static_cast<float>(width);
 }
 
-void modelBridge(S_ModelBlobData* data, Payload payload) { buildAlone(TransportRole::Bridge, data, payload); }
+void modelBridge(const BlobView& blob, const RequestContext& request) {
+    buildAlone(TransportRole::Bridge, blob, request);
+}
 
 void planPathLines(Payload payload, PlanTally& tally) {
     tally.transport += widthStreamPoints(payload);

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <span>
 
+#include "model/builders/blob_view.h"
 #include "model/builders/path_buffer.h"
 #include "model/glmodel.h"
 
@@ -40,7 +41,9 @@ enum class TransportRole : uint8_t {
     Bridge,
 };
 
-inline bool extendsPath(TransportRole role) { return role >= TransportRole::Railway; }
+inline bool extendsPath(TransportRole role) {
+    return role >= TransportRole::Railway;
+}
 
 class TransportRequest {
 public:
@@ -51,7 +54,7 @@ public:
     TransportRequest& operator=(const TransportRequest&) = delete;
 
     // One blob of a type whose role extends the path.
-    void build(TransportRole role, const S_ModelBlobData& data, std::span<const uint8_t> payload);
+    void build(TransportRole role, const BlobView& blob, const RequestContext& request);
     // Runs the pending regeneration, if any.
     void flush();
     // flush(), then the path goes back to the model.

@@ -104,7 +104,8 @@ namespace payload_detail {
 template <typename V>
 inline V readVec(const ByteReader& r, uint64_t at) {
     V v;
-    for (int c = 0; c < V::length(); ++c) v[c] = r.peekChecked<float>(at + 4 * static_cast<uint64_t>(c));
+    for (int c = 0; c < V::length(); ++c)
+        v[c] = r.peekChecked<float>(at + 4 * static_cast<uint64_t>(c));
     return v;
 }
 
@@ -129,7 +130,9 @@ public:
     PlainVertices operator++(int) { return PlainVertices(r, at, i++, offset); }
     PlainVertices& operator--() { return --i, *this; }
     PlainVertices& operator+=(difference_type k) { return i += static_cast<uint64_t>(k), *this; }
-    difference_type operator-(const PlainVertices& o) const { return static_cast<difference_type>(i - o.i); }
+    difference_type operator-(const PlainVertices& o) const {
+        return static_cast<difference_type>(i - o.i);
+    }
     bool operator==(const PlainVertices& o) const { return i == o.i; }
     bool operator!=(const PlainVertices& o) const { return i != o.i; }
 
@@ -141,8 +144,10 @@ private:
 };
 
 template <typename V>
-inline void appendPlainRun(std::vector<V>& out, const ByteReader& r, uint64_t at, uint64_t count, const V& offset) {
-    out.insert(out.end(), PlainVertices<V>(&r, at, 0, &offset), PlainVertices<V>(&r, at, count, &offset));
+inline void appendPlainRun(std::vector<V>& out, const ByteReader& r, uint64_t at, uint64_t count,
+                           const V& offset) {
+    out.insert(out.end(), PlainVertices<V>(&r, at, 0, &offset),
+               PlainVertices<V>(&r, at, count, &offset));
 }
 
 // Appends `start` and the points reached by `count` delta tuples read from
@@ -181,7 +186,8 @@ inline void appendDeltaRun(std::vector<V>& out, const ByteReader& r, uint64_t at
 // `start` followed by the points that consecutive (dx, dy) pairs of `deltas`
 // (in tenths) reach, each minus `offset`. An odd last delta is ignored.
 template <typename V>
-std::vector<V> unpackDeltaValues(const std::vector<int16_t>& deltas, const V& start, const V& offset) {
+std::vector<V> unpackDeltaValues(const std::vector<int16_t>& deltas, const V& start,
+                                 const V& offset) {
     std::vector<V> out;
     out.reserve(deltas.size() / 2 + 1);
     out.push_back(start - offset);
@@ -244,9 +250,9 @@ bool extractPrefixedVertexes(std::span<const uint8_t> bytes, const glm::vec2& of
 //   entries is ignored); with no remaining byte `secondIndices` keeps its value.
 // Indices are not checked against vertexCount; see the conversions.
 template <typename V>
-void extractIndexedVertexes(const uint8_t* data, uint64_t size, const V& offset, std::vector<V>& vertices,
-                            std::vector<uint16_t>& indices, std::vector<uint16_t>& secondIndices,
-                            float& height) {
+void extractIndexedVertexes(const uint8_t* data, uint64_t size, const V& offset,
+                            std::vector<V>& vertices, std::vector<uint16_t>& indices,
+                            std::vector<uint16_t>& secondIndices, float& height) {
     constexpr uint64_t dims = V::length();
     ByteReader r(data, size);
     IndexedBlockHeader h;

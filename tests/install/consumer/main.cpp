@@ -7,14 +7,19 @@
 #include <meshory/geometry/aabb2d.h>
 #include <meshory/geometry/mathglm.h>
 #include <meshory/geometry/texturedline.h>
+#include <meshory/geometry/zero_area.h>
 #include <meshory/grid/grid.h>
 #include <meshory/model/blob_records.h>
 #include <meshory/model/glmodel.h>
 #include <meshory/model/host_output.h>
+#include <meshory/model/label_placement.h>
 #include <meshory/model/meshory.h>
+#include <meshory/model/model_conversions.h>
 #include <meshory/model/tile.h>
 #include <meshory/styles/geostyle_lib.h>
 #include <meshory/styles/geostyles_lib.h>
+#include <meshory/styles/style_list.h>
+#include <meshory/styles/style_record.h>
 #include <meshory/version.h>
 
 #include <cmath>

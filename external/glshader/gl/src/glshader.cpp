@@ -3,6 +3,7 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
 
+#include <cstring>
 #include <limits>
 
 namespace quorvan {
@@ -52,11 +53,20 @@ std::string programLog(GLuint program) {
     return log;
 }
 
-// True when the stage compiled; `log` gets the driver's log either way.
-bool compile(const Stage& stage, const char* source, unsigned length, std::string& log) {
+// True when the stage compiled; `log` gets the driver's log either way, or
+// why the source never went to the driver.
+bool compile(const Stage& stage, const char* source, size_t length, std::string& log) {
     // OpenGL takes lengths as GLint.
-    if (length > static_cast<unsigned>(std::numeric_limits<GLint>::max())) {
+    if (length > static_cast<size_t>(std::numeric_limits<GLint>::max())) {
         log = "source of " + std::to_string(length) + " bytes is longer than OpenGL takes";
+        return false;
+    }
+    // The driver reads a source as a C string: a NUL would quietly end it,
+    // and what follows would never be compiled.
+    if (const void* nul = source != nullptr ? std::memchr(source, '\0', length) : nullptr) {
+        log = "source holds a NUL byte at offset " +
+              std::to_string(static_cast<const char*>(nul) - source) +
+              ": OpenGL would compile only the text before it";
         return false;
     }
     const GLchar* text = source != nullptr ? source : "";
@@ -77,6 +87,15 @@ unsigned C_GLShader::getProgram() const {
 
 int C_GLShader::createAuto(const char* vertex, unsigned vertexLength, const char* fragment,
                            unsigned fragmentLength) {
+    return build(vertex, vertexLength, fragment, fragmentLength);
+}
+
+int C_GLShader::createAuto(std::string_view vertex, std::string_view fragment) {
+    return build(vertex.data(), vertex.size(), fragment.data(), fragment.size());
+}
+
+int C_GLShader::build(const char* vertex, size_t vertexLength, const char* fragment,
+                      size_t fragmentLength) {
     program.reset();
     logVertex.clear();
     logFragment.clear();

@@ -22,9 +22,15 @@ bool compileStage(const std::string& source, const char* stage, std::string& log
 
 int C_GLShader::createAuto(const char* vertex, unsigned vertexLength, const char* fragment,
                            unsigned fragmentLength) {
-    vertexSource.assign(vertex != nullptr ? vertex : "", vertex != nullptr ? vertexLength : 0);
-    fragmentSource.assign(fragment != nullptr ? fragment : "",
-                          fragment != nullptr ? fragmentLength : 0);
+    return createAuto(
+        std::string_view(vertex != nullptr ? vertex : "", vertex != nullptr ? vertexLength : 0),
+        std::string_view(fragment != nullptr ? fragment : "",
+                         fragment != nullptr ? fragmentLength : 0));
+}
+
+int C_GLShader::createAuto(std::string_view vertex, std::string_view fragment) {
+    vertexSource.assign(vertex);
+    fragmentSource.assign(fragment);
     int result = 0;
     if (!compileStage(vertexSource, "vertex", logVertex)) result |= VERTEX_FAILED;
     if (!compileStage(fragmentSource, "fragment", logFragment)) result |= FRAGMENT_FAILED;

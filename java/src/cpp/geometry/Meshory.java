@@ -56,7 +56,9 @@ public final class Meshory {
     public static native void setUpGrid(int cellsInRow, int cellsInCol,
             double x1, double y1, double x2, double y2);
 
-    /** Creates a model maker; the spelling is the name hosts bind to. End it with {@link #dispose}. */
+    /**
+     * Creates a model maker; the spelling is the name hosts bind to. End it with {@link #dispose}.
+     */
     public static native long contsruct();
 
     /** Destroys a maker and every model it still holds. 0 does nothing. */
@@ -131,7 +133,9 @@ public final class Meshory {
         return blobsFrom(records, position, records.limit() - position, count);
     }
 
-    /** Frees every blob in the array; 0 entries are skipped, a handle listed twice is freed once. */
+    /**
+     * Frees every blob in the array; 0 entries are skipped, a handle listed twice is freed once.
+     */
     public static native void disposeBlobs(long[] blobs);
 
     /**
@@ -161,19 +165,22 @@ public final class Meshory {
      */
     public static int modelTrianglesInto(long model, FloatBuffer target, int flags) {
         int position = writable(target);
-        return advance(target, position, trianglesInto(model, target, position, target.limit() - position, flags));
+        return advance(target, position,
+                trianglesInto(model, target, position, target.limit() - position, flags));
     }
 
     /** The floats of {@link #modelLines} into the target, as {@link #modelTrianglesInto} does. */
     public static int modelLinesInto(long model, FloatBuffer target) {
         int position = writable(target);
-        return advance(target, position, linesInto(model, target, position, target.limit() - position));
+        return advance(target, position,
+                linesInto(model, target, position, target.limit() - position));
     }
 
     /** The floats of {@link #modelPoints} into the target, as {@link #modelTrianglesInto} does. */
     public static int modelPointsInto(long model, FloatBuffer target) {
         int position = writable(target);
-        return advance(target, position, pointsInto(model, target, position, target.limit() - position));
+        return advance(target, position,
+                pointsInto(model, target, position, target.limit() - position));
     }
 
     /**
@@ -201,13 +208,14 @@ public final class Meshory {
      *     or are odd, a count is negative, a record runs past the limit, a request names a record
      *     past the last, or the flags are unknown; nothing is built then
      */
-    public static long makeTile(long maker, ByteBuffer records, int recordCount, int[] requests, double[] origins,
-            int flags) {
+    public static long makeTile(long maker, ByteBuffer records, int recordCount, int[] requests,
+            double[] origins, int flags) {
         direct(records, "records");
         Objects.requireNonNull(requests, "requests");
         Objects.requireNonNull(origins, "origins");
         int position = records.position();
-        return tileFrom(maker, records, position, records.limit() - position, recordCount, requests, origins, flags);
+        return tileFrom(maker, records, position, records.limit() - position, recordCount, requests,
+                origins, flags);
     }
 
     /** {@link #makeTile} flag: one normal per triangle vertex after the points. */
@@ -220,7 +228,8 @@ public final class Meshory {
      * triangle, line and point vertices and of its models), then {@value #TILE_MODEL} ints per
      * model (id low and high halves, cell index, layer id, height as float bits, request, bucket,
      * first and count of its triangle, line and point vertices, label position x, y, z and label
-     * angle in degrees as float bits). Vertices count from the start of the block {@link #tileInto} writes.
+     * angle in degrees as float bits). Vertices count from the start of the block {@link #tileInto}
+     * writes.
      */
     public static native int[] tileLayout(long tile);
 
@@ -238,10 +247,13 @@ public final class Meshory {
      */
     public static int tileInto(long tile, FloatBuffer target) {
         int position = writable(target);
-        return advance(target, position, tileWrite(tile, target, position, target.limit() - position));
+        return advance(target, position,
+                tileWrite(tile, target, position, target.limit() - position));
     }
 
-    /** The label of model {@code model} of the tile; bytes that are not UTF-8 come back as U+FFFD. */
+    /**
+     * The label of model {@code model} of the tile; bytes that are not UTF-8 come back as U+FFFD.
+     */
     public static native String tileLabel(long tile, int model);
 
     /**
@@ -257,7 +269,8 @@ public final class Meshory {
     private static void direct(Buffer buffer, String what) {
         Objects.requireNonNull(buffer, what);
         if (!buffer.isDirect()) {
-            throw new IllegalArgumentException(what + " must be a direct buffer (allocateDirect), not a heap buffer");
+            throw new IllegalArgumentException(what
+                    + " must be a direct buffer (allocateDirect), not a heap buffer");
         }
     }
 
@@ -269,7 +282,8 @@ public final class Meshory {
         }
         if (target.order() != ByteOrder.nativeOrder()) {
             throw new IllegalArgumentException(
-                    "target must be in native byte order (order(ByteOrder.nativeOrder())): OpenGL reads it so");
+                    "target must be in native byte order (order(ByteOrder.nativeOrder())): "
+                            + "OpenGL reads it so");
         }
         return target.position();
     }
@@ -281,12 +295,13 @@ public final class Meshory {
 
     private static native long[] blobsFrom(ByteBuffer records, int position, int size, int count);
 
-    private static native long tileFrom(long maker, ByteBuffer records, int position, int size, int recordCount,
-            int[] requests, double[] origins, int flags);
+    private static native long tileFrom(long maker, ByteBuffer records, int position, int size,
+            int recordCount, int[] requests, double[] origins, int flags);
 
     private static native int tileWrite(long tile, FloatBuffer target, int position, int room);
 
-    private static native int trianglesInto(long model, FloatBuffer target, int position, int room, int flags);
+    private static native int trianglesInto(long model, FloatBuffer target, int position, int room,
+            int flags);
 
     private static native int linesInto(long model, FloatBuffer target, int position, int room);
 

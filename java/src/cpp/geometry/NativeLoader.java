@@ -76,7 +76,8 @@ public final class NativeLoader {
     static void checkVersion(String jarVersion, String libraryVersion) {
         if (jarVersion != null && !jarVersion.equals(libraryVersion)) {
             throw new UnsatisfiedLinkError("meshory: the library is version " + libraryVersion
-                    + " but the jar is version " + jarVersion + "; use the library built with the jar");
+                    + " but the jar is version " + jarVersion
+                    + "; use the library built with the jar");
         }
     }
 
@@ -91,7 +92,8 @@ public final class NativeLoader {
             return null;
         }
         String location = self.toString();
-        String manifest = location.substring(0, location.indexOf("!/") + 2) + "META-INF/MANIFEST.MF";
+        String manifest = location.substring(0, location.indexOf("!/") + 2)
+                + "META-INF/MANIFEST.MF";
         try (InputStream in = URI.create(manifest).toURL().openStream()) {
             return new Manifest(in).getMainAttributes().getValue("Implementation-Version");
         } catch (IOException | IllegalArgumentException e) {
@@ -124,7 +126,8 @@ public final class NativeLoader {
             // 32-bit ARM JVMs say "arm"; the library is built for ARMv7 with hardware floats.
             case "arm", "armv7l", "armv7", "armhf" -> "arm";
             case "riscv64" -> "riscv64";
-            default -> throw new UnsatisfiedLinkError("meshory: no library is built for the platform "
+            default -> throw new UnsatisfiedLinkError(
+                    "meshory: no library is built for the platform "
                     + os + "-" + osArch.toLowerCase(Locale.ROOT));
         };
         return os + "-" + arch;
@@ -134,14 +137,16 @@ public final class NativeLoader {
         try {
             System.load(file);
         } catch (UnsatisfiedLinkError e) {
-            UnsatisfiedLinkError error = new UnsatisfiedLinkError("meshory: cannot load " + where + ": "
-                    + e.getMessage());
+            UnsatisfiedLinkError error = new UnsatisfiedLinkError(
+                    "meshory: cannot load " + where + ": " + e.getMessage());
             error.initCause(e);
             throw error;
         }
     }
 
-    /** Copies the bundled library into the cache unless an intact copy is there; returns its path. */
+    /**
+     * Copies the bundled library into the cache unless an intact copy is there; returns its path.
+     */
     private static String extractBundled(UnsatisfiedLinkError notOnPath) {
         String notFound = System.mapLibraryName("meshory") + " is not on java.library.path="
                 + System.getProperty("java.library.path") + " (" + notOnPath.getMessage() + ")";
@@ -149,15 +154,17 @@ public final class NativeLoader {
         try {
             platform = platform();
         } catch (UnsatisfiedLinkError unsupported) {
-            throw new UnsatisfiedLinkError(unsupported.getMessage() + ", and " + notFound + "; build it there and set "
-                    + PROPERTY + " to the library file");
+            throw new UnsatisfiedLinkError(unsupported.getMessage() + ", and " + notFound
+                    + "; build it there and set " + PROPERTY + " to the library file");
         }
         String resource = RESOURCE_ROOT + platform + "/" + System.mapLibraryName("meshory");
         byte[] library;
         try (InputStream in = NativeLoader.class.getResourceAsStream(resource)) {
             if (in == null) {
-                throw new UnsatisfiedLinkError("meshory: this jar carries no library for the platform "
-                        + platform + ", and " + notFound + "; set " + PROPERTY + " to the library file");
+                throw new UnsatisfiedLinkError(
+                        "meshory: this jar carries no library for the platform " + platform
+                                + ", and " + notFound + "; set " + PROPERTY
+                                + " to the library file");
             }
             library = in.readAllBytes();
         } catch (IOException e) {
@@ -167,7 +174,8 @@ public final class NativeLoader {
         Path dir = cacheRoot().resolve("meshory").resolve(checksum);
         Path target = dir.resolve(System.mapLibraryName("meshory"));
         try {
-            if (Files.isRegularFile(target) && checksum.equals(sha256(Files.readAllBytes(target)))) {
+            if (Files.isRegularFile(target)
+                    && checksum.equals(sha256(Files.readAllBytes(target)))) {
                 return target.toString();
             }
             Files.createDirectories(dir);

@@ -8,9 +8,10 @@ import java.nio.FloatBuffer;
  * natives are methods of the singleton {@link #MODULE$}. A camera travels as a handle (its native
  * address in a {@code long}); 0 stands for no camera. Points come back as float arrays of x, y, z.
  *
- * <p>A camera cannot be changed after creation: to move or resize the view, destroy it and create
- * a new one. Invalid settings (a zero viewport, equal planes, a zero scale) are not refused; such
- * a camera answers with non-finite values.
+ * <p>A camera made by {@link #createCameraHandle} is centred orthographic; the setters at the end
+ * change a camera in place (any kind, {@link #createCameraOfKind}). Invalid settings (a zero
+ * viewport, equal planes, a zero scale) are not refused; such a camera answers with non-finite
+ * values.
  *
  * <p>Every query on handle 0 throws {@link IllegalArgumentException}.
  */
@@ -45,7 +46,9 @@ public final class Camera$ {
     /** Destroys a camera. 0 does nothing. */
     public native void destroyCameraHandle(long camera);
 
-    /** World point to window point: x from the left, y from the bottom, depth 0 (near) to 1 (far). */
+    /**
+     * World point to window point: x from the left, y from the bottom, depth 0 (near) to 1 (far).
+     */
     public native float[] project(long camera, float x, float y, float z);
 
     /** Window point with depth back to the world point. */
@@ -85,5 +88,65 @@ public final class Camera$ {
      * @throws IndexOutOfBoundsException if position and room leave the buffer's capacity
      * @throws java.nio.BufferOverflowException if {@code room} is below 16; nothing is written
      */
-    public native int matrixInto(long camera, int which, FloatBuffer target, int position, int room);
+    public native int matrixInto(long camera, int which, FloatBuffer target, int position,
+            int room);
+
+    // ---- A camera the host keeps -------------------------------------------------------------
+    //
+    // Beside the natives above, whose camera is always centred orthographic and never changes:
+    // cameras of every projection kind, and setters. A camera being changed must not be used by
+    // another thread at the same time; quorvan.meshory.Camera takes care of that.
+
+    /** {@link #createCameraOfKind}: orthographic, one world unit per pixel, centred, y up. */
+    public static final int CENTERED_ORTHOGRAPHIC = 1;
+    /** {@link #createCameraOfKind}: perspective with {@code fov} as the vertical field of view. */
+    public static final int PERSPECTIVE = 2;
+    /** {@link #createCameraOfKind}: orthographic in pixels, origin top left, y down. */
+    public static final int SCREEN_ORTHOGRAPHIC = 3;
+    /** Values {@link #settings} writes. */
+    public static final int SETTINGS = 15;
+
+    /**
+     * As {@link #createCameraHandle}, with the projection kind first: {@link
+     * #CENTERED_ORTHOGRAPHIC}, {@link #PERSPECTIVE} or {@link #SCREEN_ORTHOGRAPHIC}.
+     *
+     * @throws IllegalArgumentException for another kind; no camera is made
+     * @throws OutOfMemoryError when the camera cannot be allocated
+     */
+    public native long createCameraOfKind(int kind, int width, int height, float minPlane,
+            float maxPlane, double targetX, double targetY, double targetZ,
+            double scaleX, double scaleY, double scaleZ,
+            float yaw, float pitch, float distance, float fov);
+
+    /** The viewport in pixels; rebuilds the projection. Throws for handle 0, as all setters. */
+    public native void setViewport(long camera, int width, int height);
+
+    /** The target, world units (narrowed to float); the eye follows at its distance. */
+    public native void setTarget(long camera, double x, double y, double z);
+
+    /** The yaw in degrees, kept reduced to [0, 360). */
+    public native void setYaw(long camera, float degrees);
+
+    /** The pitch in degrees, clamped to [35, 90]. */
+    public native void setPitch(long camera, float degrees);
+
+    /** The distance from target to eye, world units. */
+    public native void setDistance(long camera, float distance);
+
+    /** The near and far clipping distances from the eye, world units. */
+    public native void setPlanes(long camera, float minPlane, float maxPlane);
+
+    /** The per-axis scale from model space to world space (narrowed to float). */
+    public native void setScale(long camera, double x, double y, double z);
+
+    /** The vertical field of view in degrees, for the perspective kind. */
+    public native void setFov(long camera, float degrees);
+
+    /**
+     * Writes the live settings into {@code out[0..14]}: kind, width, height, near and far plane,
+     * target x, y, z, scale x, y, z, yaw, pitch, distance, field of view.
+     *
+     * @throws IndexOutOfBoundsException if {@code out} is shorter than {@value #SETTINGS}
+     */
+    public native void settings(long camera, double[] out);
 }

@@ -12,7 +12,8 @@ public final class Blob implements AutoCloseable {
 
     /** Copies {@code record} into a new native blob. */
     public Blob(BlobRecord record) {
-        long handle = Meshory.makeBlob(record.id(), record.type(), record.layerId(), record.cellIndex(),
+        long handle =
+                Meshory.makeBlob(record.id(), record.type(), record.layerId(), record.cellIndex(),
                 record.data());
         object = new NativeObject(this, "blob", handle, Meshory::disposeBlob);
     }

@@ -84,17 +84,20 @@ final class ForgottenOwners {
             }
             if (first) {
                 LOG.log(System.Logger.Level.WARNING,
-                        "meshory: freed a " + kind + " that was never closed, created at " + line + advice, site);
+                        "meshory: freed a " + kind + " that was never closed, created at " + line
+                        + advice, site);
                 return;
             }
         } else if (n <= IN_FULL) {
-            LOG.log(System.Logger.Level.WARNING, "meshory: freed a " + kind + " that was never closed" + advice
+            LOG.log(System.Logger.Level.WARNING, "meshory: freed a " + kind
+                    + " that was never closed" + advice
                     + (n == IN_FULL ? " (further ones are counted, one line per " + PERIOD
                             + "; -D" + PROPERTY + "=advanced names where each was created)" : ""));
             return;
         }
         if (n % PERIOD == 0) {
-            LOG.log(System.Logger.Level.WARNING, "meshory: " + n + " owners freed that were never closed");
+            LOG.log(System.Logger.Level.WARNING, "meshory: " + n
+                    + " owners freed that were never closed");
         }
     }
 

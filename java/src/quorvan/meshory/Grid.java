@@ -10,15 +10,17 @@ public final class Grid {
     public static final int MAX_CELLS = 65536;
 
     /**
-     * Sets up the grid: cells in a row and in a column, then its bounds (x1, y1) to (x2, y2). Call
-     * it before any thread makes models, not while they do. Until it is set up, and for a cell
-     * outside it, a {@link GeometryType#CELL_POLYGON} record draws nothing.
+     * Sets up the grid: cells in a row and in a column, then its bounds, the rectangle between the
+     * corners (x1, y1) and (x2, y2) given in any order; cell (0, 0) lies at its lowest x and y.
+     * Call it before any thread makes models, not while they do. Until it is set up, and for a
+     * cell outside it, a {@link GeometryType#CELL_POLYGON} record draws nothing.
      *
      * @throws IllegalArgumentException when a count lies outside 1 to {@link #MAX_CELLS}, or the
      *     bounds are not finite, their width or height overflows a double, or either is zero; the
      *     grid is left as it was
      */
-    public static void initialize(int cellsInRow, int cellsInCol, double x1, double y1, double x2, double y2) {
+    public static void initialize(int cellsInRow, int cellsInCol, double x1, double y1, double x2,
+            double y2) {
         Meshory.setUpGrid(cellsInRow, cellsInCol, x1, y1, x2, y2);
     }
 }

@@ -8,7 +8,8 @@ import java.util.function.LongFunction;
 /**
  * One model of a {@link ModelMaker}: geometry relative to the origin it was made for, as flat
  * float arrays of x, y, z per vertex. Closing it releases it from its maker early; closing the
- * maker releases it too. Its calls are serialised with the maker's.
+ * maker releases it too. A model never changes once built: its queries may run on any threads
+ * at once, beside its maker's calls.
  */
 public final class Model implements AutoCloseable {
     private static final float[] NO_FLOATS = new float[0];
@@ -48,7 +49,10 @@ public final class Model implements AutoCloseable {
         return read(model -> Meshory.modelTrianglesFloatCount(model, 0), 0);
     }
 
-    /** The floats {@link #triangles(FloatBuffer, boolean)} puts when it leaves out zero-area triangles. */
+    /**
+     * The floats {@link #triangles(FloatBuffer, boolean)} puts when it leaves out zero-area
+     * triangles.
+     */
     public int triangleFloatsWithArea() {
         return read(model -> Meshory.modelTrianglesFloatCount(model, Meshory.SKIP_ZERO_AREA), 0);
     }
@@ -90,19 +94,22 @@ public final class Model implements AutoCloseable {
             return read(model -> Meshory.modelTrianglesInto(model, out, flags), 0);
         }
         if (skipZeroArea) {
-            throw new IllegalArgumentException("leaving out zero-area triangles needs a direct buffer in native order");
+            throw new IllegalArgumentException(
+                    "leaving out zero-area triangles needs a direct buffer in native order");
         }
         return put(triangles(), out);
     }
 
     /** Puts the line list into {@code out}, as {@link #triangles(FloatBuffer)} does. */
     public int lines(FloatBuffer out) {
-        return fillsInPlace(out) ? read(model -> Meshory.modelLinesInto(model, out), 0) : put(lines(), out);
+        return fillsInPlace(out) ? read(model -> Meshory.modelLinesInto(model, out), 0)
+                : put(lines(), out);
     }
 
     /** Puts the points into {@code out}, as {@link #triangles(FloatBuffer)} does. */
     public int points(FloatBuffer out) {
-        return fillsInPlace(out) ? read(model -> Meshory.modelPointsInto(model, out), 0) : put(points(), out);
+        return fillsInPlace(out) ? read(model -> Meshory.modelPointsInto(model, out), 0)
+                : put(points(), out);
     }
 
     /** The label text; bytes that are not UTF-8 come back as U+FFFD. */
@@ -130,7 +137,10 @@ public final class Model implements AutoCloseable {
         return read(Meshory::modelCellIndex, 0);
     }
 
-    /** Releases the model from its maker; a second call, or a call after the maker closed, does nothing. */
+    /**
+     * Releases the model from its maker; a second call, or a call after the maker closed, does
+     * nothing.
+     */
     @Override
     public void close() {
         object.close();
@@ -149,14 +159,14 @@ public final class Model implements AutoCloseable {
     private <R> R read(LongFunction<R> getter, R ifEmpty) {
         long model = object.acquire();
         try {
-            long makerHandle = maker.object.acquire();
+            maker.object.acquire();
             try {
                 if (model == 0) {
                     return ifEmpty;
                 }
-                synchronized (maker.object) {
-                    return getter.apply(model);
-                }
+                // A built model never changes, and the maker frees it only through a counted
+                // close, so its queries need not wait for the maker's calls.
+                return getter.apply(model);
             } finally {
                 maker.object.release();
             }

@@ -7,8 +7,9 @@ import java.nio.ByteBuffer;
  * A model maker: turns batches of blobs into {@link Model}s and owns them. Closing the maker frees
  * every model it still holds; those models then throw {@link IllegalStateException} when used.
  *
- * <p>The maker serialises the natives of itself and its models (they must not overlap), so it may
- * be shared between threads; to build in parallel, give each thread a maker of its own.
+ * <p>The maker serialises its own natives (they must not overlap), so it may be shared between
+ * threads; to build in parallel, give each thread a maker of its own. Its models' and tiles'
+ * queries never wait for its builds.
  */
 public final class ModelMaker implements AutoCloseable {
     final NativeObject object;
@@ -20,8 +21,8 @@ public final class ModelMaker implements AutoCloseable {
 
     /**
      * Builds one model from a batch, relative to the origin (x, y, 0), wanting text variant 0. The
-     * model takes id, cell and layer from the first blob. When nothing is built (no blob, or no blob
-     * of a type with a builder) the model {@link Model#isEmpty is empty}.
+     * model takes id, cell and layer from the first blob. When nothing is built (no blob, or no
+     * blob of a type with a builder) the model {@link Model#isEmpty is empty}.
      *
      * @throws IllegalStateException when the maker or the batch is closed
      */
@@ -59,7 +60,7 @@ public final class ModelMaker implements AutoCloseable {
         long maker = object.acquire();
         try {
             long model;
-            synchronized (object) {
+            synchronized (object.calls) {
                 model = Meshory.makeModel(maker, blobHandles, x, y);
             }
             return new Model(this, model);
@@ -92,11 +93,12 @@ public final class ModelMaker implements AutoCloseable {
      *     the last, or the flags are unknown; nothing is built then
      * @throws IllegalStateException when the maker is closed
      */
-    public Tile makeTile(ByteBuffer records, int recordCount, int[] requests, double[] origins, int flags) {
+    public Tile makeTile(ByteBuffer records, int recordCount, int[] requests, double[] origins,
+            int flags) {
         long maker = object.acquire();
         try {
             long tile;
-            synchronized (object) {
+            synchronized (object.calls) {
                 tile = Meshory.makeTile(maker, records, recordCount, requests, origins, flags);
             }
             return new Tile(this, tile);
@@ -172,7 +174,7 @@ public final class ModelMaker implements AutoCloseable {
     public void storageBudget(long bytes) {
         long maker = object.acquire();
         try {
-            synchronized (object) {
+            synchronized (object.calls) {
                 Meshory.setStorageBudget(maker, bytes);
             }
         } finally {

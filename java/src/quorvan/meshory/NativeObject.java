@@ -12,6 +12,10 @@ import java.util.function.LongConsumer;
  * closed at once (later uses throw {@link IllegalStateException} before any native call) but
  * frees it only when the last running use has ended, so a close racing a call on another thread
  * never frees memory under it.
+ *
+ * <p>The lifetime's own monitor is held only for a few instructions, never across a native call:
+ * calls that must not overlap serialise on {@link #calls} instead. So a child's queries (a tile's,
+ * a model's) run beside a long build of its maker, whose use of the maker stays counted.
  */
 final class NativeObject implements Runnable {
     private static final Cleaner CLEANER = Cleaner.create();
@@ -24,11 +28,15 @@ final class NativeObject implements Runnable {
     private final Cleaner.Cleanable cleanable;
     private long handle;
     private int users;
-    private boolean closed;
+    // Read without the monitor by checkOpen; written under it.
+    private volatile boolean closed;
+
+    /** The lock held across a native call that must not overlap the object's other calls. */
+    final Object calls = new Object();
 
     /**
-     * Takes over {@code handle} for {@code owner}; {@code free} must not refer to the owner. Handle 0
-     * stands for no native object: it is never freed.
+     * Takes over {@code handle} for {@code owner}; {@code free} must not refer to the owner.
+     * Handle 0 stands for no native object: it is never freed.
      */
     NativeObject(Object owner, String kind, long handle, LongConsumer free) {
         this(owner, kind, handle, null, free);
@@ -58,8 +66,8 @@ final class NativeObject implements Runnable {
 
     /**
      * The free action of a child that {@code parent} also frees with itself (a model or tile of a
-     * maker): the child is disposed of under the parent's lock, unless the parent is closed, as it
-     * has freed its children then (or will, once its last call returns).
+     * maker): the child is disposed of under the parent's call lock, unless the parent is closed,
+     * as it has freed its children then (or will, once its last call returns).
      */
     static LongConsumer freedThrough(NativeObject parent, ChildDisposal disposal) {
         return child -> {
@@ -68,7 +76,7 @@ final class NativeObject implements Runnable {
                 return;
             }
             try {
-                synchronized (parent) {
+                synchronized (parent.calls) {
                     disposal.dispose(parentHandle, child);
                 }
             } finally {
@@ -78,7 +86,7 @@ final class NativeObject implements Runnable {
     }
 
     /** Throws, as {@link #acquire} does, once closed. */
-    synchronized void checkOpen() {
+    void checkOpen() {
         if (closed) {
             throw new IllegalStateException("meshory: the " + kind + " is closed");
         }
@@ -102,7 +110,7 @@ final class NativeObject implements Runnable {
         freeOutsideLock(toFree);
     }
 
-    synchronized boolean isClosed() {
+    boolean isClosed() {
         return closed;
     }
 

@@ -17,7 +17,9 @@ public final class StyleList implements AutoCloseable {
         object = new NativeObject(this, "style list", handle, NATIVE::destroyHandle);
     }
 
-    /** Loads the document at {@code file}; one that cannot be read or parsed gives an empty list. */
+    /**
+     * Loads the document at {@code file}; one that cannot be read or parsed gives an empty list.
+     */
     public static StyleList load(Path file) {
         return new StyleList(NATIVE.handleFromFile(file.toString()));
     }
@@ -37,7 +39,9 @@ public final class StyleList implements AutoCloseable {
         return query(NATIVE::allLayers);
     }
 
-    /** A colour: r, g, b in 0..1, and the opacity as the document writes it (0 when it gives none). */
+    /**
+     * A colour: r, g, b in 0..1, and the opacity as the document writes it (0 when it gives none).
+     */
     public record Rgba(float r, float g, float b, float a) {}
 
     /**
@@ -45,10 +49,10 @@ public final class StyleList implements AutoCloseable {
      * below 0 sets no limit; the others bound the camera height of {@link #visibleLayerIds} ("min"
      * from above, "max" from below, both inclusive).
      */
-    public record Style(String name, int layerId, int zOrder, boolean view3d, Rgba fill, Rgba stroke,
-        float strokeWidth, float strokeDasharray, float fillWidth, float graphicSize, int fontSize,
-        int minScaleDenominator, int maxScaleDenominator, int minLabelScaleDenominator,
-        int maxLabelScaleDenominator, int documentIndex) {}
+    public record Style(String name, int layerId, int zOrder, boolean view3d, Rgba fill,
+            Rgba stroke, float strokeWidth, float strokeDasharray, float fillWidth,
+            float graphicSize, int fontSize, int minScaleDenominator, int maxScaleDenominator,
+            int minLabelScaleDenominator, int maxLabelScaleDenominator, int documentIndex) {}
 
     /**
      * The style of geometry layer {@code layerId} (the first in drawing order when several name
@@ -60,7 +64,7 @@ public final class StyleList implements AutoCloseable {
         long list = object.acquire();
         String name;
         try {
-            synchronized (object) {
+            synchronized (object.calls) {
                 name = NATIVE.style(list, layerId, i, f);
             }
         } finally {
@@ -69,8 +73,9 @@ public final class StyleList implements AutoCloseable {
         if (name == null) {
             return Optional.empty();
         }
-        return Optional.of(new Style(name, layerId, i[0], i[1] != 0, new Rgba(f[0], f[1], f[2], f[3]),
-            new Rgba(f[4], f[5], f[6], f[7]), f[8], f[9], f[10], f[11], i[6], i[2], i[3], i[4], i[5], i[7]));
+        return Optional.of(new Style(name, layerId, i[0], i[1] != 0,
+                new Rgba(f[0], f[1], f[2], f[3]), new Rgba(f[4], f[5], f[6], f[7]), f[8], f[9],
+                f[10], f[11], i[6], i[2], i[3], i[4], i[5], i[7]));
     }
 
     /** The document's background colour; its opacity is 0 when the document gives none. */
@@ -78,7 +83,7 @@ public final class StyleList implements AutoCloseable {
         long list = object.acquire();
         float[] c;
         try {
-            synchronized (object) {
+            synchronized (object.calls) {
                 c = NATIVE.backgroundColor(list);
             }
         } finally {
@@ -96,7 +101,7 @@ public final class StyleList implements AutoCloseable {
     private int[] query(LongFunction<int[]> body) {
         long list = object.acquire();
         try {
-            synchronized (object) {
+            synchronized (object.calls) {
                 return body.apply(list);
             }
         } finally {

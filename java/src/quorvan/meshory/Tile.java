@@ -4,6 +4,8 @@ import cpp.geometry.Meshory;
 import java.nio.FloatBuffer;
 import java.util.AbstractList;
 import java.util.List;
+import java.util.Optional;
+import java.util.function.Function;
 import java.util.function.LongFunction;
 
 /**
@@ -142,6 +144,82 @@ public final class Tile implements AutoCloseable {
      */
     public int write(FloatBuffer out) {
         return use(tile -> Meshory.tileInto(tile, out));
+    }
+
+    /**
+     * What a pick met: the tile (its index in the list given, 0 for one tile), the model (its
+     * index in that tile's {@link #models}), the kind ({@link #TRIANGLE}, {@link #LINE}, {@link
+     * #POINT}), where in model space (the origin added: the ray's hit on a triangle, the nearest
+     * point of a segment, the point itself), and the window depth there (0 near, 1 far).
+     */
+    public record Pick(int tile, int model, int kind, double x, double y, double z, float depth) {}
+
+    /** {@link Pick#kind}: a triangle under the point. */
+    public static final int TRIANGLE = 1;
+    /** {@link Pick#kind}: a line segment within reach. */
+    public static final int LINE = 2;
+    /** {@link Pick#kind}: a point within reach. */
+    public static final int POINT = 3;
+
+    /**
+     * The model of this tile drawn at screen point ({@code x}, {@code y}) (pixels, y from the
+     * top, as pointer events give it) by {@code camera}, when the host paints as {@code order}
+     * says: triangles met by the pick ray between the near and far plane, segments and points
+     * within half their width or size plus the tolerance, in pixels on the screen. Any camera
+     * kind; a point outside the viewport meets nothing.
+     *
+     * @param originX the x the tile's vertices are relative to, in model space (the requests'
+     *     origin; likewise {@code originY})
+     * @return the pick, or empty when nothing listed in {@code order} is drawn there
+     * @throws IllegalStateException when the tile, its maker or the camera is closed
+     */
+    public Optional<Pick> pick(Camera camera, double originX, double originY, float x, float y,
+            PaintOrder order) {
+        return pick(List.of(this), new double[] {originX, originY}, camera, x, y, order);
+    }
+
+    /**
+     * As {@link #pick(Camera, double, double, float, float, PaintOrder)} over several tiles
+     * painted in list order, each relative to its origin ({@code origins}: x, y per tile).
+     *
+     * @throws IllegalArgumentException if {@code origins} does not hold two values per tile
+     */
+    public static Optional<Pick> pick(List<Tile> tiles, double[] origins, Camera camera, float x,
+            float y, PaintOrder order) {
+        if (origins.length != 2 * tiles.size()) {
+            throw new IllegalArgumentException("two origin values per tile");
+        }
+        double[] v = useAll(tiles, handles -> camera.read(c -> MapNatives.pick(handles, origins,
+            c, x, y, order.layers, order.sizes, order.tolerancePx)));
+        if (v == null) {
+            return Optional.empty();
+        }
+        return Optional.of(new Pick((int) v[0], (int) v[1], (int) v[2], v[3], v[4], v[5],
+            (float) v[6]));
+    }
+
+    // Every tile and its maker held open around one native call.
+    static <R> R useAll(List<Tile> tiles, Function<long[], R> call) {
+        long[] handles = new long[tiles.size()];
+        int open = 0;
+        try {
+            for (Tile t : tiles) {
+                handles[open] = t.object.acquire();
+                try {
+                    t.maker.object.acquire();
+                } catch (RuntimeException e) {
+                    t.object.release();
+                    throw e;
+                }
+                ++open;
+            }
+            return call.apply(handles);
+        } finally {
+            for (int i = open - 1; i >= 0; --i) {
+                tiles.get(i).maker.object.release();
+                tiles.get(i).object.release();
+            }
+        }
     }
 
     /** Frees the tile; a second call does nothing. */

@@ -1,6 +1,6 @@
 /**
- * The idiomatic Java API of libmeshory.so: every native object is an {@link java.lang.AutoCloseable}
- * owner, meant for try-with-resources.
+ * The idiomatic Java API of libmeshory.so: every native object is an
+ * {@link java.lang.AutoCloseable} owner, meant for try-with-resources.
  *
  * <pre>{@code
  * Grid.initialize(4, 4, 0, 0, 4096, 4096);
@@ -27,6 +27,12 @@
  * }
  * }</pre>
  *
+ * <p>The map rules a GL host would otherwise write itself are here too: {@link
+ * quorvan.meshory.Tile#pick} finds the model drawn under a pointer by replaying the host's
+ * {@link quorvan.meshory.PaintOrder}, {@link quorvan.meshory.LabelSelection#select} chooses a
+ * frame's labels in one call, and a {@link quorvan.meshory.Camera} is kept and changed as the
+ * user steers (its class comment states the units, axes and conventions).
+ *
  * <h2>Lifetimes</h2>
  * A {@link quorvan.meshory.ModelMaker} owns the models and tiles it makes: closing it frees them
  * too, and closing a {@link quorvan.meshory.Model} or {@link quorvan.meshory.Tile} first is
@@ -43,7 +49,8 @@
  * <h2>Threads</h2>
  * Every class here may be shared between threads. The natives of one maker and its models must not
  * overlap, so a maker serialises the calls on itself and on its models: use one maker per thread
- * to build in parallel. A camera's queries do not change it and run concurrently. A blob or batch
+ * to build in parallel. A camera's queries run concurrently; its setters wait for them, and they
+ * for a setter. A blob or batch
  * may feed makers on several threads at once. Closing an object while another thread uses it
  * frees it only once that call returns. {@link quorvan.meshory.Grid#initialize} sets up
  * process-wide state: call it before any thread makes models, not while they do.

@@ -10,8 +10,10 @@
 // thread, as with any OpenGL object (elsewhere the id could name another
 // context's program).
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "glshader/host.h"
 
@@ -31,6 +33,11 @@ public:
     // the link, or a line saying why a step did not run.
     int createAuto(const char* vertex, unsigned vertexLength, const char* fragment,
                    unsigned fragmentLength);
+    // The same for sources of any size: one longer than OpenGL takes fails
+    // its stage, where a cast to the lengths above would keep a prefix.
+    // A stage whose source holds a NUL byte fails too, in either form: the
+    // driver would read the source only up to it.
+    int createAuto(std::string_view vertex, std::string_view fragment);
 
     void setName(const std::string& value) { name = value; }
     const std::string& getName() const { return name; }
@@ -44,6 +51,7 @@ public:
 
 private:
     struct Program;
+    int build(const char* vertex, size_t vertexLength, const char* fragment, size_t fragmentLength);
     std::string name;
     std::shared_ptr<const Program> program;
     std::string logVertex;

@@ -5,6 +5,7 @@
 // enough to drive both outcomes of a build.
 
 #include <string>
+#include <string_view>
 
 #include "glshader/host.h"
 
@@ -21,6 +22,9 @@ public:
     // with all three logs filled.
     int createAuto(const char* vertex, unsigned vertexLength, const char* fragment,
                    unsigned fragmentLength);
+    // The same for sources of any size; the sources are kept whole, zero
+    // bytes and all, so that tests see exactly what the factory passed.
+    int createAuto(std::string_view vertex, std::string_view fragment);
 
     void setName(const std::string& value) { name = value; }
     const std::string& getName() const { return name; }

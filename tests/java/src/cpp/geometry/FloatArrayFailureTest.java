@@ -15,7 +15,8 @@ import org.junit.jupiter.api.Test;
 class FloatArrayFailureTest {
     @Test
     void aFailedFloatArrayHandsTheJvmsOutOfMemoryErrorToTheHost() throws Exception {
-        String classPath = location(Meshory.class) + File.pathSeparator + location(HeapExhaustion.class);
+        String classPath = location(Meshory.class) + File.pathSeparator
+                + location(HeapExhaustion.class);
         List<String> command = List.of(
                 Path.of(System.getProperty("java.home"), "bin", "java").toString(),
                 "-Xcheck:jni", "-Xmx48m",
@@ -27,7 +28,8 @@ class FloatArrayFailureTest {
         assertTrue(child.waitFor(120, TimeUnit.SECONDS), output);
         assertEquals(0, child.exitValue(), output);
         assertTrue(output.contains("raised=true usable=true"), output);
-        assertFalse(output.contains("WARNING in native method") || output.contains("WARNING: JNI"), output);
+        assertFalse(output.contains("WARNING in native method") || output.contains("WARNING: JNI"),
+                output);
     }
 
     private static String location(Class<?> cls) throws Exception {

@@ -45,7 +45,8 @@ class MeshoryBuffersTest {
         ByteBuffer b = ByteBuffer.allocateDirect(size).order(ByteOrder.LITTLE_ENDIAN);
         for (int i = 0; i < typeAndPayload.length; i += 2) {
             byte[] payload = (byte[]) typeAndPayload[i + 1];
-            b.putLong(100 + i).putInt((Integer) typeAndPayload[i]).putInt(3).putInt(0).putInt(payload.length);
+            b.putLong(100 + i).putInt((Integer) typeAndPayload[i]).putInt(3).putInt(0)
+                    .putInt(payload.length);
             b.put(payload);
         }
         return b.flip();
@@ -95,7 +96,8 @@ class MeshoryBuffersTest {
         ByteBuffer tile = records(POINTS, POINT, POINTS, POINT);
         for (int count : new int[] {-1, 3, Integer.MAX_VALUE}) {
             IllegalArgumentException e =
-                    assertThrows(IllegalArgumentException.class, () -> Meshory.makeBlobs(tile, count));
+                    assertThrows(IllegalArgumentException.class, () ->
+                            Meshory.makeBlobs(tile, count));
             assertTrue(e.getMessage().contains("record"), e.getMessage());
             assertEquals(0, tile.position());
         }
@@ -116,7 +118,8 @@ class MeshoryBuffersTest {
 
     @Test
     void gettersIntoBuffersWriteWhatTheArrayGettersReturnAtThePosition() {
-        long[] blobs = Meshory.makeBlobs(records(FLAT_TRIANGLE_STRIP, STRIP, FLAT_LINE_STRIP, LINE, POINTS, POINT), 3);
+        long[] blobs = Meshory.makeBlobs(records(FLAT_TRIANGLE_STRIP, STRIP, FLAT_LINE_STRIP, LINE,
+                POINTS, POINT), 3);
         long model = Meshory.makeModel(maker, blobs, 0, 0);
         Meshory.disposeBlobs(blobs);
         float[] triangles = Meshory.modelTriangles(model);
@@ -140,8 +143,10 @@ class MeshoryBuffersTest {
 
         // Java takes a float view of a byte buffer at any offset, and so does glBufferData.
         for (int offset = 1; offset < 4; ++offset) {
-            ByteBuffer bytes = ByteBuffer.allocateDirect(offset + 4 * (triangles.length + lines.length + points.length));
-            FloatBuffer view = bytes.position(offset).slice().order(ByteOrder.nativeOrder()).asFloatBuffer();
+            ByteBuffer bytes = ByteBuffer.allocateDirect(offset
+                    + 4 * (triangles.length + lines.length + points.length));
+            FloatBuffer view =
+                    bytes.position(offset).slice().order(ByteOrder.nativeOrder()).asFloatBuffer();
             assertEquals(triangles.length, Meshory.modelTrianglesInto(model, view, 0));
             assertEquals(lines.length, Meshory.modelLinesInto(model, view));
             assertEquals(points.length, Meshory.modelPointsInto(model, view));
@@ -172,8 +177,10 @@ class MeshoryBuffersTest {
             float height = Math.abs(v[5] - v[2]) + Math.abs(v[8] - v[2]);
             assertTrue(cross != 0 || height != 0, "a zero-area triangle was handed over");
         }
-        assertThrows(IllegalArgumentException.class, () -> Meshory.modelTrianglesFloatCount(model, 2));
-        assertThrows(IllegalArgumentException.class, () -> Meshory.modelTrianglesInto(model, floats(all), 6));
+        assertThrows(IllegalArgumentException.class, () ->
+                Meshory.modelTrianglesFloatCount(model, 2));
+        assertThrows(IllegalArgumentException.class, () ->
+                Meshory.modelTrianglesInto(model, floats(all), 6));
     }
 
     @Test
@@ -190,10 +197,13 @@ class MeshoryBuffersTest {
         assertEquals(0f, small.get(1), "nothing written");
 
         assertThrows(NullPointerException.class, () -> Meshory.modelPointsInto(model, null));
-        assertThrows(IllegalArgumentException.class, () -> Meshory.modelPointsInto(model, FloatBuffer.allocate(6)));
-        assertThrows(ReadOnlyBufferException.class, () -> Meshory.modelPointsInto(model, floats(6).asReadOnlyBuffer()));
+        assertThrows(IllegalArgumentException.class, () ->
+                Meshory.modelPointsInto(model, FloatBuffer.allocate(6)));
+        assertThrows(ReadOnlyBufferException.class, () ->
+                Meshory.modelPointsInto(model, floats(6).asReadOnlyBuffer()));
         ByteOrder foreign =
-                ByteOrder.nativeOrder() == ByteOrder.LITTLE_ENDIAN ? ByteOrder.BIG_ENDIAN : ByteOrder.LITTLE_ENDIAN;
+                ByteOrder.nativeOrder() == ByteOrder.LITTLE_ENDIAN ? ByteOrder.BIG_ENDIAN
+                : ByteOrder.LITTLE_ENDIAN;
         FloatBuffer swapped = ByteBuffer.allocateDirect(24).order(foreign).asFloatBuffer();
         assertThrows(IllegalArgumentException.class, () -> Meshory.modelPointsInto(model, swapped));
         assertEquals(0, swapped.position());

@@ -89,8 +89,8 @@ class MeshoryHostMistakesTest {
                             random.nextInt(), payload);
                     blobs.add(blob);
                     String where = "type " + type + ", round " + round + ", seed " + seed;
-                    readEverything(Meshory.makeModel(maker, new long[] {blob}, random.nextGaussian() * 1e3,
-                            random.nextGaussian() * 1e3), where);
+                    readEverything(Meshory.makeModel(maker, new long[] {blob},
+                            random.nextGaussian() * 1e3, random.nextGaussian() * 1e3), where);
                 }
             }
             // Mixed models, where each builder meets what the ones before it left.

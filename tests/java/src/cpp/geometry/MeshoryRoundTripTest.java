@@ -57,7 +57,10 @@ class MeshoryRoundTripTest {
         return blob;
     }
 
-    /** Disposes of the blobs now, so the reads that follow prove the model keeps none of their memory. */
+    /**
+     * Disposes of the blobs now, so the reads that follow prove the model keeps none of their
+     * memory.
+     */
     private void disposeBlobsNow() {
         for (long blob : blobs) {
             Meshory.disposeBlob(blob);
@@ -119,7 +122,8 @@ class MeshoryRoundTripTest {
     }
 
     /** Set by the build: debug and sanitizer builds check model handles in disposeModel. */
-    private static final boolean CHECKED_HANDLES = Boolean.getBoolean("meshory.test.checkedHandles");
+    private static final boolean CHECKED_HANDLES =
+            Boolean.getBoolean("meshory.test.checkedHandles");
 
     private static void disposeNotHeld(long maker, long model) {
         if (CHECKED_HANDLES) {
@@ -149,7 +153,8 @@ class MeshoryRoundTripTest {
     @Test
     void linesOfSeveralBlobsFollowEachOtherInOneModel() {
         long lines = blob(LINES, 3, 0, plainStream(10, 20, 11, 20, 12, 21, 13, 22));
-        long strip = blob(FLAT_LINE_STRIP, 3, 0, withU8Prefix(5, plainStream(10, 20, 11, 20, 12, 21)));
+        long strip =
+                blob(FLAT_LINE_STRIP, 3, 0, withU8Prefix(5, plainStream(10, 20, 11, 20, 12, 21)));
         long model = Meshory.makeModel(maker, new long[] {lines, strip}, 10, 20);
         disposeBlobsNow();
         assertArrayEquals(new float[] {
@@ -166,7 +171,8 @@ class MeshoryRoundTripTest {
         long cell = blob(CELL_POLYGON, 1, 2 * 65536 + 1, new byte[0]);
         long model = Meshory.makeModel(maker, new long[] {cell}, 0, 0);
         disposeBlobsNow();
-        // The strip (195, 95) (305, 95) (195, 205) (305, 205): cell (2, 1) of size 100, 5 larger all round.
+        // The strip (195, 95) (305, 95) (195, 205) (305, 205): cell (2, 1) of size 100, 5 larger
+        // all round.
         assertArrayEquals(new float[] {
             195, 95, 0, 305, 95, 0, 195, 205, 0,
             305, 205, 0, 195, 205, 0, 305, 95, 0,
@@ -179,7 +185,8 @@ class MeshoryRoundTripTest {
         byte[] block = labelBlock(5, 6, 0, text, 3, "Zurich");
         long model = Meshory.makeModel(maker, new long[] {blob(TEXT_DATA, 4, 0, block)}, 0, 0);
         disposeBlobsNow();
-        assertEquals(text, Meshory.modelLabel(model), "variant 0, the only one the bridge asks for");
+        assertEquals(text, Meshory.modelLabel(model),
+                "variant 0, the only one the bridge asks for");
     }
 
     @Test
@@ -194,7 +201,8 @@ class MeshoryRoundTripTest {
         };
         for (Object[] c : cases) {
             byte[] payload = segmentGroup(segment(1, 7, 3, (byte[]) c[0], 1, 1, 2, 2));
-            long model = Meshory.makeModel(maker, new long[] {blob(LABEL_STYLE_SEGMENTS, 6, 0, payload)}, 0, 0);
+            long model = Meshory.makeModel(maker,
+                    new long[] {blob(LABEL_STYLE_SEGMENTS, 6, 0, payload)}, 0, 0);
             assertNotEquals(0, model);
             assertEquals(c[1], Meshory.modelLabel(model));
         }
@@ -208,13 +216,17 @@ class MeshoryRoundTripTest {
         float oy = 250;
         long[][] layers = {
             {blob(CELL_POLYGON, 1, cell, new byte[0])},
-            {blob(FLAT_TRIANGLE_STRIP, 2, cell, plainStream(150, 250, 160, 250, 150, 260, 160, 260))},
+            {blob(FLAT_TRIANGLE_STRIP, 2, cell,
+                    plainStream(150, 250, 160, 250, 150, 260, 160, 260))},
             {blob(LINES, 3, cell, plainStream(150, 250, 170, 270)),
-                blob(FLAT_LINE_STRIP, 3, cell, withU8Prefix(2, plainStream(170, 270, 180, 250, 190, 260)))},
-            {blob(TRIANGLE_FAN, 4, cell, withU16Prefix(120, plainStream(175, 275, 185, 275, 175, 285, 165, 265)))},
+                blob(FLAT_LINE_STRIP, 3, cell,
+                        withU8Prefix(2, plainStream(170, 270, 180, 250, 190, 260)))},
+            {blob(TRIANGLE_FAN, 4, cell,
+                    withU16Prefix(120, plainStream(175, 275, 185, 275, 175, 285, 165, 265)))},
             {blob(POINTS, 5, cell, plainStream(151, 251, 152, 252)),
                 blob(TEXT_DATA, 5, cell, labelBlock(151, 251, 0, "Halle (Saale)")),
-                blob(LABEL_STYLE_SEGMENTS, 5, cell, segmentGroup(segment(2, 9, 1, utf8("Markt"), 153, 253)))},
+                blob(LABEL_STYLE_SEGMENTS, 5, cell,
+                        segmentGroup(segment(2, 9, 1, utf8("Markt"), 153, 253)))},
         };
         long[] models = new long[layers.length];
         for (int i = 0; i < layers.length; i++) {
@@ -240,7 +252,8 @@ class MeshoryRoundTripTest {
         assertEquals(2 * 9, Meshory.modelTriangles(models[1]).length);
         assertEquals((2 + 4) * 3, Meshory.modelLines(models[2]).length);
         assertEquals(12.0f, Meshory.modelHeight(models[3]), EPS);
-        assertEquals((3 + 3 * 2) * 9, Meshory.modelTriangles(models[3]).length, "roof, then two per wall");
+        assertEquals((3 + 3 * 2) * 9, Meshory.modelTriangles(models[3]).length,
+                "roof, then two per wall");
         assertArrayEquals(new float[] {1, 1, 0, 2, 2, 0}, Meshory.modelPoints(models[4]), EPS);
         assertEquals("Markt", Meshory.modelLabel(models[4]), "the segment came after the text");
 

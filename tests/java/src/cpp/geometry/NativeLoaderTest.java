@@ -20,8 +20,10 @@ class NativeLoaderTest {
         String jar = NativeLoader.jarVersion();
         assertTrue(jar != null && !jar.isEmpty(), "the jar's manifest states its version");
         assertEquals(jar, NativeLoader.libraryVersion());
-        UnsatisfiedLinkError e = assertThrows(UnsatisfiedLinkError.class, () -> NativeLoader.checkVersion("9.9.9", jar));
-        assertTrue(e.getMessage().contains("9.9.9") && e.getMessage().contains(jar), e.getMessage());
+        UnsatisfiedLinkError e = assertThrows(UnsatisfiedLinkError.class, () ->
+                NativeLoader.checkVersion("9.9.9", jar));
+        assertTrue(e.getMessage().contains("9.9.9") && e.getMessage().contains(jar),
+                e.getMessage());
     }
 
     @Test
@@ -34,7 +36,8 @@ class NativeLoaderTest {
         assertEquals("linux-arm", NativeLoader.platform("Linux", "armv7l"));
         assertEquals("linux-riscv64", NativeLoader.platform("Linux", "riscv64"));
         for (String other : new String[] {"ppc64le", "s390x", "x86", "i386", "loongarch64"}) {
-            UnsatisfiedLinkError e = assertThrows(UnsatisfiedLinkError.class, () -> NativeLoader.platform("Linux", other));
+            UnsatisfiedLinkError e = assertThrows(UnsatisfiedLinkError.class, () ->
+                    NativeLoader.platform("Linux", other));
             assertTrue(e.getMessage().contains("linux-" + other), e.getMessage());
         }
     }
@@ -43,7 +46,8 @@ class NativeLoaderTest {
     void namesWhatItLookedForWhenTheFileIsMissing() throws Exception {
         // A fresh class loader so that the already-loaded state does not hide the failure.
         java.net.URL jar = NativeLoader.class.getProtectionDomain().getCodeSource().getLocation();
-        try (java.net.URLClassLoader loader = new java.net.URLClassLoader(new java.net.URL[] {jar}, null)) {
+        try (java.net.URLClassLoader loader = new java.net.URLClassLoader(new java.net.URL[] {jar},
+                null)) {
             Class<?> cls = loader.loadClass("cpp.geometry.NativeLoader");
             String saved = System.getProperty(NativeLoader.PROPERTY);
             System.setProperty(NativeLoader.PROPERTY, "/nonexistent/libmeshory.so");

@@ -39,7 +39,8 @@ public final class NativeMemoryStress {
     private static final int TILES_PER_MAKER = 50;
     // Points of each ring and path: enough that a leaked model or blob per tile shows.
     private static final int POINTS = 16;
-    private static final int[] TYPES = {TRIANGLE_FAN, FLAT_LINE_STRIP, ROAD_PATH, BRIDGE, TEXT_DATA, LABEL_STYLE_SEGMENTS};
+    private static final int[] TYPES = {TRIANGLE_FAN, FLAT_LINE_STRIP, ROAD_PATH, BRIDGE, TEXT_DATA,
+            LABEL_STYLE_SEGMENTS};
 
     private NativeMemoryStress() {}
 
@@ -62,7 +63,8 @@ public final class NativeMemoryStress {
         System.exit(end - warm <= toleranceKb ? 0 : 1);
     }
 
-    private static void runThreads(List<byte[][]> tiles, int tilesPerThread) throws InterruptedException {
+    private static void runThreads(List<byte[][]> tiles, int tilesPerThread)
+            throws InterruptedException {
         List<Thread> threads = new ArrayList<>();
         Throwable[] failure = new Throwable[1];
         for (int t = 0; t < THREADS; t++) {
@@ -87,7 +89,8 @@ public final class NativeMemoryStress {
      */
     private static void work(List<byte[][]> tiles, int offset, int count) {
         long maker = 0;
-        FloatBuffer target = ByteBuffer.allocateDirect(1 << 16).order(ByteOrder.nativeOrder()).asFloatBuffer();
+        FloatBuffer target =
+                ByteBuffer.allocateDirect(1 << 16).order(ByteOrder.nativeOrder()).asFloatBuffer();
         for (int i = 0; i < count; i++) {
             if (i % TILES_PER_MAKER == 0) {
                 Meshory.dispose(maker);
@@ -112,12 +115,14 @@ public final class NativeMemoryStress {
             if (buffers) {
                 target.clear();
                 int floats = Meshory.modelTrianglesInto(model, target, Meshory.SKIP_ZERO_AREA)
-                        + Meshory.modelLinesInto(model, target) + Meshory.modelPointsInto(model, target);
+                        + Meshory.modelLinesInto(model, target)
+                        + Meshory.modelPointsInto(model, target);
                 if (floats != target.position() || Meshory.modelLinesFloatCount(model) == 0) {
                     throw new IllegalStateException("tile " + i + " wrote " + floats + " floats");
                 }
             } else {
-                if (Meshory.modelTriangles(model).length == 0 || Meshory.modelLines(model).length == 0) {
+                if (Meshory.modelTriangles(model).length == 0
+                        || Meshory.modelLines(model).length == 0) {
                     throw new IllegalStateException("tile " + i + " built no complete model");
                 }
                 Meshory.modelPoints(model);
@@ -129,7 +134,9 @@ public final class NativeMemoryStress {
         Meshory.dispose(maker);
     }
 
-    /** The tile's payloads as records in one direct buffer, as a host reads them from a tile file. */
+    /**
+     * The tile's payloads as records in one direct buffer, as a host reads them from a tile file.
+     */
     private static ByteBuffer records(long id, byte[][] tile) {
         int size = 0;
         for (byte[] payload : tile) {
@@ -137,7 +144,8 @@ public final class NativeMemoryStress {
         }
         ByteBuffer out = ByteBuffer.allocateDirect(size).order(ByteOrder.LITTLE_ENDIAN);
         for (int b = 0; b < tile.length; b++) {
-            out.putLong(id).putInt(TYPES[b]).putInt(5 + b).putInt(65536 + 3).putInt(tile[b].length).put(tile[b]);
+            out.putLong(id).putInt(TYPES[b]).putInt(5 + b).putInt(65536 + 3)
+                    .putInt(tile[b].length).put(tile[b]);
         }
         return out.flip();
     }
@@ -159,8 +167,8 @@ public final class NativeMemoryStress {
             withU8Prefix(6, plainStream(path)),
             withU8Prefix(2, plainStream(path)),
             labelBlock(150, 250, 0, "Tile " + seed),
-            segmentGroup(segment(1, 4, 7, utf8("Road " + seed), path), segment(2, 5, 8, utf8("Pin"), 120, 230)),
-        };
+            segmentGroup(segment(1, 4, 7, utf8("Road " + seed), path),
+                    segment(2, 5, 8, utf8("Pin"), 120, 230)), };
     }
 
     private static long residentKb() {

@@ -11,7 +11,9 @@ import java.util.Map;
 import java.util.concurrent.TimeUnit;
 import org.junit.jupiter.api.Test;
 
-/** 20,000 tiles' models from four host threads leave the resident size where the warm-up left it. */
+/**
+ * 20,000 tiles' models from four host threads leave the resident size where the warm-up left it.
+ */
 class NativeMemoryStressTest {
     private static final int TILES_PER_THREAD = 5000;
     // Allocator arenas and JIT code settle within 2 MiB; a leaked blob or model per tile
@@ -20,7 +22,8 @@ class NativeMemoryStressTest {
 
     @Test
     void residentMemoryStaysFlat() throws Exception {
-        String classPath = location(Meshory.class) + File.pathSeparator + location(NativeMemoryStress.class);
+        String classPath = location(Meshory.class) + File.pathSeparator
+                + location(NativeMemoryStress.class);
         List<String> command = List.of(
                 Path.of(System.getProperty("java.home"), "bin", "java").toString(),
                 "-Xcheck:jni", "-Xms64m", "-Xmx64m", "-XX:+AlwaysPreTouch", "-XX:+UseSerialGC",
@@ -33,7 +36,8 @@ class NativeMemoryStressTest {
         // before reuse, which would read as growth; a small one keeps the measure meaningful.
         String asan = env.get("ASAN_OPTIONS");
         if (asan != null) {
-            env.put("ASAN_OPTIONS", asan + ":quarantine_size_mb=4:thread_local_quarantine_size_kb=64");
+            env.put("ASAN_OPTIONS", asan
+                    + ":quarantine_size_mb=4:thread_local_quarantine_size_kb=64");
         }
         Process child = builder.start();
         String output = new String(child.getInputStream().readAllBytes(), StandardCharsets.UTF_8);

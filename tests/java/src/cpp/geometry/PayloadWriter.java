@@ -74,7 +74,10 @@ final class PayloadWriter {
         return new PayloadWriter().u16(value).raw(rest).bytes();
     }
 
-    /** A TEXT_DATA label block: the anchor, then (variant, text) entries; the first variant is not written. */
+    /**
+     * A TEXT_DATA label block: the anchor, then (variant, text) entries; the first variant is not
+     * written.
+     */
     static byte[] labelBlock(float x, float y, Object... variantsAndTexts) {
         PayloadWriter w = new PayloadWriter().f32(x).f32(y);
         for (int i = 0; i < variantsAndTexts.length; i += 2) {
@@ -88,8 +91,8 @@ final class PayloadWriter {
     }
 
     /**
-     * One LABEL_STYLE_SEGMENTS element of variant 0, category 0 and no skipped values, whose text is
-     * the given raw bytes (segment texts reach the model unvalidated).
+     * One LABEL_STYLE_SEGMENTS element of variant 0, category 0 and no skipped values, whose text
+     * is the given raw bytes (segment texts reach the model unvalidated).
      */
     static byte[] segment(int kind, int styleId, int code, byte[] text, float... xy) {
         return new PayloadWriter()

@@ -95,8 +95,8 @@ class CameraTest {
     void handleZeroIsNeverDereferenced() {
         assertDoesNotThrow(() -> CAMERA.destroyCameraHandle(0L));
         for (Executable query : new Executable[] {() -> CAMERA.project(0L, 1f, 2f, 3f),
-                () -> CAMERA.unproject(0L, 1f, 2f, 0.5f), () -> CAMERA.getLineToPlane(0L, 1f, 2f, 0f),
-                () -> CAMERA.getEye(0L)}) {
+                () -> CAMERA.unproject(0L, 1f, 2f, 0.5f),
+                () -> CAMERA.getLineToPlane(0L, 1f, 2f, 0f), () -> CAMERA.getEye(0L)}) {
             assertEquals("camera handle 0",
                     assertThrows(IllegalArgumentException.class, query).getMessage());
         }

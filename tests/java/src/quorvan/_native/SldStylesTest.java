@@ -19,8 +19,8 @@ class SldStylesTest {
                 + "<VendorOption name=\"geometryLayerId\">" + layerId + "</VendorOption>"
                 + "<VendorOption name=\"zOrder\">" + zOrder + "</VendorOption>"
                 + "<VendorOption name=\"3D\">" + view3d + "</VendorOption>"
-                + "<UserStyle><FeatureTypeStyle><Rule>" + rule + "</Rule></FeatureTypeStyle></UserStyle>"
-                + "</NamedLayer>";
+                + "<UserStyle><FeatureTypeStyle><Rule>" + rule
+                + "</Rule></FeatureTypeStyle></UserStyle>" + "</NamedLayer>";
     }
 
     private static Path document(Path dir, String name) throws Exception {
@@ -55,7 +55,8 @@ class SldStylesTest {
     void unreadableDocumentsStillGiveAHandleToAnEmptyList(@TempDir Path dir) throws Exception {
         Path truncated = Files.write(dir.resolve("truncated.sld"),
                 "<StyledLayerDescriptor><NamedLayer><Na".getBytes(StandardCharsets.UTF_8));
-        String[] paths = {dir.resolve("missing.sld").toString(), dir.toString(), truncated.toString(), "", null};
+        String[] paths = {dir.resolve("missing.sld").toString(), dir.toString(),
+                truncated.toString(), "", null};
         for (String path : paths) {
             long handle = STYLES.handleFromFile(path);
             assertNotEquals(0L, handle, String.valueOf(path));
@@ -79,7 +80,8 @@ class SldStylesTest {
         // The JVM can only name such a file when its file-name encoding is UTF-8.
         assumeTrue("UTF-8".equalsIgnoreCase(System.getProperty("sun.jnu.encoding")),
                 "file names are not UTF-8 in this JVM");
-        long handle = STYLES.handleFromFile(document(dir, "Stadtplan-\u00e4\u00df\u4e16.sld").toString());
+        long handle =
+                STYLES.handleFromFile(document(dir, "Stadtplan-\u00e4\u00df\u4e16.sld").toString());
         try {
             assertArrayEquals(new int[] {3, 9, 7, 3}, STYLES.allLayers(handle));
         } finally {

@@ -25,7 +25,8 @@ class HostApiTest {
     void geometryTypeCodesAreTheLibrarysOwn() throws IOException, IllegalAccessException {
         // The C++ constants, read from the public header the build names.
         String header = Files.readString(Path.of(System.getProperty("meshory.test.glmodel")));
-        Matcher block = Pattern.compile("namespace blob_geometry \\{(.*?)\\}", Pattern.DOTALL).matcher(header);
+        Matcher block = Pattern.compile("namespace blob_geometry \\{(.*?)\\}",
+                Pattern.DOTALL).matcher(header);
         assertTrue(block.find(), "no blob_geometry block in the header");
         Map<String, Integer> cpp = new TreeMap<>();
         Matcher row = Pattern.compile("constexpr int32_t (\\w+) = (\\d+);").matcher(block.group(1));
@@ -50,7 +51,8 @@ class HostApiTest {
     void modelsTellTheIdAndCellOfTheirFirstBlob() {
         try (ModelMaker maker = new ModelMaker();
                 Blobs blobs = Blobs.of(
-                        new BlobRecord(-2, GeometryType.POINTS, 1, 3 << 16 | 7, new byte[] {0, 0, 0, 0, 0, 0, 0, 0, 0}),
+                        new BlobRecord(-2, GeometryType.POINTS, 1, 3 << 16 | 7,
+                                new byte[] {0, 0, 0, 0, 0, 0, 0, 0, 0}),
                         new BlobRecord(9, GeometryType.POINTS, 1, 0, null));
                 Model model = maker.makeModel(blobs, 0, 0);
                 Model empty = maker.makeModel(Blobs.of(), 0, 0)) {
@@ -83,12 +85,18 @@ class HostApiTest {
                         () -> Grid.initialize((int) r[0], (int) r[1], r[2], r[3], r[4], r[5]));
             }
             try (Model m = maker.makeModel(inside, 0, 0)) {
-                assertArrayEquals(square, m.triangles(), "a refused set-up leaves the grid as it was");
+                assertArrayEquals(square, m.triangles(),
+                        "a refused set-up leaves the grid as it was");
             }
             // Column 4 and row 3 lie outside the grid; so does every cell of a grid without cells.
             try (Blobs outside = Blobs.of(cell(2, 4 << 16), cell(3, 3));
                     Model a = maker.makeModel(outside, 0, 0)) {
                 assertArrayEquals(NONE, a.triangles());
+            }
+            // Corners in any order: the same grid, the same cell square.
+            Grid.initialize(4, 3, 400, 300, 0, 0);
+            try (Model m = maker.makeModel(inside, 0, 0)) {
+                assertArrayEquals(square, m.triangles(), "reversed corners make the same grid");
             }
             Meshory.initializeGrid(0, 0, 0, 0, 0, 0); // the raw native stores what it is given
             try (Model m = maker.makeModel(inside, 0, 0)) {

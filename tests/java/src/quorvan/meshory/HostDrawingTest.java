@@ -65,9 +65,10 @@ class HostDrawingTest {
             """);
         StyleList list = StyleList.load(sld);
         StyleList.Style roads = list.style(20).orElseThrow();
-        assertEquals(new StyleList.Style("roads", 20, 5, false, new StyleList.Rgba(1f, 128f / 255, 0f, 0f),
-            new StyleList.Rgba(16f / 255, 32f / 255, 48f / 255, 0.5f), 3.5f, 0f, 0f, 0f, 12, 4000, 10, -1, -1, 0),
-            roads);
+        assertEquals(new StyleList.Style("roads", 20, 5, false,
+                new StyleList.Rgba(1f, 128f / 255, 0f, 0f),
+                new StyleList.Rgba(16f / 255, 32f / 255, 48f / 255, 0.5f), 3.5f, 0f, 0f, 0f, 12,
+                4000, 10, -1, -1, 0), roads);
         StyleList.Style houses = list.style(30).orElseThrow();
         assertTrue(houses.view3d());
         assertEquals(-2, houses.zOrder());
@@ -106,15 +107,18 @@ class HostDrawingTest {
 
         // P * V * S of the ground point that lineToPlane picks under a screen point is that point.
         float[] ray = camera.lineToPlane(100, 50, 0);
-        float[] ground = times(m, 1, times(m, 17, times(m, 33, new float[] {ray[3], ray[4], ray[5], 1})));
+        float[] ground =
+                times(m, 1, times(m, 17, times(m, 33, new float[] {ray[3], ray[4], ray[5], 1})));
         assertEquals(100, (ground[0] / ground[3] * 0.5f + 0.5f) * width, 1e-2f);
         assertEquals(height - 50, (ground[1] / ground[3] * 0.5f + 0.5f) * height, 1e-2f);
 
         FloatBuffer small = floats(15);
         assertThrows(BufferOverflowException.class, () -> camera.viewMatrix(small));
         assertEquals(0, small.position());
-        assertThrows(IllegalArgumentException.class, () -> camera.viewMatrix(FloatBuffer.allocate(16)));
-        ByteOrder other = ByteOrder.nativeOrder() == ByteOrder.BIG_ENDIAN ? ByteOrder.LITTLE_ENDIAN : ByteOrder.BIG_ENDIAN;
+        assertThrows(IllegalArgumentException.class, () ->
+                camera.viewMatrix(FloatBuffer.allocate(16)));
+        ByteOrder other = ByteOrder.nativeOrder() == ByteOrder.BIG_ENDIAN ? ByteOrder.LITTLE_ENDIAN
+                : ByteOrder.BIG_ENDIAN;
         assertThrows(IllegalArgumentException.class,
             () -> camera.viewMatrix(ByteBuffer.allocateDirect(64).order(other).asFloatBuffer()));
         camera.close();

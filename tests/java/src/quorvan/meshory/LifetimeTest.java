@@ -50,13 +50,15 @@ class LifetimeTest {
             assertFalse(model.isEmpty());
             assertEquals(7, model.layerId());
             assertArrayEquals(new float[] {2, 3, 0, 4, 5, 0}, model.points());
-            FloatBuffer direct = ByteBuffer.allocateDirect(4 * 8).order(ByteOrder.nativeOrder()).asFloatBuffer();
+            FloatBuffer direct =
+                    ByteBuffer.allocateDirect(4 * 8).order(ByteOrder.nativeOrder()).asFloatBuffer();
             assertEquals(6, model.pointFloats());
             assertEquals(6, model.points(direct));
             assertEquals(2f, direct.get(0));
             assertEquals(6, direct.position());
             assertEquals(0, model.triangleFloatsWithArea());
-            assertThrows(IllegalArgumentException.class, () -> model.triangles(FloatBuffer.allocate(9), true));
+            assertThrows(IllegalArgumentException.class, () ->
+                    model.triangles(FloatBuffer.allocate(9), true));
             maker.storageBudget(0);
             // Too little room: nothing is put.
             FloatBuffer small = FloatBuffer.allocate(5);
@@ -139,7 +141,8 @@ class LifetimeTest {
     }
 
     @Test
-    void forgottenOwnersAreWarnedAboutSparinglyAndNamedWhereCreatedWhenAsked() throws InterruptedException {
+    void forgottenOwnersAreWarnedAboutSparinglyAndNamedWhereCreatedWhenAsked()
+            throws InterruptedException {
         Logger logger = Logger.getLogger("quorvan.meshory");
         List<LogRecord> records = Collections.synchronizedList(new ArrayList<>());
         Handler capture = new Handler() {
@@ -163,7 +166,8 @@ class LifetimeTest {
             forgetMakers(ForgottenOwners.PERIOD);
             awaitForgotten(before, ForgottenOwners.PERIOD);
             assertTrue(records.size() <= ForgottenOwners.IN_FULL + 1, records.size() + " warnings");
-            assertTrue(records.stream().anyMatch(r -> r.getMessage().contains(ForgottenOwners.PERIOD + " owners")));
+            assertTrue(records.stream().anyMatch(r ->
+                    r.getMessage().contains(ForgottenOwners.PERIOD + " owners")));
 
             // Asked for, each warning names the line that created the owner, once per line.
             records.clear();
@@ -172,7 +176,8 @@ class LifetimeTest {
             forgetMakers(20);
             awaitForgotten(before, 20);
             List<LogRecord> named = records.stream()
-                    .filter(r -> r.getMessage().contains("created at quorvan.meshory.LifetimeTest.forgetMakers("))
+                    .filter(r -> r.getMessage()
+                            .contains("created at quorvan.meshory.LifetimeTest.forgetMakers("))
                     .toList();
             assertEquals(1, named.size(), records.toString());
             assertTrue(named.get(0).getThrown() != null, "the whole trace comes with it");

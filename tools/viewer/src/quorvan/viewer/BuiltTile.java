@@ -54,8 +54,9 @@ final class BuiltTile {
         boxes = new float[6 * models.size()];
         for (int i = 0; i < models.size(); ++i) {
             Tile.TileModel m = models.get(i);
-            float[] box = {Float.POSITIVE_INFINITY, Float.POSITIVE_INFINITY, Float.POSITIVE_INFINITY,
-                Float.NEGATIVE_INFINITY, Float.NEGATIVE_INFINITY, Float.NEGATIVE_INFINITY};
+            float[] box = {Float.POSITIVE_INFINITY, Float.POSITIVE_INFINITY,
+                    Float.POSITIVE_INFINITY, Float.NEGATIVE_INFINITY, Float.NEGATIVE_INFINITY,
+                    Float.NEGATIVE_INFINITY};
             grow(box, m.trianglesFirst(), m.triangleVertices());
             grow(box, m.linesFirst(), m.lineVertices());
             grow(box, m.pointsFirst(), m.pointVertices());

@@ -71,7 +71,8 @@ final class GlyphAtlas {
         height = Integer.highestOneBit(used) == used ? used : Integer.highestOneBit(used) << 1;
         BufferedImage fill = new BufferedImage(WIDTH, height, BufferedImage.TYPE_BYTE_GRAY);
         Graphics2D g = fill.createGraphics();
-        g.setRenderingHint(RenderingHints.KEY_TEXT_ANTIALIASING, RenderingHints.VALUE_TEXT_ANTIALIAS_ON);
+        g.setRenderingHint(RenderingHints.KEY_TEXT_ANTIALIASING,
+                RenderingHints.VALUE_TEXT_ANTIALIAS_ON);
         g.setColor(Color.WHITE);
         for (Map.Entry<Long, Glyph> e : glyphs.entrySet()) {
             Glyph glyph = e.getValue();
@@ -91,7 +92,8 @@ final class GlyphAtlas {
                     for (int dx = -HALO; dx <= HALO; ++dx) {
                         int sx = col + dx;
                         int sy = row + dy;
-                        if (dx * dx + dy * dy <= HALO * HALO + 1 && sx >= 0 && sy >= 0 && sx < WIDTH && sy < height) {
+                        if (dx * dx + dy * dy <= HALO * HALO + 1 && sx >= 0 && sy >= 0 && sx < WIDTH
+                                && sy < height) {
                             halo = Math.max(halo, coverage[sy * WIDTH + sx] & 0xFF);
                         }
                     }

@@ -20,11 +20,11 @@ final class Labels {
      * A placed label: its text, size, colour, box in window pixels (origin bottom left), and the
      * model it names.
      */
-    record Placed(String text, int size, StyleList.Rgba colour, float x0, float y0, float x1, float y1,
-        Picker.Pick model) {}
+    record Placed(String text, int size, StyleList.Rgba colour, float x0, float y0, float x1,
+            float y1, Picker.Pick model) {}
 
-    private record Candidate(String text, int size, StyleList.Rgba colour, int cell, float x, float y,
-        int order, Picker.Pick model) {}
+    private record Candidate(String text, int size, StyleList.Rgba colour, int cell, float x,
+            float y, int order, Picker.Pick model) {}
 
     private Labels() {}
 
@@ -80,16 +80,18 @@ final class Labels {
                 if (text.isEmpty() || !shown.contains(m.layerId())) {
                     continue;
                 }
-                float[] at = window(chain, m.labelX() + t.originX, m.labelY() + t.originY, m.labelZ(), width, height);
+                float[] at = window(chain, m.labelX() + t.originX, m.labelY() + t.originY,
+                        m.labelZ(), width, height);
                 if (at == null) {
                     continue;
                 }
                 StyleList.Style s = style.style(m.layerId());
-                candidates.add(new Candidate(text, MapStyle.fontSize(s), s.fill(), m.cellIndex(), at[0], at[1],
-                    candidates.size(), new Picker.Pick(t, i)));
+                candidates.add(new Candidate(text, MapStyle.fontSize(s), s.fill(), m.cellIndex(),
+                        at[0], at[1], candidates.size(), new Picker.Pick(t, i)));
             }
         }
-        candidates.sort(Comparator.comparingInt((Candidate c) -> -c.size()).thenComparingInt(Candidate::order));
+        candidates.sort(Comparator.comparingInt((Candidate c) -> -c.size())
+                .thenComparingInt(Candidate::order));
         List<Placed> placed = new ArrayList<>();
         Set<String> named = new HashSet<>();
         for (Candidate c : candidates) {
@@ -98,8 +100,8 @@ final class Labels {
             }
             float w = atlas.width(c.size(), c.text()) + 4;
             float h = atlas.lineHeight(c.size());
-            Placed p = new Placed(c.text(), c.size(), c.colour(), c.x() - w / 2, c.y() - h / 2, c.x() + w / 2,
-                c.y() + h / 2, c.model());
+            Placed p = new Placed(c.text(), c.size(), c.colour(), c.x() - w / 2, c.y() - h / 2,
+                    c.x() + w / 2, c.y() + h / 2, c.model());
             if (p.x1() < 0 || p.y1() < 0 || p.x0() > width || p.y0() > height) {
                 continue;
             }

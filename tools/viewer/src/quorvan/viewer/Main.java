@@ -95,12 +95,14 @@ public final class Main {
             Display.setDisplayMode(new DisplayMode(o.width, o.height));
         } catch (ExceptionInInitializerError e) {
             // LWJGL 2 opens the X display when its Display class loads.
-            throw new IllegalArgumentException("no X display to open a window on (is DISPLAY set?); without one, "
+            throw new IllegalArgumentException(
+                "no X display to open a window on (is DISPLAY set?); without one, "
                 + "run it on a private Xvfb: bash scripts/headless.sh " + o.width + "x" + o.height
                 + " meshory-viewer --png FILE ...");
         }
         Display.setTitle("meshory-viewer: " + o.pack.getFileName());
-        Display.create(new PixelFormat(0, 24, 0, 0), new ContextAttribs(3, 3).withProfileCore(true));
+        Display.create(new PixelFormat(0, 24, 0, 0),
+                new ContextAttribs(3, 3).withProfileCore(true));
     }
 
     private static void session(Options o, MapStyle style) throws Exception {
@@ -126,8 +128,8 @@ public final class Main {
         for (int i = 0; i < pack.tiles.size(); ++i) {
             TileBuilder.Result r = builder.take();
             if (r.failure() != null) {
-                throw new IllegalArgumentException(o.pack + ": a tile failed to build: " + r.failure().getMessage(),
-                    r.failure());
+                throw new IllegalArgumentException(o.pack + ": a tile failed to build: "
+                        + r.failure().getMessage(), r.failure());
             }
             renderer.upload(r.tile());
             models += r.tile().models.size();
@@ -137,7 +139,8 @@ public final class Main {
         long atlased = System.nanoTime();
         try (Camera camera = view.camera()) {
             OrbitView.matrices(camera, matrices);
-            renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(), null);
+            renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(),
+                    null);
         }
         long drawn = System.nanoTime();
         glFinish();
@@ -150,16 +153,20 @@ public final class Main {
                 (drawn - atlased) / 1e6, (finished - drawn) / 1e6);
         }
         glCheck("the first frame");
-        System.out.printf(Locale.ROOT, "first full frame %.1f ms after opening the pack: %d tiles, %d requests, %d models%n",
+        System.out.printf(Locale.ROOT,
+                "first full frame %.1f ms after opening the pack: %d tiles, %d requests,"
+                        + " %d models%n",
             firstFrameMs, pack.tiles.size(), pack.requestCount, models);
         String overlay = null;
         if (o.pickX != null) {
-            // A click on the first frame, whose labels can be clicked too; drawn again with its text.
+            // A click on the first frame, whose labels can be clicked too; drawn again with its
+            // text.
             overlay = describe(pack, click(renderer, style, view, o.pickX, o.pickY));
             System.out.println("pick at " + o.pickX + ", " + o.pickY + ": " + overlay);
             try (Camera camera = view.camera()) {
                 OrbitView.matrices(camera, matrices);
-                renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(), overlay);
+                renderer.frame(style, style.visible(view.styleHeight()), matrices,
+                        2 * view.distance(), overlay);
             }
         }
         if (o.png != null) {
@@ -239,10 +246,11 @@ public final class Main {
             + (label.isEmpty() ? "" : ", label " + label);
     }
 
-    private static void interact(MapStyle style, Renderer renderer, OrbitView view, Pack pack, FloatBuffer matrices,
-            String picked) throws LWJGLException {
+    private static void interact(MapStyle style, Renderer renderer, OrbitView view, Pack pack,
+            FloatBuffer matrices, String picked) throws LWJGLException {
         Mouse.create();
-        String overlay = picked != null ? picked : "drag to turn, wheel to zoom, click a model to pick it";
+        String overlay = picked != null ? picked
+                : "drag to turn, wheel to zoom, click a model to pick it";
         boolean pressed = false;
         int moved = 0;  // pixels since the button went down: a click moves less than a few
         while (!Display.isCloseRequested()) {
@@ -269,7 +277,8 @@ public final class Main {
             }
             try (Camera camera = view.camera()) {
                 OrbitView.matrices(camera, matrices);
-                renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(), overlay);
+                renderer.frame(style, style.visible(view.styleHeight()), matrices,
+                        2 * view.distance(), overlay);
             }
             glCheck("a frame");
             Display.update();
@@ -278,7 +287,8 @@ public final class Main {
     }
 
     /** A click: a label placed there names its model; elsewhere the map is picked under it. */
-    static Picker.Pick click(Renderer renderer, MapStyle style, OrbitView view, float sx, float sy) {
+    static Picker.Pick click(Renderer renderer, MapStyle style, OrbitView view, float sx,
+            float sy) {
         float wy = view.height - sy;
         for (Labels.Placed p : renderer.placed()) {
             if (sx >= p.x0() && sx <= p.x1() && wy >= p.y0() && wy <= p.y1()) {
@@ -302,26 +312,30 @@ public final class Main {
      * points with the camera that made them (for a checker on the C++ side), and 60 frames of a
      * scripted orbit with GL's error state read after each.
      */
-    private static void check(Options o, MapStyle style, Renderer renderer, OrbitView view, Pack pack,
-            FloatBuffer matrices, double firstFrameMs) throws IOException {
+    private static void check(Options o, MapStyle style, Renderer renderer, OrbitView view,
+            Pack pack, FloatBuffer matrices, double firstFrameMs) throws IOException {
         Files.createDirectories(o.check);
         writePng(renderer.pixels(), o.width, o.height, o.check.resolve("frame.png"));
         // The same frame without its labels: what the map shows where they stand.
         renderer.showLabels(false);
         try (Camera camera = view.camera()) {
             OrbitView.matrices(camera, matrices);
-            renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(), null);
+            renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(),
+                    null);
         }
         writePng(renderer.pixels(), o.width, o.height, o.check.resolve("frame-plain.png"));
         renderer.showLabels(true);
-        try (PrintWriter out = new PrintWriter(Files.newBufferedWriter(o.check.resolve("labels.tsv")))) {
+        try (PrintWriter out =
+                new PrintWriter(Files.newBufferedWriter(o.check.resolve("labels.tsv")))) {
             // Boxes in image pixels, origin top left.
             for (Labels.Placed p : renderer.placed()) {
-                out.printf(Locale.ROOT, "%d\t%d\t%d\t%d\t%s%n", Math.round(p.x0()), Math.round(o.height - p.y1()),
-                    Math.round(p.x1()), Math.round(o.height - p.y0()), p.text());
+                out.printf(Locale.ROOT, "%d\t%d\t%d\t%d\t%s%n", Math.round(p.x0()),
+                        Math.round(o.height - p.y1()), Math.round(p.x1()),
+                        Math.round(o.height - p.y0()), p.text());
             }
         }
-        try (PrintWriter out = new PrintWriter(Files.newBufferedWriter(o.check.resolve("picks.tsv")))) {
+        try (PrintWriter out =
+                new PrintWriter(Files.newBufferedWriter(o.check.resolve("picks.tsv")))) {
             out.println("camera " + view.describe());
             out.println("height " + view.styleHeight());
             out.println("tolerance " + MapStyle.PICK_TOLERANCE_PX);
@@ -330,7 +344,8 @@ public final class Main {
             points.add(new float[] {o.width / 2f, o.height / 2f});
             for (int j = 0; j < 10; ++j) {
                 for (int i = 0; i < 10; ++i) {
-                    points.add(new float[] {(i + 0.5f) * o.width / 10f, (j + 0.5f) * o.height / 10f});
+                    points.add(new float[] {(i + 0.5f) * o.width / 10f,
+                            (j + 0.5f) * o.height / 10f});
                 }
             }
             for (float[] at : points) {
@@ -349,7 +364,8 @@ public final class Main {
             view.zoomBy(f < 30 ? 1.02f : 1 / 1.02f);
             try (Camera camera = view.camera()) {
                 OrbitView.matrices(camera, matrices);
-                renderer.frame(style, style.visible(view.styleHeight()), matrices, 2 * view.distance(), centre);
+                renderer.frame(style, style.visible(view.styleHeight()), matrices,
+                        2 * view.distance(), centre);
             }
             for (int e = glGetError(); e != GL_NO_ERROR; e = glGetError()) {
                 ++errors;
@@ -357,8 +373,10 @@ public final class Main {
             }
             Display.update();
         }
-        System.out.printf(Locale.ROOT, "orbit: 60 frames, %d GL errors%s%n", errors, where.isEmpty() ? "" : " " + where);
-        System.out.printf(Locale.ROOT, "orbit: %.0f ms a frame%n", (System.nanoTime() - orbitStart) / 6e7);
+        System.out.printf(Locale.ROOT, "orbit: 60 frames, %d GL errors%s%n", errors,
+                where.isEmpty() ? "" : " " + where);
+        System.out.printf(Locale.ROOT, "orbit: %.0f ms a frame%n",
+                (System.nanoTime() - orbitStart) / 6e7);
         System.out.printf(Locale.ROOT, "labels placed: %d%n", renderer.placed().size());
         Files.writeString(o.check.resolve("summary.txt"), String.format(Locale.ROOT,
             "first_frame_ms %.1f%norbit_gl_errors %d%n", firstFrameMs, errors));
@@ -367,7 +385,8 @@ public final class Main {
     private static void glCheck(String what) {
         int e = glGetError();
         if (e != GL_NO_ERROR) {
-            throw new IllegalStateException("OpenGL error 0x" + Integer.toHexString(e) + " after " + what);
+            throw new IllegalStateException("OpenGL error 0x" + Integer.toHexString(e) + " after "
+                    + what);
         }
     }
 

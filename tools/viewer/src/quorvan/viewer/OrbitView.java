@@ -67,13 +67,15 @@ final class OrbitView {
     }
 
     static FloatBuffer newMatrices() {
-        return ByteBuffer.allocateDirect(4 * 3 * Camera.MATRIX_FLOATS).order(ByteOrder.nativeOrder()).asFloatBuffer();
+        return ByteBuffer.allocateDirect(4 * 3 * Camera.MATRIX_FLOATS)
+                .order(ByteOrder.nativeOrder()).asFloatBuffer();
     }
 
     /** The settings of a camera as one line, for the pick check. */
     String describe() {
         float distance = distance();
-        return width + " " + height + " 1 " + (2 * distance) + " " + (zoom * targetX) + " " + (zoom * targetY)
-            + " 0 " + zoom + " " + zoom + " " + zoom + " " + yaw + " " + pitch + " " + distance + " 75";
+        return width + " " + height + " 1 " + (2 * distance) + " " + (zoom * targetX) + " "
+                + (zoom * targetY) + " 0 " + zoom + " " + zoom + " " + zoom + " " + yaw + " "
+                + pitch + " " + distance + " 75";
     }
 }

@@ -94,7 +94,8 @@ final class Pack {
             }
             records.put(pack.slice(from, end - from));
             pack.position(end);
-            byOrigin.computeIfAbsent(List.of(x, y), k -> new ArrayList<>()).add(new int[] {first, (int) blobs});
+            byOrigin.computeIfAbsent(List.of(x, y), k -> new ArrayList<>())
+                    .add(new int[] {first, (int) blobs});
         }
         if (pack.hasRemaining()) {
             throw new IllegalArgumentException("bytes after the last request");
@@ -125,7 +126,8 @@ final class Pack {
         try {
             return new Pack(bytes);
         } catch (BufferUnderflowException | IndexOutOfBoundsException e) {
-            throw new IllegalArgumentException("truncated blob pack at byte " + bytes.position(), e);
+            throw new IllegalArgumentException("truncated blob pack at byte " + bytes.position(),
+                    e);
         }
     }
 

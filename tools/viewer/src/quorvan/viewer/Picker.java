@@ -25,7 +25,8 @@ final class Picker {
 
     private Picker() {}
 
-    static Pick pick(List<BuiltTile> tiles, List<StyleList.Style> visible, float[] ray, float zoom) {
+    static Pick pick(List<BuiltTile> tiles, List<StyleList.Style> visible, float[] ray,
+            float zoom) {
         float ax = ray[0];
         float ay = ray[1];
         float az = ray[2];
@@ -45,10 +46,12 @@ final class Picker {
                 }
                 for (int i = b.modelsFirst(); i < b.modelsFirst() + b.modelCount(); ++i) {
                     Tile.TileModel m = t.models.get(i);
-                    if (m.triangleVertices() == 0 || !rayMeetsBox(t.boxes(), 6 * i, ax, ay, az, dx, dy, dz)) {
+                    if (m.triangleVertices() == 0
+                            || !rayMeetsBox(t.boxes(), 6 * i, ax, ay, az, dx, dy, dz)) {
                         continue;
                     }
-                    for (int v = m.trianglesFirst(); v < m.trianglesFirst() + m.triangleVertices(); v += 3) {
+                    for (int v = m.trianglesFirst();
+                            v < m.trianglesFirst() + m.triangleVertices(); v += 3) {
                         float hit = rayTriangle(t, v, ax, ay, az, dx, dy, dz);
                         if (hit < bestT) {
                             bestT = hit;
@@ -70,10 +73,12 @@ final class Picker {
                 continue;
             }
             if (best == null) {
-                best = flat(tiles, s, 2, gx, gy, (MapStyle.PICK_TOLERANCE_PX + MapStyle.pointSize(s) / 2) / zoom);
+                best = flat(tiles, s, 2, gx, gy,
+                        (MapStyle.PICK_TOLERANCE_PX + MapStyle.pointSize(s) / 2) / zoom);
             }
             if (best == null && MapStyle.drawsStroke(s)) {
-                best = flat(tiles, s, 1, gx, gy, (MapStyle.PICK_TOLERANCE_PX + s.strokeWidth() / 2) / zoom);
+                best = flat(tiles, s, 1, gx, gy,
+                        (MapStyle.PICK_TOLERANCE_PX + s.strokeWidth() / 2) / zoom);
             }
             if (best == null && MapStyle.drawsFill(s)) {
                 best = flat(tiles, s, 0, gx, gy, 0);
@@ -87,7 +92,8 @@ final class Picker {
 
     // Within one layer the painting goes kind by kind (triangles, lines, points), tile by tile,
     // model by model: the last painted hit of a kind is the last in that order.
-    private static Pick flat(List<BuiltTile> tiles, StyleList.Style s, int kind, float gx, float gy, float reach) {
+    private static Pick flat(List<BuiltTile> tiles, StyleList.Style s, int kind, float gx, float gy,
+            float reach) {
         for (int ti = tiles.size() - 1; ti >= 0; --ti) {
             BuiltTile t = tiles.get(ti);
             Tile.Bucket b = t.bucket(s.layerId());
@@ -103,7 +109,8 @@ final class Picker {
                     continue;
                 }
                 boolean hit = switch (kind) {
-                    case 0 -> containsInTriangles(t, m.trianglesFirst(), m.triangleVertices(), gx, gy);
+                    case 0 -> containsInTriangles(t, m.trianglesFirst(), m.triangleVertices(),
+                            gx, gy);
                     case 1 -> nearSegment(t, m.linesFirst(), m.lineVertices(), gx, gy, reach);
                     default -> nearPoint(t, m.pointsFirst(), m.pointVertices(), gx, gy, reach);
                 };
@@ -115,7 +122,8 @@ final class Picker {
         return null;
     }
 
-    private static boolean containsInTriangles(BuiltTile t, int first, int count, float px, float py) {
+    private static boolean containsInTriangles(BuiltTile t, int first, int count, float px,
+            float py) {
         for (int v = first; v + 2 < first + count; v += 3) {
             float x0 = t.coordinate(v, 0);
             float y0 = t.coordinate(v, 1);
@@ -135,7 +143,8 @@ final class Picker {
         return false;
     }
 
-    private static boolean nearSegment(BuiltTile t, int first, int count, float px, float py, float reach) {
+    private static boolean nearSegment(BuiltTile t, int first, int count, float px, float py,
+            float reach) {
         for (int v = first; v + 1 < first + count; v += 2) {
             float x0 = t.coordinate(v, 0);
             float y0 = t.coordinate(v, 1);
@@ -154,7 +163,8 @@ final class Picker {
         return false;
     }
 
-    private static boolean nearPoint(BuiltTile t, int first, int count, float px, float py, float reach) {
+    private static boolean nearPoint(BuiltTile t, int first, int count, float px, float py,
+            float reach) {
         for (int v = first; v < first + count; ++v) {
             float cx = px - t.coordinate(v, 0);
             float cy = py - t.coordinate(v, 1);
@@ -166,8 +176,8 @@ final class Picker {
     }
 
     // Slabs, with a margin that keeps a triangle's own float rounding inside its box.
-    private static boolean rayMeetsBox(float[] box, int at, float ax, float ay, float az, float dx, float dy,
-            float dz) {
+    private static boolean rayMeetsBox(float[] box, int at, float ax, float ay, float az, float dx,
+            float dy, float dz) {
         float near = Float.NEGATIVE_INFINITY;
         float far = Float.POSITIVE_INFINITY;
         float[] origin = {ax, ay, az};
@@ -190,8 +200,8 @@ final class Picker {
     }
 
     /** Möller–Trumbore: the ray parameter of the hit, or +infinity for none. */
-    private static float rayTriangle(BuiltTile t, int v, float ax, float ay, float az, float dx, float dy,
-            float dz) {
+    private static float rayTriangle(BuiltTile t, int v, float ax, float ay, float az, float dx,
+            float dy, float dz) {
         float x0 = t.coordinate(v, 0);
         float y0 = t.coordinate(v, 1);
         float z0 = t.coordinate(v, 2);

@@ -26,7 +26,8 @@ final class Program {
     Program(String name, Path folder) throws IOException {
         this.name = name;
         int vertex = compile(GL_VERTEX_SHADER, source(folder, name + ".vertex"), name + ".vertex");
-        int fragment = compile(GL_FRAGMENT_SHADER, source(folder, name + ".fragment"), name + ".fragment");
+        int fragment =
+                compile(GL_FRAGMENT_SHADER, source(folder, name + ".fragment"), name + ".fragment");
         id = glCreateProgram();
         glAttachShader(id, vertex);
         glAttachShader(id, fragment);
@@ -34,7 +35,8 @@ final class Program {
         glDeleteShader(vertex);
         glDeleteShader(fragment);
         if (glGetProgrami(id, GL_LINK_STATUS) != GL_TRUE) {
-            throw new IllegalStateException("program " + name + " does not link:\n" + glGetProgramInfoLog(id, 8192));
+            throw new IllegalStateException("program " + name + " does not link:\n"
+                    + glGetProgramInfoLog(id, 8192));
         }
     }
 
@@ -48,7 +50,8 @@ final class Program {
 
     /** The camera's three matrices, P, V, S, from {@code matrices} as the camera wrote them. */
     void camera(FloatBuffer matrices) {
-        glUniformMatrix4(uniform("u_projection"), false, matrices.duplicate().position(0).limit(16));
+        glUniformMatrix4(uniform("u_projection"), false,
+                matrices.duplicate().position(0).limit(16));
         glUniformMatrix4(uniform("u_view"), false, matrices.duplicate().position(16).limit(32));
         glUniformMatrix4(uniform("u_scale"), false, matrices.duplicate().position(32).limit(48));
     }

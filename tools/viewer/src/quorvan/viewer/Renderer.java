@@ -88,7 +88,8 @@ final class Renderer {
      * this way it does so while the tiles are still being built.
      */
     void warmUp() {
-        FloatBuffer block = ByteBuffer.allocateDirect(4 * 18).order(ByteOrder.nativeOrder()).asFloatBuffer();
+        FloatBuffer block =
+                ByteBuffer.allocateDirect(4 * 18).order(ByteOrder.nativeOrder()).asFloatBuffer();
         block.put(new float[] {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 1, 0, 0, 1}).flip();
         Tile.Bucket bucket = new Tile.Bucket(0, 0, 3, 0, 2, 0, 1, 0, 0);
         StyleList.Style white = new StyleList.Style("", 0, 0, false, new StyleList.Rgba(1, 1, 1, 1),
@@ -173,8 +174,8 @@ final class Renderer {
         atlasTexture = glGenTextures();
         glBindTexture(GL_TEXTURE_2D, atlasTexture);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RG8, GlyphAtlas.WIDTH, glyphs.height, 0, GL_RG, GL_UNSIGNED_BYTE,
-            glyphs.texels);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RG8, GlyphAtlas.WIDTH, glyphs.height, 0, GL_RG,
+                GL_UNSIGNED_BYTE, glyphs.texels);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -195,7 +196,8 @@ final class Renderer {
      * Draws one frame. {@code matrices} holds P, V and S of the camera; {@code overlay} is drawn
      * in the top left corner when not null.
      */
-    void frame(MapStyle style, List<StyleList.Style> visible, FloatBuffer matrices, float maxPlane, String overlay) {
+    void frame(MapStyle style, List<StyleList.Style> visible, FloatBuffer matrices, float maxPlane,
+            String overlay) {
         StyleList.Rgba bg = style.background;
         glClearColor(bg.r(), bg.g(), bg.b(), 1f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -225,7 +227,8 @@ final class Renderer {
         glDisable(GL_DEPTH_TEST);
         glBindVertexArray(0);
         if (atlas != null && labels) {
-            placed = Labels.place(tiles(), style, visible, atlas, Labels.chain(matrices), width, height);
+            placed = Labels.place(tiles(), style, visible, atlas, Labels.chain(matrices), width,
+                    height);
             texts(overlay);
         }
     }
@@ -239,13 +242,15 @@ final class Renderer {
         glUniform1f(line.uniform("u_lift"), lift);
         // Kind by kind, tile by tile: the order the picker walks back.
         for (int kind = TRIANGLES; kind <= POINTS; ++kind) {
-            if ((kind == TRIANGLES && !MapStyle.drawsFill(s)) || (kind == LINES && !MapStyle.drawsStroke(s))) {
+            if ((kind == TRIANGLES && !MapStyle.drawsFill(s))
+                    || (kind == LINES && !MapStyle.drawsStroke(s))) {
                 continue;
             }
             for (GpuTile t : tiles) {
                 Tile.Bucket b = t.tile().bucket(s.layerId());
                 if (b != null) {
-                    draw(kind, t.vertexArray(), t.buffer(), b, t.tile().originX, t.tile().originY, s);
+                    draw(kind, t.vertexArray(), t.buffer(), b, t.tile().originX, t.tile().originY,
+                            s);
                 }
             }
         }
@@ -253,8 +258,8 @@ final class Renderer {
 
     // One kind of one bucket: triangles in the fill colour, segments as quads of the stroke's
     // colour and width, points as dots of the fill colour and graphic size.
-    private void draw(int kind, int vertexArray, int buffer, Tile.Bucket b, float originX, float originY,
-            StyleList.Style s) {
+    private void draw(int kind, int vertexArray, int buffer, Tile.Bucket b, float originX,
+            float originY, StyleList.Style s) {
         if (kind == TRIANGLES && b.triangleVertices() > 0) {
             map.use();
             map.colour(s.fill());
@@ -297,8 +302,8 @@ final class Renderer {
             first += n;
         }
         if (overlay != null) {
-            int n = Labels.quads(atlas, overlay, OVERLAY_SIZE, 8, height - 8 - atlas.lineHeight(OVERLAY_SIZE),
-                textVertices);
+            int n = Labels.quads(atlas, overlay, OVERLAY_SIZE, 8,
+                    height - 8 - atlas.lineHeight(OVERLAY_SIZE), textVertices);
             runs.add(new int[] {first, n, colours.size()});
             colours.add(OVERLAY);
             first += n;
@@ -336,7 +341,8 @@ final class Renderer {
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 int at = 4 * ((height - 1 - y) * width + x);
-                out[y * width + x] = (rgba.get(at) & 0xFF) << 16 | (rgba.get(at + 1) & 0xFF) << 8 | (rgba.get(at + 2) & 0xFF);
+                out[y * width + x] = (rgba.get(at) & 0xFF) << 16
+                        | (rgba.get(at + 1) & 0xFF) << 8 | (rgba.get(at + 2) & 0xFF);
             }
         }
         return out;

@@ -40,21 +40,24 @@ final class TileBuilder {
 
     private void work() {
         try (ModelMaker maker = new ModelMaker()) {
-            for (int i = next.getAndIncrement(); i < pack.tiles.size(); i = next.getAndIncrement()) {
+            for (int i = next.getAndIncrement(); i < pack.tiles.size();
+                    i = next.getAndIncrement()) {
                 Pack.TileRequests t = pack.tiles.get(i);
-                try (Tile tile = maker.makeTile(pack.records, pack.recordCount, t.requests(), t.origins(),
-                        Tile.SKIP_ZERO_AREA | Tile.NORMALS)) {
+                try (Tile tile = maker.makeTile(pack.records, pack.recordCount, t.requests(),
+                        t.origins(), Tile.SKIP_ZERO_AREA | Tile.NORMALS)) {
                     FloatBuffer block = ByteBuffer.allocateDirect(4 * tile.floatCount())
                         .order(ByteOrder.nativeOrder()).asFloatBuffer();
                     tile.write(block);
-                    done.add(new Result(new BuiltTile(t.index(), t.x(), t.y(), tile, block.flip()), null));
+                    done.add(new Result(new BuiltTile(t.index(), t.x(), t.y(), tile, block.flip()),
+                            null));
                 } catch (RuntimeException | Error e) {
                     done.add(new Result(null, e));
                 }
             }
         } catch (RuntimeException | Error e) {
             // The maker itself could not be made: every tile this worker would have taken fails.
-            for (int i = next.getAndIncrement(); i < pack.tiles.size(); i = next.getAndIncrement()) {
+            for (int i = next.getAndIncrement(); i < pack.tiles.size();
+                    i = next.getAndIncrement()) {
                 done.add(new Result(null, e));
             }
         }

@@ -1,4 +1,4 @@
-#include "factory/shader/factory_utils_shaders.h"
+#include "shader_factory/factory_utils_shaders.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "styles/geostyle_lib.h"
+#include "styles/style_record.h"
 
 namespace quorvan {
 namespace {

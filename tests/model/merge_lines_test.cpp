@@ -1,4 +1,4 @@
-#include "factory/factory_utils.h"
+#include "model/builders/merge_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +13,20 @@ TEST(MergeLines, JoinsAtEitherEndOrAppends) {
         Line path, line, expected;
     };
     const Case cases[] = {
-        {"appended at the end", {{0, 0}, {10, 0}}, {{10.5f, 0}, {20, 0}}, {{0, 0}, {10.5f, 0}, {20, 0}}},
+        {"appended at the end",
+         {{0, 0}, {10, 0}},
+         {{10.5f, 0}, {20, 0}},
+         {{0, 0}, {10.5f, 0}, {20, 0}}},
         {"prepended", {{10, 0}, {20, 0}}, {{0, 0}, {9.5f, 0}}, {{0, 0}, {9.5f, 0}, {20, 0}}},
         {"gap kept", {{0, 0}, {10, 0}}, {{12, 0}, {20, 0}}, {{0, 0}, {10, 0}, {12, 0}, {20, 0}}},
-        {"exactly the tolerance", {{0, 0}, {10, 0}}, {{10, 1}, {20, 1}}, {{0, 0}, {10, 1}, {20, 1}}},
-        {"reversed not flipped", {{0, 0}, {10, 0}}, {{20, 0}, {10, 0}}, {{0, 0}, {10, 0}, {20, 0}, {10, 0}}},
+        {"exactly the tolerance",
+         {{0, 0}, {10, 0}},
+         {{10, 1}, {20, 1}},
+         {{0, 0}, {10, 1}, {20, 1}}},
+        {"reversed not flipped",
+         {{0, 0}, {10, 0}},
+         {{20, 0}, {10, 0}},
+         {{0, 0}, {10, 0}, {20, 0}, {10, 0}}},
         {"empty path", {}, {{1, 1}, {2, 2}}, {{1, 1}, {2, 2}}},
         {"one-point path", {{5, 5}}, {{5.5f, 5}, {8, 5}}, {{5.5f, 5}, {8, 5}}},
     };

@@ -14,9 +14,10 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "factory/shader/factory_utils_shaders.h"
+#include "shader_factory/factory_utils_shaders.h"
 
 namespace quorvan {
 namespace {
@@ -221,6 +222,38 @@ TEST(GlShaderFactory, BrokenShadersReportTheDriversLog) {
     ASSERT_TRUE(gl->makeCurrent());
     EXPECT_EQ(log, report("nowhere", C_GLShader::NO_CONTEXT, shader));
     EXPECT_FALSE(shader.isReady());
+}
+
+// The driver reads a source only up to a NUL, and the class's raw lengths
+// are unsigned: a source it would cut short fails, and never reaches the
+// driver. The huge source is a view that nothing may read.
+TEST(GlShaderFactory, SourcesTheDriverWouldCutShortAreRefused) {
+    const std::string fragment =
+        "#version 330 core\nout vec4 colour;\nvoid main() {\n    colour = vec4(1.0);\n}\n";
+    const std::string withNul = kVertex + std::string("\0 garbage", 9);
+    std::string log;
+    C_GLShader shader = createShader(withNul, fragment, "nul", log);
+    EXPECT_FALSE(shader.isReady());
+    EXPECT_EQ(log, report("nul", C_GLShader::VERTEX_FAILED, shader));
+    EXPECT_NE(
+        shader.getLogVertexShader().find("NUL byte at offset " + std::to_string(kVertex.size())),
+        std::string::npos)
+        << shader.getLogVertexShader();
+    EXPECT_EQ(shader.createAuto(kVertex.data(), static_cast<unsigned>(kVertex.size()),
+                                withNul.data(), static_cast<unsigned>(withNul.size())),
+              C_GLShader::FRAGMENT_FAILED);
+    EXPECT_EQ(shader.getProgram(), 0u);
+
+    const std::string_view huge(kVertex.data(), (size_t{1} << 32) + kVertex.size());
+    EXPECT_EQ(shader.createAuto(kVertex, huge), C_GLShader::FRAGMENT_FAILED);
+    EXPECT_EQ(shader.createAuto(huge, fragment), C_GLShader::VERTEX_FAILED);
+    EXPECT_NE(shader.getLogVertexShader().find(std::to_string(huge.size()) + " bytes"),
+              std::string::npos)
+        << shader.getLogVertexShader();
+    EXPECT_FALSE(shader.isReady());
+    // The same class still builds the clean pair.
+    EXPECT_EQ(shader.createAuto(kVertex, fragment), 0) << shader.getLogFragmentShader();
+    EXPECT_TRUE(shader.isReady());
 }
 
 }  // namespace

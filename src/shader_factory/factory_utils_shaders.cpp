@@ -1,8 +1,9 @@
-#include "factory/shader/factory_utils_shaders.h"
+#include "shader_factory/factory_utils_shaders.h"
 
 #include <algorithm>
+#include <string_view>
 
-#include "styles/geostyle_lib.h"
+#include "styles/style_record.h"
 
 namespace quorvan {
 
@@ -35,8 +36,9 @@ bool shaderExists(const std::string& path, const std::map<std::string, C_GLShade
 C_GLShader createShader(const std::string& vertex, const std::string& fragment,
                         const std::string& name, std::string& log) {
     C_GLShader shader;
-    const int result = shader.createAuto(vertex.data(), static_cast<unsigned>(vertex.size()),
-                                         fragment.data(), static_cast<unsigned>(fragment.size()));
+    // Whole sizes: a cast to the class's unsigned lengths would build a
+    // prefix of a source of 4 GiB or more.
+    const int result = shader.createAuto(std::string_view(vertex), std::string_view(fragment));
     if (result == 0) {
         shader.setName(name);
         return shader;

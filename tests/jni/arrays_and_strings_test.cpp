@@ -4,7 +4,7 @@
 // function the fake does not provide is a null pointer, so an unexpected
 // call fails loudly.
 
-#include "jni/conversions.h"
+#include "jni/arrays_and_strings.h"
 
 #include <gtest/gtest.h>
 #include <jni.h>

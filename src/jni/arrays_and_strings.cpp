@@ -1,4 +1,4 @@
-#include "jni/conversions.h"
+#include "jni/arrays_and_strings.h"
 
 #include <limits>
 

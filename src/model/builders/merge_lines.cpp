@@ -1,6 +1,4 @@
-#include "factory/factory_utils.h"
-
-#include "factory/merge_lines.h"
+#include "model/builders/merge_lines.h"
 
 namespace quorvan {
 
@@ -18,8 +16,12 @@ struct VectorPath {
     void assign(const std::vector<glm::vec2>& line) { points = line; }
     void popFront() { points.erase(points.begin()); }
     void popBack() { points.pop_back(); }
-    void append(const std::vector<glm::vec2>& line) { points.insert(points.end(), line.begin(), line.end()); }
-    void prepend(const std::vector<glm::vec2>& line) { points.insert(points.begin(), line.begin(), line.end()); }
+    void append(const std::vector<glm::vec2>& line) {
+        points.insert(points.end(), line.begin(), line.end());
+    }
+    void prepend(const std::vector<glm::vec2>& line) {
+        points.insert(points.begin(), line.begin(), line.end());
+    }
 };
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "styles/geostyles_lib.h"
+#include "styles/style_list.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "styles/geostyle_lib.h"
+#include "styles/style_record.h"
 
 #include <gtest/gtest.h>
 
