@@ -43,6 +43,12 @@ for ((r = 0; r < rounds; ++r)); do
         -cp "$build/java/meshory.jar:$build/bench/meshory-bench.jar" MeshoryBench "$out" "$runs" >>"$out/host.txt"
 done
 
+# Vector tiles built from the JVM in one call each, against bench_vectortile's
+# VectorTileBuild of the same tiles.
+"$java" -Xms2g -Xmx2g -Dmeshory.library="$build/src/libmeshory.so" \
+    -cp "$build/java/meshory.jar:$build/bench/meshory-bench.jar" VectorTileBench examples/tiles "$runs" \
+    >"$out/vectortile-jvm.txt"
+
 # The JVM viewer from opening the pack to its first full frame (Mesa's
 # software OpenGL under Xvfb), against meshory-inspect's build of the same
 # pack, in alternating rounds. Left out where the viewer or Xvfb is missing.

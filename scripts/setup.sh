@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    libglm-dev libpugixml-dev libtinygltf-dev
+    libglm-dev libpugixml-dev libtinygltf-dev libprotozero-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     openjdk-17-jdk-headless junit5
     clang libclang-rt-14-dev

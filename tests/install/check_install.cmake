@@ -24,7 +24,9 @@ set(expected meshory/camera/glcamera.h meshory/debug/debuglog.h meshory/export.h
     meshory/model/label_placement.h
     meshory/model/meshory.h meshory/model/model_conversions.h meshory/model/tile.h
     meshory/styles/geostyle_lib.h meshory/styles/geostyles_lib.h meshory/styles/style_list.h
-    meshory/styles/style_record.h meshory/version.h)
+    meshory/styles/style_record.h
+    meshory/vectortile/mapping.h meshory/vectortile/reader.h meshory/vectortile/vectortile.h
+    meshory/version.h)
 if(NOT headers STREQUAL expected)
     message(FATAL_ERROR "installed headers differ from the public ones:\n${headers}")
 endif()

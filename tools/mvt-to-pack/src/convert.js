@@ -13,8 +13,8 @@
 import {PbfReader} from 'pbf';
 import {VectorTile} from '@mapbox/vector-tile';
 
-import {classifyRings, cleanLine, cleanRing, clipLine, clipRing, fanCentre, isConvex, stripFromTriangles, triangulate} from './geometry.js';
-import {GeometryType as T, MAX_U16, fanPayload, indexedBlock, labelBlock, labelSegments, streamPayload, widthPathPayload} from './payload.js';
+import {classifyRings, cleanLine, cleanRing, clipLine, clipRing, fanCentre, isConvex, outlineRuns, stripFromTriangles, triangulate} from './geometry.js';
+import {GeometryType as T, MAX_U16, fanPayload, indexedBlock, labelBlock, labelSegments, quantise, streamPayload, widthPathPayload} from './payload.js';
 
 // Layer ids double as drawing order: the inspector draws ascending ids.
 export const Layer = Object.freeze({
@@ -115,6 +115,8 @@ function convertTile(tile, {column, row, size, cellIndex}, requests, ids) {
     const oy = row * size;
     const box = [ox, oy, ox + size, oy + size];
     const inside = ([x, y]) => x >= box[0] && x < box[2] && y >= box[1] && y < box[3];
+    // Cleaned rings have the box's sides rounded as their points are.
+    const cut = box.map(quantise);
 
     const request = (layer, blobs) => {
         if (blobs.length === 0) return;
@@ -144,13 +146,13 @@ function convertTile(tile, {column, row, size, cellIndex}, requests, ids) {
 
     for (const {props, geometry} of features('landuse', 3)) {
         const layer = PARK_CLASSES.has(props.class) ? 'park' : 'landuse';
-        request(layer, polygons(geometry).flatMap((p) => areaBlobs(T.INDEXED_FLAT_TRIANGLE_STRIPS, p, 0)));
+        request(layer, polygons(geometry).flatMap((p) => areaBlobs(T.INDEXED_FLAT_TRIANGLE_STRIPS, p, 0, cut)));
     }
     for (const {geometry} of features('landuse_overlay', 3)) {
-        request('park', polygons(geometry).flatMap((p) => areaBlobs(T.INDEXED_FLAT_TRIANGLE_STRIPS, p, 0)));
+        request('park', polygons(geometry).flatMap((p) => areaBlobs(T.INDEXED_FLAT_TRIANGLE_STRIPS, p, 0, cut)));
     }
     for (const {geometry} of features('water', 3)) {
-        request('water', polygons(geometry).flatMap((p) => areaBlobs(T.INDEXED_FLAT_TRIANGLE_STRIPS, p, 0)));
+        request('water', polygons(geometry).flatMap((p) => areaBlobs(T.INDEXED_FLAT_TRIANGLE_STRIPS, p, 0, cut)));
     }
 
     for (const {props, geometry} of features('road', 2)) {
@@ -235,30 +237,34 @@ export function buildingBlobs({outer, holes}, height) {
 // as outline; each hole as a block of its own without triangles, so that
 // its ring gets its outline (and, extruded, its walls) without a line
 // joining it to the outer ring. Areas beyond the u16 counts of one block are
-// cut into several.
-export function areaBlobs(type, {outer, holes}, height) {
+// cut into several. With `cut` (the tile's box, rounded to tenths) the edges
+// where the tile cut the area get no outline: the outline is the runs of
+// edges between them, the first in the triangles' block, the others in
+// blocks of their own.
+export function areaBlobs(type, {outer, holes}, height, cut = null) {
     const {vertices, triangles} = triangulate(outer, holes);
     const blobs = [];
     const strip = stripFromTriangles(triangles);
+    const runs = outlineRuns(outer, cut);
     if (vertices.length <= MAX_U16 && strip.length <= MAX_U16) {
-        blobs.push([type, indexedBlock({vertices, strip, outline: closedRing(outer.length), height})]);
+        blobs.push([type, indexedBlock({vertices, strip, outline: runs[0] ?? [], height})]);
+        for (const run of runs.slice(1)) blobs.push(...ringBlobs(type, run.map((i) => outer[i]), height));
     } else {
         for (const chunk of chunkTriangles(vertices, triangles)) blobs.push([type, indexedBlock({...chunk, height})]);
-        blobs.push(...ringBlobs(type, outer, height));
+        for (const run of runs) blobs.push(...ringBlobs(type, run.map((i) => outer[i]), height));
     }
-    for (const hole of holes) blobs.push(...ringBlobs(type, hole, height));
+    for (const hole of holes) {
+        for (const run of outlineRuns(hole, cut)) blobs.push(...ringBlobs(type, run.map((i) => hole[i]), height));
+    }
     return blobs;
 }
 
-const closedRing = (n) => [...Array(n).keys(), 0];
-
-// Outline-only blocks of a ring, in runs that share their end points.
-function ringBlobs(type, ring, height) {
-    const closed = [...ring, ring[0]];
+// Outline-only blocks of a run of points, in pieces that share their end points.
+function ringBlobs(type, run, height) {
     const blobs = [];
-    for (let start = 0; start < closed.length - 1; start += MAX_U16 - 1) {
-        const run = closed.slice(start, start + MAX_U16);
-        blobs.push([type, indexedBlock({vertices: run, outline: [...run.keys()], height})]);
+    for (let start = 0; start < run.length - 1; start += MAX_U16 - 1) {
+        const piece = run.slice(start, start + MAX_U16);
+        blobs.push([type, indexedBlock({vertices: piece, outline: [...piece.keys()], height})]);
     }
     return blobs;
 }

@@ -233,3 +233,36 @@ export function fanCentre(ring) {
     }
     return centre;
 }
+
+// True when the edge a-b lies along a side of the box [x1, y1, x2, y2]:
+// where the tile cut a feature, not an edge the feature has.
+export function onClipEdge(a, b, [x1, y1, x2, y2]) {
+    return (a[0] === b[0] && (a[0] === x1 || a[0] === x2)) || (a[1] === b[1] && (a[1] === y1 || a[1] === y2));
+}
+
+// The outline of a ring as runs of its indices: the whole ring, closed,
+// when no edge lies on the box (or there is no box); else the runs of edges
+// between the edges on it, starting after one of those; none when every
+// edge lies on it.
+export function outlineRuns(ring, cut) {
+    const n = ring.length;
+    const clipped = ring.map((p, i) => cut !== null && onClipEdge(p, ring[(i + 1) % n], cut));
+    if (!clipped.includes(true)) return [[...ring.keys(), 0]];
+    const start = clipped.findIndex((c, i) => !c && clipped[(i + n - 1) % n]);
+    if (start < 0) return [];
+    const runs = [];
+    let run = null;
+    for (let k = 0; k < n; ++k) {
+        const e = (start + k) % n;
+        if (clipped[e]) {
+            run = null;
+            continue;
+        }
+        if (!run) {
+            run = [e];
+            runs.push(run);
+        }
+        run.push((e + 1) % n);
+    }
+    return runs;
+}

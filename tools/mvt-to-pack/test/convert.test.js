@@ -11,7 +11,8 @@ import {Layer, areaBlobs, buildingBlobs, convertTiles, groundTileSize, parseTile
 import {classifyRings, cleanRing, clipRing, signedArea} from '../src/geometry.js';
 import {readPack, writePack} from '../src/pack.js';
 import {GeometryType as T} from '../src/payload.js';
-import {decodeBlob, triangleArea} from './decode.js';
+import {decodeBlob, decodeIndexed, triangleArea} from './decode.js';
+import {ByteReader} from '../src/bytes.js';
 
 const require = createRequire(import.meta.url);
 const fixtures = path.join(path.dirname(require.resolve('@mapbox/mvt-fixtures/package.json')), 'real-world', 'sanfrancisco');
@@ -121,6 +122,28 @@ describe('San Francisco tile 15-5238-12666', () => {
         assert.ok(close(built, expected, 1e-5), `${built} != ${expected}`);
         const builtHeights = new Set(buildings.map((b) => decodeBlob(b.type, b.payload).height));
         assert.ok([...builtHeights].every((h) => heights.has(h)));
+    });
+
+    test('flat areas outline their own edges only, not where the tile cut them', () => {
+        let onSides = 0;
+        let segments = 0;
+        for (const blob of [...ofLayer('landuse'), ...ofLayer('park'), ...ofLayer('water')]) {
+            const {vertices, outline} = decodeIndexed(new ByteReader(blob.payload));
+            for (let i = 1; i < outline.length; ++i) {
+                const [a, b] = [vertices[outline[i - 1]], vertices[outline[i]]];
+                const side = (k, v) => Math.abs(a[k] - v) < 0.05 && Math.abs(b[k] - v) < 0.05;
+                if (side(0, 0) || side(0, size) || side(1, 0) || side(1, size)) ++onSides;
+                ++segments;
+            }
+        }
+        assert.ok(segments > 100);
+        assert.equal(onSides, 0);
+        // A square over the tile's corner keeps the two edges inside the tile.
+        const cut = [0, 0, 10, 10];
+        const runs = areaBlobs(T.INDEXED_FLAT_TRIANGLE_STRIPS, {outer: [[5, 0], [10, 0], [10, 10], [5, 10], [5, 5], [0, 5], [0, 0]], holes: []}, 0, cut);
+        assert.equal(runs.length, 1);
+        const {vertices, outline} = decodeIndexed(new ByteReader(runs[0][1]));
+        assert.deepEqual(outline.map((i) => vertices[i]), [[5, 10], [5, 5], [0, 5]]);
     });
 
     test('roads, labels and points carry what the builders read', () => {

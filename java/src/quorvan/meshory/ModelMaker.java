@@ -109,6 +109,63 @@ public final class ModelMaker implements AutoCloseable {
     }
 
     /**
+     * Builds a Mapbox Vector Tile in one native call, into a {@link Tile} as {@link
+     * #makeTile(ByteBuffer, int, int[], double[], int)} builds it from the tile's records: the
+     * mapping (null: the default) says which features become which geometry and layer, the
+     * placement where the tile lies in the world. Features are clipped to the tile; flat areas get
+     * no outline where the tile cut them.
+     *
+     * @param flags {@link Tile#SKIP_ZERO_AREA}, {@link Tile#NORMALS}, both, or 0
+     * @throws IllegalArgumentException if the tile is malformed (the message names the byte
+     *     offset), the placement's size is not above 0, its size or origin lies beyond 1e9 units,
+     *     or the flags are unknown; nothing is built then
+     * @throws IllegalStateException when the maker or the mapping is closed
+     */
+    public Tile makeTile(byte[] tile, TilePlacement placement, VectorTileMapping mapping,
+            int flags) {
+        return makeVectorTile(placement, mapping, (maker, map, p) ->
+                cpp.geometry.VectorTiles.makeTile(maker, tile, 0, tile.length, p.originX(),
+                        p.originY(), p.size(), p.cellIndex(), p.firstId(), map, flags));
+    }
+
+    /**
+     * {@link #makeTile(byte[], TilePlacement, VectorTileMapping, int)} over the bytes of a direct
+     * buffer from its position to its limit, read in place (the position does not move).
+     */
+    public Tile makeTile(ByteBuffer tile, TilePlacement placement, VectorTileMapping mapping,
+            int flags) {
+        return makeVectorTile(placement, mapping, (maker, map, p) ->
+                cpp.geometry.VectorTiles.makeTile(maker, tile, p.originX(), p.originY(), p.size(),
+                        p.cellIndex(), p.firstId(), map, flags));
+    }
+
+    private interface VectorTileCall {
+        long build(long maker, long mapping, TilePlacement placement);
+    }
+
+    private Tile makeVectorTile(TilePlacement placement, VectorTileMapping mapping,
+            VectorTileCall call) {
+        java.util.Objects.requireNonNull(placement, "placement");
+        long maker = object.acquire();
+        try {
+            long map = mapping == null ? 0 : mapping.object.acquire();
+            try {
+                long tile;
+                synchronized (object) {
+                    tile = call.build(maker, map, placement);
+                }
+                return new Tile(this, tile);
+            } finally {
+                if (mapping != null) {
+                    mapping.object.release();
+                }
+            }
+        } finally {
+            object.release();
+        }
+    }
+
+    /**
      * Bounds the bytes of released models' storage that the maker keeps to build its next models
      * in (64 MiB unless set; 0 keeps none), so that a long-running host's requests do not ask the
      * kernel for fresh memory each time. Lowering it frees what no longer fits.
