@@ -60,6 +60,7 @@ void C_Tile::clear() {
         s.models.clear();
     }
     buckets_.clear();
+    bucketOf_.clear();
     models_.clear();
     flags_ = 0;
     linesFirst_ = pointsFirst_ = normalsFirst_ = normalCount_ = 0;
@@ -83,15 +84,14 @@ void C_Tile::begin(uint32_t flags) {
 }
 
 void C_Tile::add(const S_Model& model, uint32_t request) {
-    // Buckets in the order the tile meets their layers; a tile has few.
-    auto bucket = std::find_if(buckets_.begin(), buckets_.end(),
-                               [&](const S_TileBucket& b) { return b.layerId == model.layerId; });
-    if (bucket == buckets_.end()) {
+    // Buckets in the order the tile meets their layers.
+    const auto [found, met] =
+        bucketOf_.try_emplace(model.layerId, static_cast<uint32_t>(buckets_.size()));
+    if (met) {
         buckets_.emplace_back().layerId = model.layerId;
         if (stores_.size() < buckets_.size()) stores_.emplace_back();
-        bucket = std::prev(buckets_.end());
     }
-    const auto index = static_cast<uint32_t>(bucket - buckets_.begin());
+    const uint32_t index = found->second;
     Store& s = stores_[index];
 
     S_TileModel m;

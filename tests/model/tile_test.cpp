@@ -1,5 +1,7 @@
 #include "model/tile.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <numeric>
 
@@ -58,7 +60,7 @@ struct Sample {
             {6, 1, 100, 100},  // no builder: no model
             {6, 2, 100, 100},  // layer 20 again (first record's layer)
             {8, 1, 100, 100},  // layer 10 again
-            {2, 1, 90, 95},    // a record built twice, at another origin
+            {2, 1, 100, 100},  // a record built twice
         };
     }
 
@@ -219,11 +221,60 @@ TEST(Tile, RefusesAndKeepsTheTile) {
     refused(std::span(block).first(block.size() - 1), n, sample.requests, 0, "past the end");
     refused(block, n, {{8, 2, 0, 0}}, 0, "request 0");
     refused(block, n, {{0, 1, 0, 0}, {0xFFFFFFFFu, 2, 0, 0}}, 0, "request 1");
+    // One origin per tile: NaN matches NaN, and any other difference refuses.
+    refused(block, n, {{0, 1, 100, 100}, {2, 1, 100, 100}, {1, 1, 100, 101}}, 0,
+            "request 2 has origin");
+    const double nan = std::nan("");
+    EXPECT_TRUE(maker.buildTile(block, n, {{{0, 1, nan, 1}, {2, 1, nan, 1}}}, 0, tile).ok);
 
     // Nothing to build is a tile with nothing in it.
     ASSERT_TRUE(maker.buildTile({}, 0, {}, 0, tile).ok);
     EXPECT_EQ(tile.floatCount(), 0u);
     EXPECT_TRUE(tile.buckets().empty());
+}
+
+// One bucket per layer however many layers a tile meets: 100,000 one-point
+// requests in as many layers (descending ids, then each met again) take
+// about as long as in one layer. A search through the buckets per request,
+// quadratic in them, made this take minutes.
+TEST(Tile, ManyLayersBuildInLinearTime) {
+    constexpr uint32_t kLayers = 100000;
+    ByteWriter w;
+    const Bytes point = plainStream({{1, 2}});
+    for (uint32_t i = 0; i < 2 * kLayers; ++i)
+        appendRecord(w, i, POINTS, int32_t(kLayers - i % kLayers), 0, point);
+    std::vector<S_TileRequest> requests(2 * kLayers);
+    for (uint32_t i = 0; i < requests.size(); ++i) requests[i] = {i, 1, 0, 0};
+    C_Meshory maker;
+    C_Tile tile;
+    ASSERT_TRUE(maker.buildTile(w.bytes, requests.size(), requests, 0, tile).ok);
+    ASSERT_EQ(tile.buckets().size(), kLayers);
+    for (uint32_t b = 0; b < kLayers; b += 997) {
+        EXPECT_EQ(tile.buckets()[b].layerId, int32_t(kLayers - b));
+        EXPECT_EQ(tile.buckets()[b].points.count, 2u);
+        EXPECT_EQ(tile.models()[tile.buckets()[b].models.first + 1].request, b + kLayers);
+    }
+}
+
+// A tile past the host's limit of floats is refused while it is built, as
+// soon as a request takes it past: the storage spent is bounded by the limit,
+// not by the requests; the limit itself is allowed.
+TEST(Tile, TooLargeIsRefusedBeforeItIsBuilt) {
+    ByteWriter w;
+    appendRecord(w, 1, POINTS, 5, 0, plainStream({{1, 2}}));
+    const std::vector<S_TileRequest> requests(20000, S_TileRequest{0, 1, 0, 0});
+    C_Meshory maker;
+    C_Tile tile;
+    const S_TileBuild refused = maker.buildTile(w.bytes, 1, requests, 0, tile, 300);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.tooLarge);
+    EXPECT_NE(refused.error.find("request 100 "), std::string::npos) << refused.error;
+    EXPECT_EQ(tile.floatCount(), 0u);
+    EXPECT_LT(tile.storageBytes(), size_t(16) << 10);  // the whole tile: 240 kB of floats
+    EXPECT_EQ(maker.makeTile(w.bytes, 1, requests, 0, nullptr, 300), nullptr);
+    EXPECT_TRUE(maker.getTiles().empty());
+    ASSERT_TRUE(maker.buildTile(w.bytes, 1, std::span(requests).first(100), 0, tile, 300).ok);
+    EXPECT_EQ(tile.floatCount(), 300u);
 }
 
 // A tile the maker owns is built in the storage of the one released before

@@ -61,8 +61,10 @@ class TileTest {
         double[] origins = new double[2 * requestCount];
         int count = 0;
         for (int r = 0; r < requestCount; ++r) {
-            origins[2 * r] = pack.getDouble();
-            origins[2 * r + 1] = pack.getDouble();
+            // A tile has one origin: the whole sample is one tile relative to the first cell's
+            // (0, 0), rather than each cell relative to its own corner as the pack has it.
+            pack.getDouble();
+            pack.getDouble();
             int blobs = pack.getInt();
             requests[2 * r] = count;
             requests[2 * r + 1] = blobs;
@@ -182,6 +184,8 @@ class TileTest {
                     () -> maker.makeTile(s.records(), n, new int[] {0, -1}, new double[2], 0));
             assertThrows(IllegalArgumentException.class,
                     () -> maker.makeTile(s.records(), n, new int[] {n - 1, 2}, new double[2], 0));
+            assertThrows(IllegalArgumentException.class, () -> maker.makeTile(s.records(), n,
+                    new int[] {0, 1, 1, 1}, new double[] {5, 5, 5, 6}, 0), "one origin a tile");
             assertThrows(NullPointerException.class, () -> maker.makeTile(null, n, q, o, 0));
             assertThrows(NullPointerException.class, () ->
                     maker.makeTile(s.records(), n, null, o, 0));
