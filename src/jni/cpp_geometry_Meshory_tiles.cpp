@@ -22,6 +22,7 @@
 #include "jni/jni_guard.h"
 #include "model/meshory.h"
 #include "model/tile.h"
+#include "model/tile_layout.h"
 
 namespace {
 
@@ -154,6 +155,24 @@ JNIEXPORT jintArray JNICALL Java_cpp_geometry_Meshory_tileLayout(JNIEnv* env, jc
         const auto* t = tileOf(env, tile);
         if (env->ExceptionCheck()) return nullptr;
         return quorvan::jni::newIntArray(env, layoutOf(t ? *t : quorvan::C_Tile()));
+    });
+}
+
+JNIEXPORT jobject JNICALL Java_cpp_geometry_Meshory_layoutView(JNIEnv* env, jclass, jlong tile) {
+    return guarded<jobject>(env, nullptr, [&]() -> jobject {
+        const auto* t = tileOf(env, tile);
+        if (env->ExceptionCheck()) return nullptr;
+        // Handle 0 is a tile with nothing in it, as for the other getters.
+        static const std::vector<std::byte> empty = [] {
+            std::vector<std::byte> block;
+            quorvan::writeTileLayout(quorvan::C_Tile(), block);
+            return block;
+        }();
+        const std::span<const std::byte> block = t ? t->layout() : std::span(empty);
+        // The tile's own memory, read in place: the tile never changes once
+        // built, and the buffer is valid until the tile is released.
+        return env->NewDirectByteBuffer(const_cast<std::byte*>(block.data()),
+                                        static_cast<jlong>(block.size()));
     });
 }
 

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "geometry/mathglm.h"
+#include "model/tile_layout.h"
 
 namespace quorvan {
 
@@ -61,14 +62,15 @@ void C_Tile::clear() {
     }
     buckets_.clear();
     bucketOf_.clear();
+    layout_.clear();
     models_.clear();
     flags_ = 0;
     linesFirst_ = pointsFirst_ = normalsFirst_ = normalCount_ = 0;
 }
 
 size_t C_Tile::storageBytes() const {
-    size_t bytes =
-        buckets_.capacity() * sizeof(S_TileBucket) + models_.capacity() * sizeof(S_TileModel);
+    size_t bytes = buckets_.capacity() * sizeof(S_TileBucket) +
+                   models_.capacity() * sizeof(S_TileModel) + layout_.capacity();
     for (const Store& s : stores_) {
         bytes += (s.triangles.capacity() + s.lines.capacity() + s.points.capacity() +
                   s.normals.capacity()) *
@@ -157,6 +159,7 @@ void C_Tile::finish() {
         for (S_TileModel& m : stores_[b].models) models_.push_back(std::move(m));
         stores_[b].models.clear();
     }
+    writeTileLayout(*this, layout_);
 }
 
 size_t C_Tile::write(void* out, size_t bytes) const {

@@ -137,6 +137,10 @@ public:
     size_t write(void* out, size_t bytes) const;
     size_t write(std::span<float> out) const { return write(out.data(), out.size_bytes()); }
 
+    // The tile's tables as one block a host reads in place
+    // (model/tile_layout.h), laid out when the tile is built.
+    std::span<const std::byte> layout() const { return layout_; }
+
     // Empty, as a new tile; its storage is kept for the next build.
     void clear();
     // Bytes of storage the tile holds, whatever it holds now.
@@ -174,6 +178,7 @@ private:
     // and a search through the buckets per request would make the build
     // quadratic in them. Ordered: O(log n) whatever ids a host chooses.
     std::map<int32_t, uint32_t> bucketOf_;
+    std::vector<std::byte> layout_;
     uint32_t flags_ = 0;
     uint32_t linesFirst_ = 0;
     uint32_t pointsFirst_ = 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <numeric>
 
+#include <meshory/generated/tile_layout_fields.h>
 #include <glm/geometric.hpp>
 
 #include "model/builder_fixture.h"
@@ -177,6 +178,48 @@ TEST(Tile, BucketLayout) {
     EXPECT_EQ(tile.write(bytes.data() + 1, bytes.size() - 1), all.size());
     EXPECT_EQ(std::memcmp(bytes.data() + 1, all.data(), all.size() * sizeof(float)), 0);
     EXPECT_EQ(tile.write(bytes.data(), all.size() * sizeof(float) - 1), 0u);
+}
+
+// The tables as one block at the generated offsets: every bucket and model
+// field as the tile holds it, labels as UTF-16 up to their first NUL byte.
+TEST(Tile, LayoutBlockHoldsTheTablesAndLabels) {
+    Sample sample;
+    sample.records[5].payload = labelBlock({102, 103}, {{0, std::string("N\0Mozart St", 11)}});
+    const Bytes block = sample.block();
+    C_Meshory maker;
+    C_Tile tile;
+    ASSERT_TRUE(maker.buildTile(block, sample.records.size(), sample.requests, 0, tile).ok);
+    const std::span<const std::byte> b = tile.layout();
+    const auto get = [&](size_t at, auto value) {
+        std::memcpy(&value, b.data() + at, sizeof value);
+        return value;
+    };
+    namespace layout = tile_layout;
+    ASSERT_EQ(get(layout::head::layoutBytes, 0u), b.size());
+    EXPECT_EQ(get(layout::head::bucketCount, 0u), tile.buckets().size());
+    EXPECT_EQ(get(layout::head::vertexCount, 0u), tile.vertexCount());
+    for (size_t i = 0; i < tile.buckets().size(); ++i) {
+        const size_t at = get(layout::head::bucketsAt, 0u) + i * layout::bucket::bytes;
+        EXPECT_EQ(get(at + layout::bucket::layerId, 0), tile.buckets()[i].layerId);
+        EXPECT_EQ(get(at + layout::bucket::lineCount, 0u), tile.buckets()[i].lines.count);
+        EXPECT_EQ(get(at + layout::bucket::modelsFirst, 0u), tile.buckets()[i].models.first);
+    }
+    std::vector<std::u16string> labels;
+    for (size_t i = 0; i < tile.models().size(); ++i) {
+        const S_TileModel& m = tile.models()[i];
+        const size_t at = get(layout::head::modelsAt, 0u) + i * layout::model::bytes;
+        EXPECT_EQ(get(at + layout::model::id, uint64_t{0}), m.id);
+        EXPECT_EQ(get(at + layout::model::pointsFirst, 0u), m.points.first);
+        EXPECT_EQ(get(at + layout::model::labelAngle, 0.0f), m.labelAngle);
+        std::u16string text(get(at + layout::model::labelLength, 0u), u'\0');
+        std::memcpy(text.data(),
+                    b.data() + get(layout::head::labelsAt, 0u) +
+                        2 * get(at + layout::model::labelFirst, 0u),
+                    2 * text.size());
+        labels.push_back(text);
+    }
+    EXPECT_NE(std::find(labels.begin(), labels.end(), u"N"), labels.end());
+    EXPECT_EQ(std::count(labels.begin(), labels.end(), u""), long(labels.size()) - 1);
 }
 
 // A road name's model has no label position: the tile places it halfway

@@ -233,6 +233,22 @@ public final class Meshory {
      */
     public static native int[] tileLayout(long tile);
 
+    /**
+     * The tile's tables as one block of bytes read in place, in native byte order: the head, the
+     * buckets, the models and the models' labels at the offsets {@link TileLayout} gives (one
+     * declaration makes those and the library's writer). The labels are UTF-16 code units, each
+     * model's text as {@link #modelLabel} gives it: up to its first NUL byte, bytes that are not
+     * UTF-8 as U+FFFD. No Java array grows with the tile.
+     *
+     * <p>The buffer is a read-only view of the tile's own memory: valid until the tile is
+     * disposed of ({@link #disposeTile} or its maker's {@link #dispose}), after which reading it
+     * reads freed memory. A host that keeps the tables longer copies them first, in one bulk
+     * {@code put} into a buffer of its own. Handle 0 gives the block of an empty tile.
+     */
+    public static ByteBuffer tileLayoutView(long tile) {
+        return layoutView(tile).asReadOnlyBuffer().order(ByteOrder.nativeOrder());
+    }
+
     public static final int TILE_HEAD = 7;
     public static final int TILE_BUCKET = 9;
     public static final int TILE_MODEL = 17;
@@ -299,6 +315,8 @@ public final class Meshory {
             int recordCount, int[] requests, double[] origins, int flags);
 
     private static native int tileWrite(long tile, FloatBuffer target, int position, int room);
+
+    private static native ByteBuffer layoutView(long tile);
 
     private static native int trianglesInto(long model, FloatBuffer target, int position, int room,
             int flags);

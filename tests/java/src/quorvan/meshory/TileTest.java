@@ -6,6 +6,7 @@ import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTimeoutPreemptively;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import cpp.geometry.TileLayout;
 import java.io.IOException;
 import java.nio.BufferOverflowException;
 import java.nio.ByteBuffer;
@@ -153,6 +154,41 @@ class TileTest {
             assertTrue(built > 1000, "the sample builds its models");
             assertEquals(plain.buckets().size(), skipping.buckets().size());
             assertEquals(skipping.linesFirst(), skipping.vertexCount() - skipping.normalsFirst());
+        }
+    }
+
+    /**
+     * The tables are read in place (labels in one call among them) while the tile is open, and
+     * copied in one call for a host that reads them after closing it.
+     */
+    @Test
+    void tablesAreReadInPlaceAndCopiedInOneCall() throws IOException {
+        Sample s = sample();
+        try (ModelMaker maker = new ModelMaker()) {
+            Tile tile = maker.makeTile(s.records(), s.recordCount(), s.requests(), s.origins(), 0);
+            String[] labels = tile.labels();
+            assertEquals(tile.models().size(), labels.length);
+            for (int i = 0; i < labels.length; i += 7) {
+                assertEquals(tile.label(i), labels[i]);
+            }
+            ByteBuffer kept = ByteBuffer.allocateDirect(tile.layoutBytes() + 3)
+                    .order(ByteOrder.nativeOrder());
+            kept.position(3);
+            assertEquals(tile.layoutBytes(), tile.copyLayout(kept));
+            assertEquals(kept.capacity(), kept.position());
+            ByteBuffer copy = kept.position(3).slice().order(ByteOrder.nativeOrder());
+            Tile.Bucket b = tile.buckets().get(1);
+            int last = tile.models().size() - 1;
+            Tile.TileModel m = tile.models().get(last);
+            tile.close();
+            assertThrows(IllegalStateException.class, () -> tile.buckets());
+            assertThrows(IllegalStateException.class, () -> tile.labels());
+            int bucket = copy.getInt(TileLayout.HEAD_BUCKETS_AT) + TileLayout.BUCKET_BYTES;
+            assertEquals(b.layerId(), copy.getInt(bucket + TileLayout.BUCKET_LAYER_ID));
+            assertEquals(b.pointVertices(), copy.getInt(bucket + TileLayout.BUCKET_POINT_COUNT));
+            int model = copy.getInt(TileLayout.HEAD_MODELS_AT) + last * TileLayout.MODEL_BYTES;
+            assertEquals(m.id(), copy.getLong(model + TileLayout.MODEL_ID));
+            assertEquals(m.labelAngle(), copy.getFloat(model + TileLayout.MODEL_LABEL_ANGLE));
         }
     }
 
