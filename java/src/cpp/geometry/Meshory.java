@@ -29,8 +29,11 @@ import java.util.Objects;
  *
  * <p>Besides the array getters, a tile can travel at native cost: {@link #makeBlobs} creates the
  * blobs of many records in one call, and the {@code ...Into} getters write a model's floats into
- * a direct {@link FloatBuffer} in native byte order, ready for {@code glBufferData}, with no Java
- * array in between. Each has a {@code ...FloatCount} query to size the buffer first.
+ * a direct {@link FloatBuffer} in native byte order, with no Java array in between. Each has a
+ * {@code ...FloatCount} query to size the buffer first. They write as {@code FloatBuffer.put}
+ * does: at the position, which moves past the floats, the limit untouched. Bindings such as
+ * LWJGL upload a buffer from its position to its limit, so {@code flip()} it (or set position
+ * and limit around what was written) before {@code glBufferData}.
  */
 public final class Meshory {
     static {

@@ -195,9 +195,11 @@ public final class Tile implements AutoCloseable {
     }
 
     /**
-     * Puts the whole block into {@code out} at its position, which advances: a direct buffer in
-     * native byte order, as OpenGL bindings take it, filled by the library with no copy in
-     * between; it goes to {@code glBufferData} as it is.
+     * Puts the whole block into {@code out} as {@code FloatBuffer.put} does: at its position,
+     * which moves past the floats; the limit is untouched. Bindings such as LWJGL upload a buffer
+     * from its position to its limit, so {@code out.flip()} before {@code glBufferData} (see the
+     * package overview). {@code out} is a direct buffer in native byte order, as OpenGL bindings
+     * take it, filled by the library with no copy in between.
      *
      * @return the floats put
      * @throws IllegalArgumentException if {@code out} is not direct in native byte order
