@@ -60,8 +60,10 @@ void C_Tile::clear() {
         s.normals.clear();
         s.models.clear();
     }
+    // The layers' entries stay, stale from the next build on: their nodes
+    // serve it without allocating, unless far more than a tile's layers.
+    if (bucketOf_.size() > 2 * buckets_.size() + 64 || ++build_ == 0) bucketOf_.clear();
     buckets_.clear();
-    bucketOf_.clear();
     layout_.clear();
     models_.clear();
     flags_ = 0;
@@ -87,13 +89,17 @@ void C_Tile::begin(uint32_t flags) {
 
 void C_Tile::add(const S_Model& model, uint32_t request) {
     // Buckets in the order the tile meets their layers.
-    const auto [found, met] =
-        bucketOf_.try_emplace(model.layerId, static_cast<uint32_t>(buckets_.size()));
+    const BucketSlot next{build_, static_cast<uint32_t>(buckets_.size())};
+    auto [found, met] = bucketOf_.try_emplace(model.layerId, next);
+    if (!met && found->second.build != build_) {
+        found->second = next;  // an entry of an earlier build
+        met = true;
+    }
     if (met) {
         buckets_.emplace_back().layerId = model.layerId;
         if (stores_.size() < buckets_.size()) stores_.emplace_back();
     }
-    const uint32_t index = found->second;
+    const uint32_t index = found->second.bucket;
     Store& s = stores_[index];
 
     S_TileModel m;

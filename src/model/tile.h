@@ -177,7 +177,13 @@ private:
     // Bucket of each layer met: a tile may hold as many layers as requests,
     // and a search through the buckets per request would make the build
     // quadratic in them. Ordered: O(log n) whatever ids a host chooses.
-    std::map<int32_t, uint32_t> bucketOf_;
+    // Entries of an earlier build (another `build_`) count as absent.
+    struct BucketSlot {
+        uint32_t build = 0;
+        uint32_t bucket = 0;
+    };
+    std::map<int32_t, BucketSlot> bucketOf_;
+    uint32_t build_ = 0;
     std::vector<std::byte> layout_;
     uint32_t flags_ = 0;
     uint32_t linesFirst_ = 0;
