@@ -61,9 +61,11 @@ function(meshory_generate_tile_layout schema cpp_out java_out)
     endforeach()
     string(APPEND cpp "}  // namespace quorvan::tile_layout\n")
     string(APPEND java "}\n")
-    # Copied only when changed, so that nothing rebuilds for a re-configure.
-    file(WRITE ${cpp_out}.new "${cpp}")
-    file(WRITE ${java_out}.new "${java}")
-    configure_file(${cpp_out}.new ${cpp_out} COPYONLY)
-    configure_file(${java_out}.new ${java_out} COPYONLY)
+    # Copied only when changed, so that nothing rebuilds for a re-configure;
+    # the drafts stay out of the folders that the jars are made from.
+    set(drafts ${CMAKE_BINARY_DIR}/CMakeFiles/tile_layout)
+    file(WRITE ${drafts}/tile_layout_fields.h "${cpp}")
+    file(WRITE ${drafts}/TileLayout.java "${java}")
+    configure_file(${drafts}/tile_layout_fields.h ${cpp_out} COPYONLY)
+    configure_file(${drafts}/TileLayout.java ${java_out} COPYONLY)
 endfunction()
