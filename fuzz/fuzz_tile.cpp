@@ -1,15 +1,19 @@
 // A tile in one call: a block of blob records and a request table, both
 // fuzzed, built by one maker; the layout is checked and the block written to
-// memory that is not aligned for floats. Back: flags, record count, then per
-// request its first record, count and origin; front: the origins (raw
-// doubles), then the records. The tile is then picked and its labels
-// chosen through an orthographic and a perspective camera looking at the
-// first request's origin.
+// memory that is not aligned for floats, its tables laid out and read back
+// through the generated offsets, labels included. Back: flags, record
+// count, the tile's origin, then per request its first record, count and
+// whether it names another origin (which refuses the tile); front: the
+// origins (raw doubles), then the records. The tile is then picked and its
+// labels chosen through an orthographic and a perspective camera looking at
+// the tile's origin.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+#include <meshory/generated/tile_layout_fields.h>
 
 #include "grid/grid.h"
 #include "map/label_selection.h"
@@ -30,12 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const auto flags = in.ConsumeIntegralInRange<uint32_t>(0, 8);  // 8 is no flag
     const auto recordCount = in.ConsumeIntegralInRange<int64_t>(-1, 64);
+    const double originX = consumeRaw<double>(in);
+    const double originY = consumeRaw<double>(in);
     std::vector<S_TileRequest> requests(in.ConsumeIntegralInRange<size_t>(0, 16));
     for (S_TileRequest& q : requests) {
         q.firstRecord = in.ConsumeIntegralInRange<uint32_t>(0, 70);
         q.recordCount = in.ConsumeIntegralInRange<uint32_t>(0, 8);
-        q.x = consumeRaw<double>(in);
-        q.y = consumeRaw<double>(in);
+        const bool another = in.ConsumeIntegralInRange<uint8_t>(0, 31) == 0;
+        q.x = another ? consumeRaw<double>(in) : originX;
+        q.y = another ? consumeRaw<double>(in) : originY;
     }
     const std::vector<uint8_t> records = in.ConsumeRemainingBytes<uint8_t>();
 
@@ -65,6 +72,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!(std::fabs(length2 - 1.0f) < 1e-4f)) __builtin_trap();
     }
 
+    // The tables as a host reads them in place: every record and label inside the block.
+    const std::span<const std::byte> block = tile.layout();
+    const auto u32 = [&](size_t at) {
+        if (at + 4 > block.size()) __builtin_trap();
+        uint32_t v;
+        std::memcpy(&v, block.data() + at, 4);
+        return v;
+    };
+    namespace layout = tile_layout;
+    if (u32(layout::head::layoutBytes) != block.size() ||
+        u32(layout::head::modelCount) != tile.models().size())
+        __builtin_trap();
+    for (size_t m = 0; m < tile.models().size(); ++m) {
+        const size_t at = u32(layout::head::modelsAt) + m * layout::model::bytes;
+        const size_t first = u32(at + layout::model::labelFirst);
+        const size_t length = u32(at + layout::model::labelLength);
+        if (u32(at + layout::model::bucket) != tile.models()[m].bucket ||
+            u32(layout::head::labelsAt) + 2 * (first + length) > block.size())
+            __builtin_trap();
+    }
+
     // Every layer painted, every other one with depth; every label measured.
     std::vector<S_PaintLayer> order;
     for (size_t b = 0; b < tile.buckets().size(); ++b)
@@ -73,6 +101,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<glm::vec2> sizes(tile.models().size(), glm::vec2(40.0f, 12.0f));
     const glm::dvec2 origin =
         requests.empty() ? glm::dvec2(0.0) : glm::dvec2(requests[0].x, requests[0].y);
+    // A tile that names several origins is refused; built once more with a
+    // limit of floats it outgrows, it is refused and left empty.
+    if (tile.floatCount() > 0) {
+        C_Tile small;
+        if (maker.buildTile(records, recordCount, requests, flags, small, tile.floatCount() - 1)
+                .ok ||
+            small.floatCount() != 0)
+            __builtin_trap();
+    }
     for (const int32_t kind :
          {camera_projection::CENTERED_ORTHOGRAPHIC, camera_projection::PERSPECTIVE}) {
         S_CameraOptions o;

@@ -167,6 +167,21 @@ public final class MeshoryBench {
         }
     }
 
+    /**
+     * The same tile over the bare natives beneath {@link #tileCall}: build, write, dispose, with
+     * no owner and no tables read; what the public path costs beyond this is its own. The buffer
+     * already holds the largest tile (tileCall grew it).
+     */
+    private static void bareCall(long maker, TileInput t, FloatBuffer buffer) {
+        long tile = Meshory.makeTile(maker, t.records(), t.recordCount(), t.requests(),
+                t.origins(), Meshory.SKIP_ZERO_AREA);
+        try {
+            sink += Meshory.tileInto(tile, buffer.clear());
+        } finally {
+            Meshory.disposeTile(maker, tile);
+        }
+    }
+
     /** The same requests over the per-model buffer path of today. */
     private static void perModel(long maker, TileInput t) {
         for (int r = 0; r < t.requests().length / 2; ++r) {
@@ -191,6 +206,13 @@ public final class MeshoryBench {
         FloatBuffer[] buffer = {room(1)};
         try (ModelMaker maker = new ModelMaker()) {
             double tileNs = medianNanos(runs, () -> mine.forEach(t -> tileCall(maker, t, buffer)));
+            // The public path against the bare natives in one JVM, alternating runs after both
+            // are warm, so that a change in the machine's load hits both alike.
+            long bare = Meshory.contsruct();
+            double[] ratio = alternating(runs,
+                    () -> mine.forEach(t -> tileCall(maker, t, buffer)),
+                    () -> mine.forEach(t -> bareCall(bare, t, buffer[0])));
+            Meshory.dispose(bare);
             // Bytes the tile call allocates on the Java heap, per tile.
             com.sun.management.ThreadMXBean threads =
                     (com.sun.management.ThreadMXBean) ManagementFactory.getThreadMXBean();
@@ -212,15 +234,11 @@ public final class MeshoryBench {
                     buckets += tile.buckets().size();
                 }
             }
-            // The one object whose size follows the tile: its layout table (an int[] with a 16-byte
-            // header).
-            double layout = 16 + 4 * (Meshory.TILE_HEAD
-                    + (Meshory.TILE_BUCKET * buckets + Meshory.TILE_MODEL * models)
-                    / (double) mine.size());
             System.out.printf("jvm_tilecall_%s_ns %.0f%njvm_models_%s_ns %.0f%n"
-                    + "jvm_tilecall_%s_alloc_bytes %.0f%n"
-                    + "jvm_tilecall_%s_layout_bytes %.0f%ntile_%s_models %d%n", key, tileNs, key,
-                    modelsNs, key, allocated, key, layout, key, models / mine.size());
+                    + "jvm_tilecall_%s_alloc_bytes %.0f%ntile_%s_models %d%ntile_%s_buckets %d%n"
+                    + "jvm_public_%s_ns %.0f%njvm_bare_%s_ns %.0f%n", key, tileNs, key, modelsNs,
+                    key, allocated, key, models / mine.size(), key, buckets / mine.size(), key,
+                    ratio[0], key, ratio[1]);
         }
     }
 
@@ -256,6 +274,26 @@ public final class MeshoryBench {
 
     private interface Body {
         void run();
+    }
+
+    /** Medians of two bodies timed in alternating runs, after both have warmed up. */
+    private static double[] alternating(int runs, Body a, Body b) {
+        long warmUntil = System.nanoTime() + 2_000_000_000L;
+        while (System.nanoTime() < warmUntil) {
+            a.run();
+            b.run();
+        }
+        double[][] samples = new double[2][runs];
+        for (int i = 0; i < runs; ++i) {
+            for (int k = 0; k < 2; ++k) {
+                long start = System.nanoTime();
+                (k == 0 ? a : b).run();
+                samples[k][i] = System.nanoTime() - start;
+            }
+        }
+        Arrays.sort(samples[0]);
+        Arrays.sort(samples[1]);
+        return new double[] {samples[0][runs / 2], samples[1][runs / 2]};
     }
 
     private static double medianNanos(int runs, Body body) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <span>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "jni/jni_guard.h"
 #include "model/meshory.h"
 #include "model/tile.h"
+#include "model/tile_layout.h"
 
 namespace {
 
@@ -62,6 +64,23 @@ bool readRequests(JNIEnv* env, jintArray requests, jdoubleArray origins,
                   xy[2 * r], xy[2 * r + 1]};
     }
     return true;
+}
+
+// The tile a handle names; null for handle 0. Builds that check handles
+// keep the shells of released tiles (model/tile_builder.h) and raise
+// IllegalStateException for one, with null returned.
+const quorvan::C_Tile* tileOf(JNIEnv* env, jlong handle) {
+    const auto* t = fromHandle<const quorvan::C_Tile>(handle);
+#ifdef MESHORY_CHECK_HANDLES
+    if (t && t->isReleased()) {
+        throwJava(env, "java/lang/IllegalStateException",
+                  "meshory: a tile handle used after disposeTile");
+        return nullptr;
+    }
+#else
+    (void)env;
+#endif
+    return t;
 }
 
 jint floatBits(float f) {
@@ -115,16 +134,16 @@ JNIEXPORT jlong JNICALL Java_cpp_geometry_Meshory_tileFrom(JNIEnv* env, jclass, 
         if (!maker) return 0;
         const std::span<const uint8_t> bytes(base + position, static_cast<size_t>(size));
         quorvan::S_TileBuild build;
+        // The host must be able to make a buffer for the whole block: a
+        // tile past that is refused while it is built, not after.
         const quorvan::C_Tile* tile =
-            maker->makeTile(bytes, recordCount, table, static_cast<uint32_t>(flags), &build);
+            maker->makeTile(bytes, recordCount, table, static_cast<uint32_t>(flags), &build,
+                            static_cast<size_t>(std::numeric_limits<jint>::max()));
         if (!tile) {
-            refuse(env, build.error);
-            return 0;
-        }
-        // The host must be able to make a buffer for the whole block.
-        jsize floats = 0;
-        if (!quorvan::jni::javaLength(env, tile->floatCount(), floats)) {
-            maker->releaseTile(tile);
+            if (build.tooLarge)
+                throwJava(env, "java/lang/OutOfMemoryError", ("meshory: " + build.error).c_str());
+            else
+                refuse(env, build.error);
             return 0;
         }
         return toHandle(tile);
@@ -133,8 +152,27 @@ JNIEXPORT jlong JNICALL Java_cpp_geometry_Meshory_tileFrom(JNIEnv* env, jclass, 
 
 JNIEXPORT jintArray JNICALL Java_cpp_geometry_Meshory_tileLayout(JNIEnv* env, jclass, jlong tile) {
     return guarded<jintArray>(env, nullptr, [&]() -> jintArray {
-        const auto* t = fromHandle<const quorvan::C_Tile>(tile);
+        const auto* t = tileOf(env, tile);
+        if (env->ExceptionCheck()) return nullptr;
         return quorvan::jni::newIntArray(env, layoutOf(t ? *t : quorvan::C_Tile()));
+    });
+}
+
+JNIEXPORT jobject JNICALL Java_cpp_geometry_Meshory_layoutView(JNIEnv* env, jclass, jlong tile) {
+    return guarded<jobject>(env, nullptr, [&]() -> jobject {
+        const auto* t = tileOf(env, tile);
+        if (env->ExceptionCheck()) return nullptr;
+        // Handle 0 is a tile with nothing in it, as for the other getters.
+        static const std::vector<std::byte> empty = [] {
+            std::vector<std::byte> block;
+            quorvan::writeTileLayout(quorvan::C_Tile(), block);
+            return block;
+        }();
+        const std::span<const std::byte> block = t ? t->layout() : std::span(empty);
+        // The tile's own memory, read in place: the tile never changes once
+        // built, and the buffer is valid until the tile is released.
+        return env->NewDirectByteBuffer(const_cast<std::byte*>(block.data()),
+                                        static_cast<jlong>(block.size()));
     });
 }
 
@@ -145,7 +183,7 @@ JNIEXPORT jint JNICALL Java_cpp_geometry_Meshory_tileWrite(JNIEnv* env, jclass, 
         uint8_t* base = nullptr;
         if (!quorvan::jni::writableDirectRange(env, target, position, room, "target buffer", base))
             return 0;
-        const auto* t = fromHandle<const quorvan::C_Tile>(tile);
+        const auto* t = tileOf(env, tile);
         if (!t || t->floatCount() == 0) return 0;
         // Through bytes: a float view of a ByteBuffer may start at any byte.
         const size_t written = t->write(base + sizeof(float) * static_cast<size_t>(position),
@@ -158,7 +196,8 @@ JNIEXPORT jint JNICALL Java_cpp_geometry_Meshory_tileWrite(JNIEnv* env, jclass, 
 JNIEXPORT jstring JNICALL Java_cpp_geometry_Meshory_tileLabel(JNIEnv* env, jclass, jlong tile,
                                                               jint model) {
     return guarded<jstring>(env, nullptr, [&]() -> jstring {
-        const auto* t = fromHandle<const quorvan::C_Tile>(tile);
+        const auto* t = tileOf(env, tile);
+        if (env->ExceptionCheck()) return nullptr;
         const size_t models = t ? t->models().size() : 0;
         if (model < 0 || static_cast<size_t>(model) >= models) {
             throwJava(env, "java/lang/IndexOutOfBoundsException",

@@ -89,14 +89,14 @@ const S_Model* C_Meshory::makeModel(const std::vector<S_BlobData>& blobs, const 
 
 S_TileBuild C_Meshory::buildTile(std::span<const uint8_t> records, int64_t recordCount,
                                  std::span<const S_TileRequest> requests, uint32_t flags,
-                                 C_Tile& tile) {
-    return tileBuilder->build(records, recordCount, requests, flags, tile);
+                                 C_Tile& tile, size_t maxFloats) {
+    return tileBuilder->build(records, recordCount, requests, flags, tile, maxFloats);
 }
 
 const C_Tile* C_Meshory::makeTile(std::span<const uint8_t> records, int64_t recordCount,
                                   std::span<const S_TileRequest> requests, uint32_t flags,
-                                  S_TileBuild* result) {
-    return tileBuilder->make(records, recordCount, requests, flags, result);
+                                  S_TileBuild* result, size_t maxFloats) {
+    return tileBuilder->make(records, recordCount, requests, flags, result, maxFloats);
 }
 
 void C_Meshory::releaseTile(const C_Tile* tile) {

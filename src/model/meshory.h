@@ -60,11 +60,16 @@ public:
     // (x, y, 0) and a filter that wants text variant 0. No model is filed;
     // the maker's kept storage serves the requests, and `tile` keeps its own
     // storage from one build to the next. Refuses, leaving `tile` as it was,
-    // unknown flags, malformed records and a request that names records past
-    // the last; requests may name any records, in any order, again or not at
-    // all.
+    // unknown flags, malformed records, a request that names records past
+    // the last, and requests that differ in origin (a tile has one);
+    // requests may name any records, in any order, again or not at all.
+    // A tile that would hold more than `maxFloats` floats is refused as soon
+    // as a request takes it past them, before that request's floats are
+    // added, and left empty: the memory spent is bounded by the limit, not
+    // by what the requests would make (a Java host takes at most 2^31 - 1).
     S_TileBuild buildTile(std::span<const uint8_t> records, int64_t recordCount,
-                          std::span<const S_TileRequest> requests, uint32_t flags, C_Tile& tile);
+                          std::span<const S_TileRequest> requests, uint32_t flags, C_Tile& tile,
+                          size_t maxFloats = SIZE_MAX);
 
     // buildTile into a tile the maker owns, as it owns its models, until
     // releaseTile or the maker's end; its storage is that of a tile released
@@ -72,7 +77,7 @@ public:
     // given) says why.
     const C_Tile* makeTile(std::span<const uint8_t> records, int64_t recordCount,
                            std::span<const S_TileRequest> requests, uint32_t flags,
-                           S_TileBuild* result = nullptr);
+                           S_TileBuild* result = nullptr, size_t maxFloats = SIZE_MAX);
     // Frees a tile this maker made (null does nothing); its storage is kept
     // for the next tile, within the storage budget.
     void releaseTile(const C_Tile* tile);

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "geometry/mathglm.h"
+#include "model/tile_layout.h"
 
 namespace quorvan {
 
@@ -59,15 +60,19 @@ void C_Tile::clear() {
         s.normals.clear();
         s.models.clear();
     }
+    // The layers' entries stay, stale from the next build on: their nodes
+    // serve it without allocating, unless far more than a tile's layers.
+    if (bucketOf_.size() > 2 * buckets_.size() + 64 || ++build_ == 0) bucketOf_.clear();
     buckets_.clear();
+    layout_.clear();
     models_.clear();
     flags_ = 0;
     linesFirst_ = pointsFirst_ = normalsFirst_ = normalCount_ = 0;
 }
 
 size_t C_Tile::storageBytes() const {
-    size_t bytes =
-        buckets_.capacity() * sizeof(S_TileBucket) + models_.capacity() * sizeof(S_TileModel);
+    size_t bytes = buckets_.capacity() * sizeof(S_TileBucket) +
+                   models_.capacity() * sizeof(S_TileModel) + layout_.capacity();
     for (const Store& s : stores_) {
         bytes += (s.triangles.capacity() + s.lines.capacity() + s.points.capacity() +
                   s.normals.capacity()) *
@@ -83,15 +88,18 @@ void C_Tile::begin(uint32_t flags) {
 }
 
 void C_Tile::add(const S_Model& model, uint32_t request) {
-    // Buckets in the order the tile meets their layers; a tile has few.
-    auto bucket = std::find_if(buckets_.begin(), buckets_.end(),
-                               [&](const S_TileBucket& b) { return b.layerId == model.layerId; });
-    if (bucket == buckets_.end()) {
+    // Buckets in the order the tile meets their layers.
+    const BucketSlot next{build_, static_cast<uint32_t>(buckets_.size())};
+    auto [found, met] = bucketOf_.try_emplace(model.layerId, next);
+    if (!met && found->second.build != build_) {
+        found->second = next;  // an entry of an earlier build
+        met = true;
+    }
+    if (met) {
         buckets_.emplace_back().layerId = model.layerId;
         if (stores_.size() < buckets_.size()) stores_.emplace_back();
-        bucket = std::prev(buckets_.end());
     }
-    const auto index = static_cast<uint32_t>(bucket - buckets_.begin());
+    const uint32_t index = found->second.bucket;
     Store& s = stores_[index];
 
     S_TileModel m;
@@ -157,6 +165,7 @@ void C_Tile::finish() {
         for (S_TileModel& m : stores_[b].models) models_.push_back(std::move(m));
         stores_[b].models.clear();
     }
+    writeTileLayout(*this, layout_);
 }
 
 size_t C_Tile::write(void* out, size_t bytes) const {

@@ -23,12 +23,19 @@
 // a whole-block vertex buffer draws them as they are. Triangles are a list
 // (strips converted), lines a list of segments, points (x, y, 0).
 //
+// A tile has one origin: every request names the same (x, y), and the
+// tile's vertices are all relative to it, as a host's picking and label
+// placement take them (map/pick.h, map/label_selection.h). A tile whose
+// requests differ in origin is refused; building each at its own origin and
+// rebasing it would break the float-for-float equality above.
+//
 // A request whose blobs have no builder makes no model (makeModel gives
 // null for it); the others each make one, stamped with the first record's
 // id, cell and layer.
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <span>
 #include <string>
 #include <vector>
@@ -132,10 +139,19 @@ public:
     size_t write(void* out, size_t bytes) const;
     size_t write(std::span<float> out) const { return write(out.data(), out.size_bytes()); }
 
+    // The tile's tables as one block a host reads in place
+    // (model/tile_layout.h), laid out when the tile is built.
+    std::span<const std::byte> layout() const { return layout_; }
+
     // Empty, as a new tile; its storage is kept for the next build.
     void clear();
     // Bytes of storage the tile holds, whatever it holds now.
     size_t storageBytes() const;
+
+    // True for a tile its maker has released but keeps as an empty shell:
+    // builds that check handles keep the shells of recently released tiles,
+    // so that a stale handle names a released tile, never a newer one.
+    bool isReleased() const { return released_; }
 
 private:
     // The tile's unit builds it (model/tile_builder.h): begin, one add per
@@ -160,17 +176,30 @@ private:
     std::vector<S_TileBucket> buckets_;
     std::vector<S_TileModel> models_;
     std::vector<Store> stores_;  // per bucket, kept across builds
+    // Bucket of each layer met: a tile may hold as many layers as requests,
+    // and a search through the buckets per request would make the build
+    // quadratic in them. Ordered: O(log n) whatever ids a host chooses.
+    // Entries of an earlier build (another `build_`) count as absent.
+    struct BucketSlot {
+        uint32_t build = 0;
+        uint32_t bucket = 0;
+    };
+    std::map<int32_t, BucketSlot> bucketOf_;
+    uint32_t build_ = 0;
+    std::vector<std::byte> layout_;
     uint32_t flags_ = 0;
     uint32_t linesFirst_ = 0;
     uint32_t pointsFirst_ = 0;
     uint32_t normalsFirst_ = 0;
     uint32_t normalCount_ = 0;
+    bool released_ = false;
 };
 
 // The outcome of building a tile: what is wrong and where, when not ok.
 struct S_TileBuild {
     bool ok = false;
-    std::string error;  // ASCII; names the record or request
+    std::string error;      // ASCII; names the record or request
+    bool tooLarge = false;  // refused for its size, not its input's form
 };
 
 }  // namespace quorvan

@@ -1,6 +1,7 @@
 #include "model/tile_builder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
@@ -11,6 +12,18 @@
 
 namespace quorvan::builders {
 
+namespace {
+
+bool sameValue(double a, double b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+bool sameOrigin(const S_TileRequest& a, const S_TileRequest& b) {
+    return sameValue(a.x, b.x) && sameValue(a.y, b.y);
+}
+
+}  // namespace
+
 TileBuilder::TileBuilder(ModelPool& pool) : pool(pool) {}
 
 TileBuilder::~TileBuilder() {
@@ -19,7 +32,7 @@ TileBuilder::~TileBuilder() {
 
 S_TileBuild TileBuilder::build(std::span<const uint8_t> records, int64_t recordCount,
                                std::span<const S_TileRequest> requests, uint32_t flags,
-                               C_Tile& tile) {
+                               C_Tile& tile, size_t maxFloats) {
     S_TileBuild result;
     // Everything is checked before anything is built, so that a refusal
     // leaves the tile as it was.
@@ -43,6 +56,18 @@ S_TileBuild TileBuilder::build(std::span<const uint8_t> records, int64_t recordC
             return result;
         }
         largest = std::max(largest, q.recordCount);
+        // One origin per tile: its vertices are all relative to it, which is
+        // what a host's picking and label placement take. Rebasing a request
+        // onto another origin would make its floats differ, by rounding, from
+        // those makeModel builds for it at its own; so a tile whose requests
+        // differ in origin is refused, not rebased.
+        if (!sameOrigin(q, requests[0])) {
+            result.error = "request " + std::to_string(r) + " has origin (" + std::to_string(q.x) +
+                           ", " + std::to_string(q.y) + "), request 0 (" +
+                           std::to_string(requests[0].x) + ", " + std::to_string(requests[0].y) +
+                           "): a tile has one origin";
+            return result;
+        }
     }
 
     static const ViewportPolygon noViewport;
@@ -55,6 +80,7 @@ S_TileBuild TileBuilder::build(std::span<const uint8_t> records, int64_t recordC
         // the largest kept, which the fewest requests outgrow.
         std::unique_ptr<S_Model> model = pool.take(std::numeric_limits<size_t>::max());
         const LoadFilter filter(0);
+        size_t floats = 0;
         for (size_t r = 0; r < requests.size(); ++r) {
             const S_TileRequest& q = requests[r];
             if (q.recordCount == 0) continue;
@@ -65,8 +91,23 @@ S_TileBuild TileBuilder::build(std::span<const uint8_t> records, int64_t recordC
             // As the host bridge narrows a request's origin.
             const glm::vec3 origin(static_cast<float>(q.x), static_cast<float>(q.y), 0.0f);
             const RequestContext request{*model, origin, filter, noViewport};
-            if (buildRequest(request, planRequest(blobs), blobs))
-                tile.add(*model, static_cast<uint32_t>(r));
+            if (!buildRequest(request, planRequest(blobs), blobs)) continue;
+            // Counted from the built model, before the tile copies it: a
+            // tile too large is refused having spent at most the limit and
+            // one request's model.
+            const size_t triangleFloats =
+                triangleFloatCount(*model, flags & tile_flags::SKIP_ZERO_AREA);
+            floats += triangleFloats * ((flags & tile_flags::NORMALS) ? 2 : 1) +
+                      lineFloatCount(*model) + pointFloatCount(*model);
+            if (floats > maxFloats) {
+                pool.give(std::move(model));
+                tile.clear();
+                result.tooLarge = true;
+                result.error = "request " + std::to_string(r) + " takes the tile past " +
+                               std::to_string(maxFloats) + " floats";
+                return result;
+            }
+            tile.add(*model, static_cast<uint32_t>(r));
         }
         pool.give(std::move(model));
         tile.finish();
@@ -80,15 +121,18 @@ S_TileBuild TileBuilder::build(std::span<const uint8_t> records, int64_t recordC
 
 const C_Tile* TileBuilder::make(std::span<const uint8_t> records, int64_t recordCount,
                                 std::span<const S_TileRequest> requests, uint32_t flags,
-                                S_TileBuild* result) {
-    // A new object every time, in kept storage: a released tile's address is
-    // never handed out again from here.
+                                S_TileBuild* result, size_t maxFloats) {
+    // A new object every time, in kept storage: the builder never hands out
+    // the object of a released tile. The allocator may, once the object is
+    // freed: builds that check handles keep the shells of the tiles released
+    // last (see recycle), so a stale handle of one of those is caught rather
+    // than taken for the new tile.
     auto tile = std::make_unique<C_Tile>();
     if (spare) {
         *tile = std::move(*spare);
         spare.reset();
     }
-    const S_TileBuild built = build(records, recordCount, requests, flags, *tile);
+    const S_TileBuild built = build(records, recordCount, requests, flags, *tile, maxFloats);
     if (result) *result = built;
     if (!built.ok) {
         recycle(std::move(tile));
@@ -106,9 +150,17 @@ void TileBuilder::release(const C_Tile* tile) {
 
 void TileBuilder::recycle(std::unique_ptr<C_Tile> tile) {
     const size_t bytes = tile->storageBytes();
-    if (bytes > pool.budget() || (spare && spare->storageBytes() >= bytes)) return;
-    tile->clear();
-    spare = std::make_unique<C_Tile>(std::move(*tile));
+    if (bytes <= pool.budget() && !(spare && spare->storageBytes() >= bytes)) {
+        tile->clear();
+        spare = std::make_unique<C_Tile>(std::move(*tile));
+    }
+#ifdef MESHORY_CHECK_HANDLES
+    constexpr size_t kQuarantined = 4096;
+    *tile = C_Tile();  // frees what the spare did not take
+    tile->released_ = true;
+    quarantine.push_back(std::move(tile));
+    if (quarantine.size() > kQuarantined) quarantine.pop_front();
+#endif
 }
 
 size_t TileBuilder::keptBytes() const {

@@ -10,6 +10,7 @@
 // the tile lays each built model out in its buckets.
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <set>
 #include <span>
@@ -31,10 +32,11 @@ public:
 
     // C_Meshory::buildTile, makeTile and releaseTile (model/meshory.h).
     S_TileBuild build(std::span<const uint8_t> records, int64_t recordCount,
-                      std::span<const S_TileRequest> requests, uint32_t flags, C_Tile& tile);
+                      std::span<const S_TileRequest> requests, uint32_t flags, C_Tile& tile,
+                      size_t maxFloats);
     const C_Tile* make(std::span<const uint8_t> records, int64_t recordCount,
-                       std::span<const S_TileRequest> requests, uint32_t flags,
-                       S_TileBuild* result);
+                       std::span<const S_TileRequest> requests, uint32_t flags, S_TileBuild* result,
+                       size_t maxFloats);
     void release(const C_Tile* tile);
 
     const std::set<const C_Tile*>& tiles() const { return live; }
@@ -45,7 +47,7 @@ public:
 
 private:
     // Keeps the tile's storage as the spare when it is the largest released
-    // and fits the pool's budget; frees the tile.
+    // and fits the pool's budget; frees the tile, or keeps its shell.
     void recycle(std::unique_ptr<C_Tile> tile);
 
     ModelPool& pool;
@@ -54,6 +56,11 @@ private:
     // tile's lists, grown afresh each time, would take fresh pages from the
     // kernel for every tile.
     std::unique_ptr<C_Tile> spare;
+    // Builds that check handles: the empty shells of the tiles released
+    // last, oldest first, whose addresses the allocator cannot hand out
+    // again while they are here. Bounded, so a long-running host pays a
+    // few hundred kilobytes for it.
+    std::deque<std::unique_ptr<C_Tile>> quarantine;
 };
 
 }  // namespace quorvan::builders

@@ -1,8 +1,11 @@
 #include "model/tile.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <numeric>
 
+#include <meshory/generated/tile_layout_fields.h>
 #include <glm/geometric.hpp>
 
 #include "model/builder_fixture.h"
@@ -58,7 +61,7 @@ struct Sample {
             {6, 1, 100, 100},  // no builder: no model
             {6, 2, 100, 100},  // layer 20 again (first record's layer)
             {8, 1, 100, 100},  // layer 10 again
-            {2, 1, 90, 95},    // a record built twice, at another origin
+            {2, 1, 100, 100},  // a record built twice
         };
     }
 
@@ -177,6 +180,48 @@ TEST(Tile, BucketLayout) {
     EXPECT_EQ(tile.write(bytes.data(), all.size() * sizeof(float) - 1), 0u);
 }
 
+// The tables as one block at the generated offsets: every bucket and model
+// field as the tile holds it, labels as UTF-16 up to their first NUL byte.
+TEST(Tile, LayoutBlockHoldsTheTablesAndLabels) {
+    Sample sample;
+    sample.records[5].payload = labelBlock({102, 103}, {{0, std::string("N\0Mozart St", 11)}});
+    const Bytes block = sample.block();
+    C_Meshory maker;
+    C_Tile tile;
+    ASSERT_TRUE(maker.buildTile(block, sample.records.size(), sample.requests, 0, tile).ok);
+    const std::span<const std::byte> b = tile.layout();
+    const auto get = [&](size_t at, auto value) {
+        std::memcpy(&value, b.data() + at, sizeof value);
+        return value;
+    };
+    namespace layout = tile_layout;
+    ASSERT_EQ(get(layout::head::layoutBytes, 0u), b.size());
+    EXPECT_EQ(get(layout::head::bucketCount, 0u), tile.buckets().size());
+    EXPECT_EQ(get(layout::head::vertexCount, 0u), tile.vertexCount());
+    for (size_t i = 0; i < tile.buckets().size(); ++i) {
+        const size_t at = get(layout::head::bucketsAt, 0u) + i * layout::bucket::bytes;
+        EXPECT_EQ(get(at + layout::bucket::layerId, 0), tile.buckets()[i].layerId);
+        EXPECT_EQ(get(at + layout::bucket::lineCount, 0u), tile.buckets()[i].lines.count);
+        EXPECT_EQ(get(at + layout::bucket::modelsFirst, 0u), tile.buckets()[i].models.first);
+    }
+    std::vector<std::u16string> labels;
+    for (size_t i = 0; i < tile.models().size(); ++i) {
+        const S_TileModel& m = tile.models()[i];
+        const size_t at = get(layout::head::modelsAt, 0u) + i * layout::model::bytes;
+        EXPECT_EQ(get(at + layout::model::id, uint64_t{0}), m.id);
+        EXPECT_EQ(get(at + layout::model::pointsFirst, 0u), m.points.first);
+        EXPECT_EQ(get(at + layout::model::labelAngle, 0.0f), m.labelAngle);
+        std::u16string text(get(at + layout::model::labelLength, 0u), u'\0');
+        std::memcpy(text.data(),
+                    b.data() + get(layout::head::labelsAt, 0u) +
+                        2 * get(at + layout::model::labelFirst, 0u),
+                    2 * text.size());
+        labels.push_back(text);
+    }
+    EXPECT_NE(std::find(labels.begin(), labels.end(), u"N"), labels.end());
+    EXPECT_EQ(std::count(labels.begin(), labels.end(), u""), long(labels.size()) - 1);
+}
+
 // A road name's model has no label position: the tile places it halfway
 // along its longest road line, where a host centres the name.
 TEST(Tile, RoadNamesSitHalfwayAlongTheirLongestLine) {
@@ -219,11 +264,60 @@ TEST(Tile, RefusesAndKeepsTheTile) {
     refused(std::span(block).first(block.size() - 1), n, sample.requests, 0, "past the end");
     refused(block, n, {{8, 2, 0, 0}}, 0, "request 0");
     refused(block, n, {{0, 1, 0, 0}, {0xFFFFFFFFu, 2, 0, 0}}, 0, "request 1");
+    // One origin per tile: NaN matches NaN, and any other difference refuses.
+    refused(block, n, {{0, 1, 100, 100}, {2, 1, 100, 100}, {1, 1, 100, 101}}, 0,
+            "request 2 has origin");
+    const double nan = std::nan("");
+    EXPECT_TRUE(maker.buildTile(block, n, {{{0, 1, nan, 1}, {2, 1, nan, 1}}}, 0, tile).ok);
 
     // Nothing to build is a tile with nothing in it.
     ASSERT_TRUE(maker.buildTile({}, 0, {}, 0, tile).ok);
     EXPECT_EQ(tile.floatCount(), 0u);
     EXPECT_TRUE(tile.buckets().empty());
+}
+
+// One bucket per layer however many layers a tile meets: 100,000 one-point
+// requests in as many layers (descending ids, then each met again) take
+// about as long as in one layer. A search through the buckets per request,
+// quadratic in them, made this take minutes.
+TEST(Tile, ManyLayersBuildInLinearTime) {
+    constexpr uint32_t kLayers = 100000;
+    ByteWriter w;
+    const Bytes point = plainStream({{1, 2}});
+    for (uint32_t i = 0; i < 2 * kLayers; ++i)
+        appendRecord(w, i, POINTS, int32_t(kLayers - i % kLayers), 0, point);
+    std::vector<S_TileRequest> requests(2 * kLayers);
+    for (uint32_t i = 0; i < requests.size(); ++i) requests[i] = {i, 1, 0, 0};
+    C_Meshory maker;
+    C_Tile tile;
+    ASSERT_TRUE(maker.buildTile(w.bytes, requests.size(), requests, 0, tile).ok);
+    ASSERT_EQ(tile.buckets().size(), kLayers);
+    for (uint32_t b = 0; b < kLayers; b += 997) {
+        EXPECT_EQ(tile.buckets()[b].layerId, int32_t(kLayers - b));
+        EXPECT_EQ(tile.buckets()[b].points.count, 2u);
+        EXPECT_EQ(tile.models()[tile.buckets()[b].models.first + 1].request, b + kLayers);
+    }
+}
+
+// A tile past the host's limit of floats is refused while it is built, as
+// soon as a request takes it past: the storage spent is bounded by the limit,
+// not by the requests; the limit itself is allowed.
+TEST(Tile, TooLargeIsRefusedBeforeItIsBuilt) {
+    ByteWriter w;
+    appendRecord(w, 1, POINTS, 5, 0, plainStream({{1, 2}}));
+    const std::vector<S_TileRequest> requests(20000, S_TileRequest{0, 1, 0, 0});
+    C_Meshory maker;
+    C_Tile tile;
+    const S_TileBuild refused = maker.buildTile(w.bytes, 1, requests, 0, tile, 300);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.tooLarge);
+    EXPECT_NE(refused.error.find("request 100 "), std::string::npos) << refused.error;
+    EXPECT_EQ(tile.floatCount(), 0u);
+    EXPECT_LT(tile.storageBytes(), size_t(16) << 10);  // the whole tile: 240 kB of floats
+    EXPECT_EQ(maker.makeTile(w.bytes, 1, requests, 0, nullptr, 300), nullptr);
+    EXPECT_TRUE(maker.getTiles().empty());
+    ASSERT_TRUE(maker.buildTile(w.bytes, 1, std::span(requests).first(100), 0, tile, 300).ok);
+    EXPECT_EQ(tile.floatCount(), 300u);
 }
 
 // A tile the maker owns is built in the storage of the one released before

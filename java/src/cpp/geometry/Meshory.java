@@ -29,8 +29,11 @@ import java.util.Objects;
  *
  * <p>Besides the array getters, a tile can travel at native cost: {@link #makeBlobs} creates the
  * blobs of many records in one call, and the {@code ...Into} getters write a model's floats into
- * a direct {@link FloatBuffer} in native byte order, ready for {@code glBufferData}, with no Java
- * array in between. Each has a {@code ...FloatCount} query to size the buffer first.
+ * a direct {@link FloatBuffer} in native byte order, with no Java array in between. Each has a
+ * {@code ...FloatCount} query to size the buffer first. They write as {@code FloatBuffer.put}
+ * does: at the position, which moves past the floats, the limit untouched. Bindings such as
+ * LWJGL upload a buffer from its position to its limit, so {@code flip()} it (or set position
+ * and limit around what was written) before {@code glBufferData}.
  */
 public final class Meshory {
     static {
@@ -242,6 +245,22 @@ public final class Meshory {
      */
     public static native int[] tileLayout(long tile);
 
+    /**
+     * The tile's tables as one block of bytes read in place, in native byte order: the head, the
+     * buckets, the models and the models' labels at the offsets {@link TileLayout} gives (one
+     * declaration makes those and the library's writer). The labels are UTF-16 code units, each
+     * model's text as {@link #modelLabel} gives it: up to its first NUL byte, bytes that are not
+     * UTF-8 as U+FFFD. No Java array grows with the tile.
+     *
+     * <p>The buffer is a read-only view of the tile's own memory: valid until the tile is
+     * disposed of ({@link #disposeTile} or its maker's {@link #dispose}), after which reading it
+     * reads freed memory. A host that keeps the tables longer copies them first, in one bulk
+     * {@code put} into a buffer of its own. Handle 0 gives the block of an empty tile.
+     */
+    public static ByteBuffer tileLayoutView(long tile) {
+        return layoutView(tile).asReadOnlyBuffer().order(ByteOrder.nativeOrder());
+    }
+
     public static final int TILE_HEAD = 7;
     public static final int TILE_BUCKET = 9;
     public static final int TILE_MODEL = 17;
@@ -308,6 +327,8 @@ public final class Meshory {
             int recordCount, int[] requests, double[] origins, int flags);
 
     private static native int tileWrite(long tile, FloatBuffer target, int position, int room);
+
+    private static native ByteBuffer layoutView(long tile);
 
     private static native int trianglesInto(long model, FloatBuffer target, int position, int room,
             int flags);

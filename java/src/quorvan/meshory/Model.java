@@ -73,9 +73,11 @@ public final class Model implements AutoCloseable {
     }
 
     /**
-     * Puts the triangle list into {@code out} at its position, which advances. A direct buffer in
-     * native byte order (what OpenGL bindings take) is filled by the library itself, with no
-     * array in between; any other buffer through an array.
+     * Puts the triangle list into {@code out} as {@code FloatBuffer.put} does: at its position,
+     * which moves past the floats; the limit is untouched. A binding that uploads from position to
+     * limit (LWJGL) wants {@code out.flip()} first. A direct buffer in native byte order (what
+     * OpenGL bindings take) is filled by the library itself, with no array in between; any other
+     * buffer through an array.
      *
      * @return the number of floats put
      * @throws java.nio.BufferOverflowException when {@code out} has too little room; nothing is put

@@ -1,6 +1,8 @@
 package quorvan.meshory;
 
 import cpp.geometry.Meshory;
+import cpp.geometry.TileLayout;
+import java.nio.ByteBuffer;
 import java.nio.FloatBuffer;
 import java.util.AbstractList;
 import java.util.List;
@@ -52,14 +54,16 @@ public final class Tile implements AutoCloseable {
     // Keeps the maker reachable, hence unfreed by the Cleaner, while its tile is.
     private final ModelMaker maker;
     private final NativeObject object;
-    private final int[] layout;
+    // A read-only view of the tables in the tile's own memory (TileLayout's offsets): read only
+    // while the tile and its maker are held open, as they free that memory.
+    private final ByteBuffer layout;
 
     Tile(ModelMaker maker, long handle) {
         this.maker = maker;
         object = new NativeObject(this, "tile", handle, maker.object,
                 NativeObject.freedThrough(maker.object, Meshory::disposeTile));
         try {
-            layout = Meshory.tileLayout(handle);
+            layout = Meshory.tileLayoutView(handle);
         } catch (RuntimeException | Error e) {
             object.close();
             throw e;
@@ -67,35 +71,48 @@ public final class Tile implements AutoCloseable {
     }
 
     /** The flags it was built with. */
-    public int flags() { return head(6); }
+    public int flags() { return head(TileLayout.HEAD_FLAGS); }
 
     /** Vertices of the block. */
-    public int vertexCount() { return head(5); }
+    public int vertexCount() { return head(TileLayout.HEAD_VERTEX_COUNT); }
 
     /** Floats {@link #write} puts: three per vertex. */
     public int floatCount() { return 3 * vertexCount(); }
 
     /** The first vertex of the line section. */
-    public int linesFirst() { return head(2); }
+    public int linesFirst() { return head(TileLayout.HEAD_LINES_FIRST); }
 
     /** The first vertex of the point section. */
-    public int pointsFirst() { return head(3); }
+    public int pointsFirst() { return head(TileLayout.HEAD_POINTS_FIRST); }
 
     /**
      * The first normal: triangle vertex {@code v} has its normal at vertex {@code normalsFirst() +
      * v}.
      */
-    public int normalsFirst() { return head(4); }
+    public int normalsFirst() { return head(TileLayout.HEAD_NORMALS_FIRST); }
 
-    /** The buckets, in the order the tile met their layers. */
+    /**
+     * The buckets, in the order the tile met their layers. The list reads the tile in place: each
+     * {@code get} makes one small record, and nothing is kept on the Java heap per bucket.
+     */
     public List<Bucket> buckets() {
-        int count = head(0);
+        int count = head(TileLayout.HEAD_BUCKET_COUNT);
         return new AbstractList<>() {
             @Override
             public Bucket get(int i) {
-                int at = at(i, count, Meshory.TILE_HEAD, Meshory.TILE_BUCKET);
-                return new Bucket(layout[at], layout[at + 1], layout[at + 2], layout[at + 3],
-                    layout[at + 4], layout[at + 5], layout[at + 6], layout[at + 7], layout[at + 8]);
+                check(i, count);
+                return read(v -> {
+                    int at = v.getInt(TileLayout.HEAD_BUCKETS_AT) + i * TileLayout.BUCKET_BYTES;
+                    return new Bucket(v.getInt(at + TileLayout.BUCKET_LAYER_ID),
+                        v.getInt(at + TileLayout.BUCKET_TRIANGLES_FIRST),
+                        v.getInt(at + TileLayout.BUCKET_TRIANGLE_COUNT),
+                        v.getInt(at + TileLayout.BUCKET_LINES_FIRST),
+                        v.getInt(at + TileLayout.BUCKET_LINE_COUNT),
+                        v.getInt(at + TileLayout.BUCKET_POINTS_FIRST),
+                        v.getInt(at + TileLayout.BUCKET_POINT_COUNT),
+                        v.getInt(at + TileLayout.BUCKET_MODELS_FIRST),
+                        v.getInt(at + TileLayout.BUCKET_MODEL_COUNT));
+                });
             }
 
             @Override
@@ -105,21 +122,32 @@ public final class Tile implements AutoCloseable {
         };
     }
 
-    /** The models, grouped by bucket, in request order inside each. */
+    /** The models, grouped by bucket, in request order inside each; read in place as buckets. */
     public List<TileModel> models() {
-        int count = head(1);
-        int first = Meshory.TILE_HEAD + head(0) * Meshory.TILE_BUCKET;
+        int count = head(TileLayout.HEAD_MODEL_COUNT);
         return new AbstractList<>() {
             @Override
             public TileModel get(int i) {
-                int at = at(i, count, first, Meshory.TILE_MODEL);
-                long id = (layout[at] & 0xFFFFFFFFL) | ((long) layout[at + 1] << 32);
-                return new TileModel(id, layout[at + 2], layout[at + 3],
-                    Float.intBitsToFloat(layout[at + 4]), layout[at + 5], layout[at + 6],
-                    layout[at + 7], layout[at + 8], layout[at + 9], layout[at + 10],
-                    layout[at + 11], layout[at + 12], Float.intBitsToFloat(layout[at + 13]),
-                    Float.intBitsToFloat(layout[at + 14]), Float.intBitsToFloat(layout[at + 15]),
-                    Float.intBitsToFloat(layout[at + 16]));
+                check(i, count);
+                return read(v -> {
+                    int at = modelAt(v, i);
+                    return new TileModel(v.getLong(at + TileLayout.MODEL_ID),
+                        v.getInt(at + TileLayout.MODEL_CELL_INDEX),
+                        v.getInt(at + TileLayout.MODEL_LAYER_ID),
+                        v.getFloat(at + TileLayout.MODEL_HEIGHT),
+                        v.getInt(at + TileLayout.MODEL_REQUEST),
+                        v.getInt(at + TileLayout.MODEL_BUCKET),
+                        v.getInt(at + TileLayout.MODEL_TRIANGLES_FIRST),
+                        v.getInt(at + TileLayout.MODEL_TRIANGLE_COUNT),
+                        v.getInt(at + TileLayout.MODEL_LINES_FIRST),
+                        v.getInt(at + TileLayout.MODEL_LINE_COUNT),
+                        v.getInt(at + TileLayout.MODEL_POINTS_FIRST),
+                        v.getInt(at + TileLayout.MODEL_POINT_COUNT),
+                        v.getFloat(at + TileLayout.MODEL_LABEL_X),
+                        v.getFloat(at + TileLayout.MODEL_LABEL_Y),
+                        v.getFloat(at + TileLayout.MODEL_LABEL_Z),
+                        v.getFloat(at + TileLayout.MODEL_LABEL_ANGLE));
+                });
             }
 
             @Override
@@ -129,16 +157,51 @@ public final class Tile implements AutoCloseable {
         };
     }
 
-    /** The label of model {@code i}; bytes that are not UTF-8 come back as U+FFFD. */
+    /**
+     * The label of model {@code i}, equal to {@link Model#label} of the same request's model: the
+     * text up to its first NUL byte, bytes that are not UTF-8 as U+FFFD.
+     */
     public String label(int i) {
-        at(i, head(1), 0, 0);
-        return use(tile -> Meshory.tileLabel(tile, i));
+        check(i, head(TileLayout.HEAD_MODEL_COUNT));
+        return read(v -> labelOf(v, i));
+    }
+
+    /** Every model's {@link #label}, in model order, from one read of the tile. */
+    public String[] labels() {
+        return read(v -> {
+            String[] out = new String[v.getInt(TileLayout.HEAD_MODEL_COUNT)];
+            for (int i = 0; i < out.length; ++i) {
+                out[i] = labelOf(v, i);
+            }
+            return out;
+        });
+    }
+
+    /** Bytes of the tile's tables ({@link Meshory#tileLayoutView}, {@link #copyLayout}). */
+    public int layoutBytes() { return head(TileLayout.HEAD_LAYOUT_BYTES); }
+
+    /**
+     * Copies the tile's tables (buckets, models and labels at the offsets of {@link TileLayout}, in
+     * native byte order) into {@code out} in one call, for a host that reads them after {@link
+     * #close}. As {@code ByteBuffer.put} does, the bytes go at the position, which moves past them.
+     *
+     * @return the bytes copied, {@link #layoutBytes}
+     * @throws java.nio.BufferOverflowException if they do not fit; nothing is copied then
+     * @throws java.nio.ReadOnlyBufferException if {@code out} is read-only
+     */
+    public int copyLayout(ByteBuffer out) {
+        return read(v -> {
+            out.put(v.duplicate().clear());
+            return v.capacity();
+        });
     }
 
     /**
-     * Puts the whole block into {@code out} at its position, which advances: a direct buffer in
-     * native byte order, as OpenGL bindings take it, filled by the library with no copy in
-     * between; it goes to {@code glBufferData} as it is.
+     * Puts the whole block into {@code out} as {@code FloatBuffer.put} does: at its position,
+     * which moves past the floats; the limit is untouched. Bindings such as LWJGL upload a buffer
+     * from its position to its limit, so {@code out.flip()} before {@code glBufferData} (see the
+     * package overview). {@code out} is a direct buffer in native byte order, as OpenGL bindings
+     * take it, filled by the library with no copy in between.
      *
      * @return the floats put
      * @throws IllegalArgumentException if {@code out} is not direct in native byte order
@@ -247,18 +310,42 @@ public final class Tile implements AutoCloseable {
     }
 
     private int head(int field) {
-        object.checkOpen();
-        maker.object.checkOpen();
-        return layout[field];
+        return read(v -> v.getInt(field));
     }
 
-    // Where entry i of a table of `count` entries of `size` ints starting at `first` lies.
-    private int at(int i, int count, int first, int size) {
+    // Reads the tables in place with the tile and its maker held open: closing either frees them.
+    private <R> R read(Function<ByteBuffer, R> reader) {
+        object.acquire();
+        try {
+            maker.object.acquire();
+            try {
+                return reader.apply(layout);
+            } finally {
+                maker.object.release();
+            }
+        } finally {
+            object.release();
+        }
+    }
+
+    private static int modelAt(ByteBuffer v, int i) {
+        return v.getInt(TileLayout.HEAD_MODELS_AT) + i * TileLayout.MODEL_BYTES;
+    }
+
+    private static String labelOf(ByteBuffer v, int i) {
+        int at = modelAt(v, i);
+        int first = v.getInt(TileLayout.HEAD_LABELS_AT)
+                + 2 * v.getInt(at + TileLayout.MODEL_LABEL_FIRST);
+        char[] text = new char[v.getInt(at + TileLayout.MODEL_LABEL_LENGTH)];
+        for (int c = 0; c < text.length; ++c) {
+            text[c] = v.getChar(first + 2 * c);
+        }
+        return new String(text);
+    }
+
+    private static void check(int i, int count) {
         if (i < 0 || i >= count) {
             throw new IndexOutOfBoundsException("entry " + i + " of " + count);
         }
-        object.checkOpen();
-        maker.object.checkOpen();
-        return first + i * size;
     }
 }

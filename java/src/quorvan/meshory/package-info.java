@@ -20,7 +20,9 @@
  * try (Tile tile = maker.makeTile(records, recordCount, requests, origins, Tile.SKIP_ZERO_AREA)) {
  *     FloatBuffer block = ByteBuffer.allocateDirect(4 * tile.floatCount())
  *             .order(ByteOrder.nativeOrder()).asFloatBuffer();
- *     tile.write(block);  // one glBufferData for the whole tile
+ *     tile.write(block);  // as FloatBuffer.put does: the position moves past the floats
+ *     block.flip();       // position 0, limit after the floats: what a binding uploads
+ *     // one glBufferData(GL_ARRAY_BUFFER, block, GL_STATIC_DRAW) for the whole tile
  *     for (Tile.Bucket bucket : tile.buckets()) {
  *         // one glDrawArrays(GL_TRIANGLES, bucket.trianglesFirst(), bucket.triangleVertices())
  *     }

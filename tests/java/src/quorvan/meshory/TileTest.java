@@ -6,6 +6,7 @@ import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTimeoutPreemptively;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import cpp.geometry.TileLayout;
 import java.io.IOException;
 import java.nio.BufferOverflowException;
 import java.nio.ByteBuffer;
@@ -61,8 +62,10 @@ class TileTest {
         double[] origins = new double[2 * requestCount];
         int count = 0;
         for (int r = 0; r < requestCount; ++r) {
-            origins[2 * r] = pack.getDouble();
-            origins[2 * r + 1] = pack.getDouble();
+            // A tile has one origin: the whole sample is one tile relative to the first cell's
+            // (0, 0), rather than each cell relative to its own corner as the pack has it.
+            pack.getDouble();
+            pack.getDouble();
             int blobs = pack.getInt();
             requests[2 * r] = count;
             requests[2 * r + 1] = blobs;
@@ -154,6 +157,41 @@ class TileTest {
         }
     }
 
+    /**
+     * The tables are read in place (labels in one call among them) while the tile is open, and
+     * copied in one call for a host that reads them after closing it.
+     */
+    @Test
+    void tablesAreReadInPlaceAndCopiedInOneCall() throws IOException {
+        Sample s = sample();
+        try (ModelMaker maker = new ModelMaker()) {
+            Tile tile = maker.makeTile(s.records(), s.recordCount(), s.requests(), s.origins(), 0);
+            String[] labels = tile.labels();
+            assertEquals(tile.models().size(), labels.length);
+            for (int i = 0; i < labels.length; i += 7) {
+                assertEquals(tile.label(i), labels[i]);
+            }
+            ByteBuffer kept = ByteBuffer.allocateDirect(tile.layoutBytes() + 3)
+                    .order(ByteOrder.nativeOrder());
+            kept.position(3);
+            assertEquals(tile.layoutBytes(), tile.copyLayout(kept));
+            assertEquals(kept.capacity(), kept.position());
+            ByteBuffer copy = kept.position(3).slice().order(ByteOrder.nativeOrder());
+            Tile.Bucket b = tile.buckets().get(1);
+            int last = tile.models().size() - 1;
+            Tile.TileModel m = tile.models().get(last);
+            tile.close();
+            assertThrows(IllegalStateException.class, () -> tile.buckets());
+            assertThrows(IllegalStateException.class, () -> tile.labels());
+            int bucket = copy.getInt(TileLayout.HEAD_BUCKETS_AT) + TileLayout.BUCKET_BYTES;
+            assertEquals(b.layerId(), copy.getInt(bucket + TileLayout.BUCKET_LAYER_ID));
+            assertEquals(b.pointVertices(), copy.getInt(bucket + TileLayout.BUCKET_POINT_COUNT));
+            int model = copy.getInt(TileLayout.HEAD_MODELS_AT) + last * TileLayout.MODEL_BYTES;
+            assertEquals(m.id(), copy.getLong(model + TileLayout.MODEL_ID));
+            assertEquals(m.labelAngle(), copy.getFloat(model + TileLayout.MODEL_LABEL_ANGLE));
+        }
+    }
+
     @Test
     void misuseIsRefusedAndBuildsNothing() throws IOException {
         Sample s = sample();
@@ -182,6 +220,8 @@ class TileTest {
                     () -> maker.makeTile(s.records(), n, new int[] {0, -1}, new double[2], 0));
             assertThrows(IllegalArgumentException.class,
                     () -> maker.makeTile(s.records(), n, new int[] {n - 1, 2}, new double[2], 0));
+            assertThrows(IllegalArgumentException.class, () -> maker.makeTile(s.records(), n,
+                    new int[] {0, 1, 1, 1}, new double[] {5, 5, 5, 6}, 0), "one origin a tile");
             assertThrows(NullPointerException.class, () -> maker.makeTile(null, n, q, o, 0));
             assertThrows(NullPointerException.class, () ->
                     maker.makeTile(s.records(), n, null, o, 0));
