@@ -29,6 +29,10 @@ struct SampleTile {
     std::vector<uint8_t> block;
     std::vector<S_TileRequest> requests;
     std::vector<int32_t> firstType;  // per request
+    // A tile has one origin: the sample's requests grouped by theirs (one
+    // group a cell), each request with its index in the pack.
+    std::vector<std::vector<S_TileRequest>> tiles;
+    std::vector<std::vector<size_t>> packIndex;
 
     SampleTile() {
         pack::PackError error;
@@ -45,6 +49,18 @@ struct SampleTile {
             record += count;
         }
         block = w.bytes;
+        for (size_t r = 0; r < requests.size(); ++r) {
+            size_t t = 0;
+            while (t < tiles.size() &&
+                   (tiles[t][0].x != requests[r].x || tiles[t][0].y != requests[r].y))
+                ++t;
+            if (t == tiles.size()) {
+                tiles.emplace_back();
+                packIndex.emplace_back();
+            }
+            tiles[t].push_back(requests[r]);
+            packIndex[t].push_back(r);
+        }
     }
     int64_t records() const {
         return static_cast<int64_t>(requests.back().firstRecord) + requests.back().recordCount;
@@ -75,15 +91,17 @@ TEST(SampleOutput, EveryFloatIsFiniteAndEveryNormalUnit) {
     EXPECT_GT(polygonNormals, 700000u);
 
     for (const uint32_t flags : {tile_flags::NORMALS, tile_flags::ALL}) {
-        C_Tile tile;
-        ASSERT_TRUE(maker.buildTile(s.block, s.records(), s.requests, flags, tile).ok);
-        std::vector<glm::vec3> out(tile.vertexCount());
-        ASSERT_EQ(tile.write(out.data(), out.size() * sizeof(glm::vec3)), tile.floatCount());
-        size_t bad = 0;
-        for (const glm::vec3& v : out) bad += !finite(v);
-        EXPECT_EQ(bad, 0u) << flags;
-        for (size_t i = tile.normalsFirst(); i < out.size(); ++i)
-            ASSERT_NEAR(glm::length(out[i]), 1.0f, 1e-5f) << i;
+        for (const std::vector<S_TileRequest>& requests : s.tiles) {
+            C_Tile tile;
+            ASSERT_TRUE(maker.buildTile(s.block, s.records(), requests, flags, tile).ok);
+            std::vector<glm::vec3> out(tile.vertexCount());
+            ASSERT_EQ(tile.write(out.data(), out.size() * sizeof(glm::vec3)), tile.floatCount());
+            size_t bad = 0;
+            for (const glm::vec3& v : out) bad += !finite(v);
+            EXPECT_EQ(bad, 0u) << flags;
+            for (size_t i = tile.normalsFirst(); i < out.size(); ++i)
+                ASSERT_NEAR(glm::length(out[i]), 1.0f, 1e-5f) << i;
+        }
     }
 }
 
@@ -93,22 +111,25 @@ TEST(SampleOutput, EveryFloatIsFiniteAndEveryNormalUnit) {
 TEST(SampleOutput, BridgeBandsHaveAreaButTheirJoins) {
     const SampleTile& s = sample();
     C_Meshory maker;
-    C_Tile tile;
-    ASSERT_TRUE(
-        maker.buildTile(s.block, s.records(), s.requests, tile_flags::BRIDGE_BANDS, tile).ok);
-    std::vector<glm::vec3> out(tile.vertexCount());
-    tile.write(out.data(), out.size() * sizeof(glm::vec3));
     size_t withArea = 0, joins = 0;
-    for (const S_TileModel& m : tile.models()) {
-        if (s.firstType[m.request] != blob_geometry::BRIDGE) continue;
-        for (uint32_t v = m.triangles.first; v < m.triangles.first + m.triangles.count; v += 3) {
-            const glm::vec3 &a = out[v], &b = out[v + 1], &c = out[v + 2];
-            if (!isZeroAreaTriangle(a, b, c)) {
-                ++withArea;
-                continue;
+    for (size_t t = 0; t < s.tiles.size(); ++t) {
+        C_Tile tile;
+        ASSERT_TRUE(
+            maker.buildTile(s.block, s.records(), s.tiles[t], tile_flags::BRIDGE_BANDS, tile).ok);
+        std::vector<glm::vec3> out(tile.vertexCount());
+        tile.write(out.data(), out.size() * sizeof(glm::vec3));
+        for (const S_TileModel& m : tile.models()) {
+            if (s.firstType[s.packIndex[t][m.request]] != blob_geometry::BRIDGE) continue;
+            for (uint32_t v = m.triangles.first; v < m.triangles.first + m.triangles.count;
+                 v += 3) {
+                const glm::vec3 &a = out[v], &b = out[v + 1], &c = out[v + 2];
+                if (!isZeroAreaTriangle(a, b, c)) {
+                    ++withArea;
+                    continue;
+                }
+                ++joins;
+                EXPECT_TRUE(a == b || b == c || a == c) << "model " << m.id << " vertex " << v;
             }
-            ++joins;
-            EXPECT_TRUE(a == b || b == c || a == c) << "model " << m.id << " vertex " << v;
         }
     }
     EXPECT_GT(withArea, joins);
