@@ -24,7 +24,15 @@ function(readme_snippet name out_file)
     file(WRITE ${out_file} "${text}")
 endfunction()
 
-run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} --component Unspecified)
+# Installed with a relative prefix, as a user types it: every install step,
+# the Maven folder's checksums and metadata among them, must take it from the
+# working folder.
+file(MAKE_DIRECTORY ${WORK_DIR})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix prefix --component Unspecified
+    WORKING_DIRECTORY ${WORK_DIR} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "install with the relative prefix 'prefix' failed:\n${out}")
+endif()
 
 # Only the public headers, all under include/meshory/.
 file(GLOB_RECURSE headers RELATIVE ${prefix}/include ${prefix}/include/*)
