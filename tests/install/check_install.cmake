@@ -60,8 +60,14 @@ if(TOOLCHAIN)
     set(toolchain -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
     separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
 endif()
+# Only when there are flags: an empty value would also replace the
+# toolchain's own (a cross build's static C++ runtime).
+set(link_flags "")
+if(flags)
+    set(link_flags -DCMAKE_EXE_LINKER_FLAGS=${flags})
+endif()
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G ${GENERATOR} ${toolchain}
-    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXE_LINKER_FLAGS=${flags}
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release ${link_flags}
     -DSNIPPET=${snippet})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run(${emulator} ${WORK_DIR}/build/consumer)
