@@ -41,13 +41,14 @@ set(JAVA_AWT_INCLUDE_PATH ${CMAKE_CURRENT_LIST_DIR}/../windows CACHE PATH "")
 set(JAVA_JVM_LIBRARY jvm CACHE STRING "")
 set(JAVA_AWT_LIBRARY jawt CACHE STRING "")
 
-# Each program runs under wine64 in a Wine prefix of the build's own.
+# Each program runs under wine64 in a Wine prefix of the build's own; those
+# that link meshory.dll find it on WINEPATH (Windows has no rpath).
 find_program(MESHORY_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
 if(NOT MESHORY_WINE64)
     find_program(MESHORY_WINE64 NAMES wine64 wine)
 endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wine
-    WINEDEBUG=-all ${MESHORY_WINE64})
+    WINEDEBUG=-all WINEPATH=Z:${CMAKE_BINARY_DIR}/src ${MESHORY_WINE64})
 
 # The fuzz replay programs' one header from clang's runtime, outside the
 # MinGW root that header searches are confined to.

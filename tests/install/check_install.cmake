@@ -57,7 +57,9 @@ readme_snippet(cpp ${snippet})
 set(toolchain "")
 set(emulator "")
 if(TOOLCHAIN)
-    set(toolchain -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
+    # Named directly: a toolchain may confine package searches to its own
+    # root folders (MinGW's), which the scratch prefix is not under.
+    set(toolchain -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -Dmeshory_DIR=${prefix}/${LIBDIR}/cmake/meshory)
     separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
 endif()
 # Only when there are flags: an empty value would also replace the
@@ -70,8 +72,8 @@ run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G ${GENERATOR} ${too
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release ${link_flags}
     -DSNIPPET=${snippet})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
-run(${emulator} ${WORK_DIR}/build/consumer)
-run(${emulator} ${WORK_DIR}/build/snippet)
+run(${emulator} ${WORK_DIR}/build/consumer${EXE_SUFFIX})
+run(${emulator} ${WORK_DIR}/build/snippet${EXE_SUFFIX})
 if(TOOLCHAIN)
     # The pkg-config file is the same text for every target; the host's run
     # checks it.
