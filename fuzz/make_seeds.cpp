@@ -245,8 +245,12 @@ int main(int argc, char** argv) {
     for (const auto& entry : fs::directory_iterator(argv[2])) {
         if (entry.path().extension() != ".sld") continue;
         fs::create_directories(root / "styles");
-        fs::copy_file(entry.path(), root / "styles" / entry.path().filename(),
-                      fs::copy_options::overwrite_existing);
+        // Removed first rather than overwritten: MinGW's copy_file takes any
+        // two existing files for one (Windows has no inode numbers) and
+        // refuses to overwrite.
+        const fs::path target = root / "styles" / entry.path().filename();
+        fs::remove(target);
+        fs::copy_file(entry.path(), target);
     }
 
     // A pack whose layer name and label text are not UTF-8: the writers must

@@ -1,5 +1,6 @@
-# Makes the jar a host takes: the compiled classes plus libmeshory.so under
-# META-INF/native/<platform>/, where NativeLoader looks for it.
+# Makes the jar a host takes: the compiled classes plus libmeshory.so (on
+# Windows meshory.dll) under META-INF/native/<platform>/, where NativeLoader
+# looks for it.
 # In: JAR (the jar tool), CLASSES (the classes jar), LIBRARY, PLATFORM, OUT,
 # and NATIVES: more <platform>=<file> entries, separated by '|' (cross builds).
 set(stage ${OUT}.stage)
@@ -25,13 +26,30 @@ foreach(entry IN LISTS entries)
     if(NOT EXISTS ${library})
         message(FATAL_ERROR "${library} (${platform}) does not exist: build it first (scripts/cross.sh)")
     endif()
-    file(READ ${library} header LIMIT 20 HEX)
-    string(SUBSTRING "${header}" 36 4 machine)
-    if(NOT DEFINED machine_${platform} OR NOT header MATCHES "^7f454c46" OR NOT machine STREQUAL machine_${platform})
-        message(FATAL_ERROR "${library} is no ELF library for ${platform} (machine bytes ${machine})")
+    if(platform MATCHES "^windows-")
+        # A PE file: "MZ", the PE header's offset at 0x3c, there "PE\0\0" and
+        # the machine (0x8664 is x86-64, little-endian).
+        file(READ ${library} dos LIMIT 64 HEX)
+        string(SUBSTRING "${dos}" 120 8 pe_offset)
+        string(REGEX REPLACE "^(..)(..)(..)(..)$" "\\4\\3\\2\\1" pe_offset "${pe_offset}")
+        math(EXPR pe_offset "0x${pe_offset}")
+        file(READ ${library} header OFFSET ${pe_offset} LIMIT 6 HEX)
+        string(SUBSTRING "${header}" 8 4 machine)
+        if(NOT dos MATCHES "^4d5a" OR NOT header MATCHES "^50450000" OR NOT machine STREQUAL "6486"
+                OR NOT platform STREQUAL "windows-x86_64")
+            message(FATAL_ERROR "${library} is no DLL for ${platform} (machine bytes ${machine})")
+        endif()
+        set(name meshory.dll)
+    else()
+        file(READ ${library} header LIMIT 20 HEX)
+        string(SUBSTRING "${header}" 36 4 machine)
+        if(NOT DEFINED machine_${platform} OR NOT header MATCHES "^7f454c46" OR NOT machine STREQUAL machine_${platform})
+            message(FATAL_ERROR "${library} is no ELF library for ${platform} (machine bytes ${machine})")
+        endif()
+        set(name libmeshory.so)
     endif()
     file(MAKE_DIRECTORY ${stage}/META-INF/native/${platform})
-    file(COPY_FILE ${library} ${stage}/META-INF/native/${platform}/libmeshory.so)
+    file(COPY_FILE ${library} ${stage}/META-INF/native/${platform}/${name})
 endforeach()
 
 file(COPY_FILE ${CLASSES} ${OUT}.tmp)

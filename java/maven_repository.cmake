@@ -7,6 +7,12 @@
 #
 # In: REPO_DIR (groupId/artifactId folder), VERSION, GROUP, ARTIFACT.
 
+# `cmake --install --prefix out` passes the prefix as given. file(INSTALL)
+# writes relative to the working folder, which is also this script's
+# current folder; the globs below need that made explicit, or a relative
+# folder matches nothing.
+cmake_path(ABSOLUTE_PATH REPO_DIR NORMALIZE)
+
 function(write_checksums file)
     foreach(algorithm MD5 SHA1 SHA256 SHA512)
         file(${algorithm} ${file} digest)

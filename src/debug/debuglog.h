@@ -9,7 +9,8 @@ namespace quorvan {
 
 // Programs built against 0.1.0 call these members out of line: the library
 // keeps a copy of each in its symbols, while new code inlines them.
-#if defined(__GNUC__)
+// No program was ever linked against an older meshory.dll: nothing to keep.
+#if defined(__GNUC__) && !defined(_WIN32)
 #define MESHORY_KEEP_SYMBOL __attribute__((used, visibility("default")))
 #else
 #define MESHORY_KEEP_SYMBOL

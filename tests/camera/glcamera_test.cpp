@@ -8,6 +8,7 @@
 #include <glm/ext/matrix_transform.hpp>
 #include <glm/geometric.hpp>
 #include <glm/matrix.hpp>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -77,7 +78,7 @@ mat4 glmProjection(const S_CameraOptions& o) {
 }
 
 vec3 sphericalEye(const S_CameraOptions& o) {
-    const double y = o.yaw * M_PI / 180, p = o.pitch * M_PI / 180;
+    const double y = o.yaw * std::numbers::pi / 180, p = o.pitch * std::numbers::pi / 180;
     return o.target +
            o.distance * vec3(std::sin(y) * std::cos(p), std::cos(y) * std::cos(p), std::sin(p));
 }

@@ -12,7 +12,15 @@ endfunction()
 # The documentation's snippets, extracted as scripts/cross.sh extracts them.
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/doc_snippet.cmake)
 
-run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} --component Unspecified)
+# Installed with a relative prefix, as a user types it: every install step,
+# the Maven folder's checksums and metadata among them, must take it from the
+# working folder.
+file(MAKE_DIRECTORY ${WORK_DIR})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix prefix --component Unspecified
+    WORKING_DIRECTORY ${WORK_DIR} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "install with the relative prefix 'prefix' failed:\n${out}")
+endif()
 
 # Only the public headers, all under include/meshory/.
 file(GLOB_RECURSE headers RELATIVE ${prefix}/include ${prefix}/include/*)
@@ -42,15 +50,23 @@ meshory_doc_snippet(${README} cpp ${snippet})
 set(toolchain "")
 set(emulator "")
 if(TOOLCHAIN)
-    set(toolchain -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
+    # Named directly: a toolchain may confine package searches to its own
+    # root folders (MinGW's), which the scratch prefix is not under.
+    set(toolchain -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -Dmeshory_DIR=${prefix}/${LIBDIR}/cmake/meshory)
     separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
 endif()
+# Only when there are flags: an empty value would also replace the
+# toolchain's own (a cross build's static C++ runtime).
+set(link_flags "")
+if(flags)
+    set(link_flags -DCMAKE_EXE_LINKER_FLAGS=${flags})
+endif()
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G ${GENERATOR} ${toolchain}
-    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXE_LINKER_FLAGS=${flags}
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release ${link_flags}
     -DSNIPPET=${snippet})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
-run(${emulator} ${WORK_DIR}/build/consumer)
-run(${emulator} ${WORK_DIR}/build/snippet)
+run(${emulator} ${WORK_DIR}/build/consumer${EXE_SUFFIX})
+run(${emulator} ${WORK_DIR}/build/snippet${EXE_SUFFIX})
 if(TOOLCHAIN)
     # The pkg-config file is the same text for every target; the host's run
     # checks it.

@@ -4,10 +4,10 @@
 // written at test time.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace quorvan::test {
@@ -29,10 +29,16 @@ inline std::string styleData(const char* name) {
 class TempFile {
 public:
     explicit TempFile(const std::string& name, const std::string& content = std::string()) {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "meshory-styles-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-        dir = pattern;
+        // create_directory reports whether it made the folder, so a name
+        // taken meanwhile is never shared (mkdtemp, portably).
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && dir.empty(); ++attempt) {
+            const auto candidate = std::filesystem::temp_directory_path() /
+                                   ("meshory-styles-" + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) dir = candidate;
+        }
+        if (dir.empty()) ADD_FAILURE() << "no fresh temporary folder";
         file = dir / name;
         std::ofstream(file, std::ios::binary) << content;
     }

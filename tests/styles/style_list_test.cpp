@@ -1,7 +1,17 @@
 #include "styles/style_list.h"
 
 #include <gtest/gtest.h>
+#if defined(_WIN32)
+#if !defined(NOMINMAX)
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+// psapi.h needs windows.h first.
+#include <psapi.h>
+#else
 #include <sys/resource.h>
+#endif
 
 #include <climits>
 #include <cmath>
@@ -144,7 +154,12 @@ TEST(GeoStylesList, MalformedAndUnreadableDocumentsGiveNoStyles) {
         // pugixml would size its buffer from the directory's end offset (an
         // exabyte on ext4): refused before it opens the path.
         {test::styleDataDir().string(), pugi::status_io_error},
+#if defined(_WIN32)
+        // Windows names its null device NUL, and no file system has it.
+        {"NUL", pugi::status_file_not_found},
+#else
         {"/dev/null", pugi::status_io_error},
+#endif
         // Well-formed but not a style document.
         {styleData("wrong_root.sld"), pugi::status_ok},
         {styleData("namespaced_root.sld"), pugi::status_ok},
@@ -220,10 +235,16 @@ TEST(GeoStylesList, ExternalAndInternalEntitiesAreNeverExpanded) {
 }
 
 // Peak resident set of this process, in bytes.
-long peakRss() {
+long long peakRss() {
+#if defined(_WIN32)
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<long long>(counters.PeakWorkingSetSize);
+#else
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss * 1024L;
+    return usage.ru_maxrss * 1024LL;
+#endif
 }
 
 TEST(GeoStylesList, LargeDocumentLoadsWithinASmallMultipleOfItsSize) {
@@ -263,7 +284,7 @@ TEST(GeoStylesList, LargeDocumentLoadsWithinASmallMultipleOfItsSize) {
     const long size = static_cast<long>(std::filesystem::file_size(file.path()));
     ASSERT_GT(size, 20L * 1024 * 1024);
 
-    const long before = peakRss();
+    const long long before = peakRss();
     {
         C_GeoStylesList list;
         ASSERT_EQ(list.loadFromFile(file.path()), pugi::status_ok);
@@ -271,7 +292,7 @@ TEST(GeoStylesList, LargeDocumentLoadsWithinASmallMultipleOfItsSize) {
         EXPECT_EQ(list.getStyle(0)->getName(), "layer-" + std::to_string(count - 1));
         EXPECT_EQ(list.getAll3dStyles().size(), static_cast<size_t>(count));
     }
-    const long growth = peakRss() - before;
+    const long long growth = peakRss() - before;
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     (void)growth;  // shadow memory (and redzones) make the peak meaningless
 #else

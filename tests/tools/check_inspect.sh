@@ -9,7 +9,8 @@ rm -rf "$work"
 mkdir -p "$work"
 
 "$inspect" --counts --quiet "$pack" > "$work/counts.txt"
-if ! diff -u "$expected" "$work/counts.txt"; then
+# Text on a Windows program's standard output ends its lines with CR LF.
+if ! diff -u --strip-trailing-cr "$expected" "$work/counts.txt"; then
     echo "the sample's counts changed; if the builders changed on purpose, copy $work/counts.txt to $expected" >&2
     exit 1
 fi

@@ -9,11 +9,17 @@ import java.nio.file.AtomicMoveNotSupportedException;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.nio.file.Paths;
+import java.nio.file.LinkOption;
 import java.nio.file.StandardCopyOption;
+import java.nio.file.attribute.PosixFileAttributeView;
+import java.nio.file.attribute.PosixFilePermission;
+import java.nio.file.attribute.PosixFilePermissions;
+import java.nio.file.attribute.UserPrincipal;
 import java.security.MessageDigest;
 import java.security.NoSuchAlgorithmException;
 import java.util.HexFormat;
 import java.util.Locale;
+import java.util.Set;
 import java.util.jar.Manifest;
 
 /**
@@ -23,12 +29,19 @@ import java.util.jar.Manifest;
  *   <li>the file the system property {@code meshory.library} names (nothing else is tried then);
  *   <li>{@code meshory} on {@code java.library.path};
  *   <li>the library this jar carries for the running platform (resource
- *       {@code META-INF/native/<os>-<arch>/libmeshory.so}, e.g. {@code linux-x86_64}), extracted
- *       once into the per-user cache {@code $XDG_CACHE_HOME/meshory/<sha-256>/} (by default
- *       {@code ~/.cache}). The folder is named by the library's checksum, so jars of different
- *       versions never share a file, and a copy is moved into place whole, so JVMs that start
- *       together cannot see a partly written file.
+ *       {@code META-INF/native/<os>-<arch>/libmeshory.so}, e.g. {@code linux-x86_64}; on Windows
+ *       {@code windows-x86_64/meshory.dll}), extracted once into the per-user cache
+ *       {@code $XDG_CACHE_HOME/meshory/<sha-256>/} (by default {@code ~/.cache}; on Windows
+ *       {@code %LOCALAPPDATA%}). The folder is named by the library's checksum, so jars of
+ *       different versions never share a file, and a copy is moved into place whole, so JVMs that
+ *       start together cannot see a partly written file. A copy in use is never replaced or
+ *       deleted (Windows cannot delete a loaded DLL): an intact copy is used as it is.
  * </ol>
+ *
+ * <p>Where the JVM knows no absolute home (a container running as a user without a passwd entry
+ * says {@code user.home=?}), the cache is {@code meshory-<user>} under {@code java.io.tmpdir},
+ * made readable by its owner alone; a folder of that name owned by another user, a link, or one
+ * that others may write to is refused. The working folder is never used.
  *
  * <p>Once loaded, the library's version must equal the jar's {@code Implementation-Version};
  * a mismatch is refused with an {@link UnsatisfiedLinkError} naming both. Classes run from a
@@ -186,6 +199,13 @@ public final class NativeLoader {
                     Files.move(partial, target, StandardCopyOption.ATOMIC_MOVE);
                 } catch (AtomicMoveNotSupportedException e) {
                     Files.move(partial, target, StandardCopyOption.REPLACE_EXISTING);
+                } catch (IOException inUse) {
+                    // Windows refuses to replace a DLL another JVM has loaded; the copy that
+                    // JVM placed there is as good as this one once its bytes check out.
+                    if (!Files.isRegularFile(target)
+                            || !checksum.equals(sha256(Files.readAllBytes(target)))) {
+                        throw inUse;
+                    }
                 }
             } finally {
                 Files.deleteIfExists(partial);
@@ -198,11 +218,94 @@ public final class NativeLoader {
     }
 
     private static Path cacheRoot() {
-        String xdg = System.getenv("XDG_CACHE_HOME");
-        if (xdg != null && !xdg.isEmpty() && Paths.get(xdg).isAbsolute()) {
+        try {
+            return cacheRoot(System.getenv("XDG_CACHE_HOME"), System.getenv("LOCALAPPDATA"),
+                    System.getProperty("os.name", ""), System.getProperty("user.home"),
+                    System.getProperty("java.io.tmpdir"));
+        } catch (IOException e) {
+            throw linkError("no cache folder for the bundled library (set " + PROPERTY
+                    + " to a library file instead)", e);
+        }
+    }
+
+    /**
+     * The folder that holds {@code meshory/<sha-256>/}: the first absolute one of XDG_CACHE_HOME,
+     * LOCALAPPDATA (Windows), {@code <user.home>/.cache}, else the private folder under the
+     * temporary folder. A relative setting would resolve against the working folder, which is
+     * nobody's cache.
+     */
+    static Path cacheRoot(String xdg, String localAppData, String osName, String home, String tmp)
+            throws IOException {
+        if (absolute(xdg)) {
             return Paths.get(xdg);
         }
-        return Paths.get(System.getProperty("user.home"), ".cache");
+        if (osName.toLowerCase(Locale.ROOT).startsWith("windows") && absolute(localAppData)) {
+            return Paths.get(localAppData);
+        }
+        if (absolute(home)) {
+            return Paths.get(home, ".cache");
+        }
+        if (!absolute(tmp)) {
+            throw new IOException("neither user.home (" + home + ") nor java.io.tmpdir (" + tmp
+                    + ") is an absolute folder");
+        }
+        return privateFolder(Paths.get(tmp));
+    }
+
+    private static boolean absolute(String path) {
+        try {
+            return path != null && !path.isEmpty() && Paths.get(path).isAbsolute();
+        } catch (java.nio.file.InvalidPathException e) {
+            return false;
+        }
+    }
+
+    private static final Set<PosixFilePermission> OWNER_ONLY =
+            PosixFilePermissions.fromString("rwx------");
+
+    /**
+     * {@code meshory-<user>} under the shared folder {@code tmp}, created readable by its owner
+     * alone. Anyone may create that name first in a shared folder, so an existing one must be a
+     * real folder of this user's that no one else may write to, or it is refused.
+     */
+    static Path privateFolder(Path tmp) throws IOException {
+        // The user the JVM runs as, as the file system names it: the owner of a file it makes.
+        Path probe = Files.createTempFile(tmp, "meshory-", ".owner");
+        UserPrincipal self;
+        try {
+            self = Files.getOwner(probe);
+        } finally {
+            Files.deleteIfExists(probe);
+        }
+        Path dir = tmp.resolve("meshory-" + self.getName().replaceAll("[^A-Za-z0-9._-]", "_"));
+        boolean posix = Files.getFileAttributeView(tmp, PosixFileAttributeView.class) != null;
+        if (!Files.exists(dir, LinkOption.NOFOLLOW_LINKS)) {
+            try {
+                if (posix) {
+                    Files.createDirectory(dir, PosixFilePermissions.asFileAttribute(OWNER_ONLY));
+                } else {
+                    Files.createDirectory(dir);
+                }
+            } catch (java.nio.file.FileAlreadyExistsException raced) {
+                // Checked below like any folder found there.
+            }
+        }
+        if (!Files.isDirectory(dir, LinkOption.NOFOLLOW_LINKS)) {
+            throw new IOException(dir + " is not a folder (a link or a file is there)");
+        }
+        UserPrincipal owner = Files.getOwner(dir, LinkOption.NOFOLLOW_LINKS);
+        if (!owner.equals(self)) {
+            throw new IOException(dir + " belongs to " + owner.getName() + ", not to "
+                    + self.getName());
+        }
+        if (posix && !Files.getPosixFilePermissions(dir, LinkOption.NOFOLLOW_LINKS)
+                .equals(OWNER_ONLY)) {
+            throw new IOException(dir + " is open to other users (its permissions are "
+                    + PosixFilePermissions.toString(
+                            Files.getPosixFilePermissions(dir, LinkOption.NOFOLLOW_LINKS))
+                    + ", expected rwx------)");
+        }
+        return dir;
     }
 
     private static String sha256(byte[] bytes) {

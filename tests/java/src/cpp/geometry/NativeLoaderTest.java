@@ -5,7 +5,15 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import java.io.IOException;
+import java.nio.file.Files;
+import java.nio.file.LinkOption;
+import java.nio.file.Path;
+import java.nio.file.Paths;
+import java.nio.file.attribute.PosixFilePermissions;
+import java.nio.file.attribute.UserPrincipal;
 import org.junit.jupiter.api.Test;
+import org.junit.jupiter.api.io.TempDir;
 
 class NativeLoaderTest {
     @Test
@@ -35,6 +43,8 @@ class NativeLoaderTest {
         assertEquals("linux-arm", NativeLoader.platform("Linux", "arm"));
         assertEquals("linux-arm", NativeLoader.platform("Linux", "armv7l"));
         assertEquals("linux-riscv64", NativeLoader.platform("Linux", "riscv64"));
+        assertEquals("windows-x86_64", NativeLoader.platform("Windows 10", "amd64"));
+        assertEquals("windows-x86_64", NativeLoader.platform("Windows Server 2022", "AMD64"));
         for (String other : new String[] {"ppc64le", "s390x", "x86", "i386", "loongarch64"}) {
             UnsatisfiedLinkError e = assertThrows(UnsatisfiedLinkError.class, () ->
                     NativeLoader.platform("Linux", other));
@@ -62,5 +72,49 @@ class NativeLoaderTest {
                 System.setProperty(NativeLoader.PROPERTY, saved);
             }
         }
+    }
+
+    @Test
+    void cacheIsAnAbsoluteFolderAndAHomelessUserGetsAPrivateOne(@TempDir Path tmp)
+            throws IOException {
+        String t = tmp.toString();
+        assertEquals(Paths.get("/x/cache"), NativeLoader.cacheRoot("/x/cache", null, "Linux", "/h", t));
+        assertEquals(Paths.get("/h/.cache"), NativeLoader.cacheRoot("rel", "/appdata", "Linux", "/h", t));
+        assertEquals(Paths.get("/appdata"), NativeLoader.cacheRoot(null, "/appdata", "Windows 11", "/h", t));
+        // A container user without a passwd entry: user.home is "?", never the working folder.
+        for (String home : new String[] {"?", "", null}) {
+            Path dir = NativeLoader.cacheRoot(null, null, "Linux", home, t);
+            assertTrue(dir.isAbsolute() && dir.startsWith(tmp), dir.toString());
+            assertEquals("rwx------", PosixFilePermissions.toString(Files.getPosixFilePermissions(dir)));
+        }
+        assertThrows(IOException.class, () -> NativeLoader.cacheRoot(null, null, "Linux", "?", "tmp"));
+    }
+
+    @Test
+    void aPrivateFolderSomeoneElseCouldWriteIsRefused(@TempDir Path tmp) throws IOException {
+        Path dir = NativeLoader.privateFolder(tmp);
+        Files.setPosixFilePermissions(dir, PosixFilePermissions.fromString("rwxrwxrwx"));
+        IOException open = assertThrows(IOException.class, () -> NativeLoader.privateFolder(tmp));
+        assertTrue(open.getMessage().contains("open to other users"), open.getMessage());
+
+        Files.delete(dir);
+        Path elsewhere = Files.createDirectory(tmp.resolve("elsewhere"));
+        Files.createSymbolicLink(dir, elsewhere);
+        assertThrows(IOException.class, () -> NativeLoader.privateFolder(tmp));
+
+        // Owned by another user: only root can hand a folder over to show it.
+        Files.delete(dir);
+        Files.createDirectory(dir, PosixFilePermissions.asFileAttribute(
+                PosixFilePermissions.fromString("rwx------")));
+        UserPrincipal nobody;
+        try {
+            nobody = dir.getFileSystem().getUserPrincipalLookupService().lookupPrincipalByName("nobody");
+            Files.setOwner(dir, nobody);
+        } catch (IOException notRoot) {
+            return;
+        }
+        IOException foreign = assertThrows(IOException.class, () -> NativeLoader.privateFolder(tmp));
+        assertTrue(foreign.getMessage().contains("belongs to"), foreign.getMessage());
+        assertEquals(nobody, Files.getOwner(dir, LinkOption.NOFOLLOW_LINKS));
     }
 }
