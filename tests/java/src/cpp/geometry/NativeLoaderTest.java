@@ -78,16 +78,21 @@ class NativeLoaderTest {
     void cacheIsAnAbsoluteFolderAndAHomelessUserGetsAPrivateOne(@TempDir Path tmp)
             throws IOException {
         String t = tmp.toString();
-        assertEquals(Paths.get("/x/cache"), NativeLoader.cacheRoot("/x/cache", null, "Linux", "/h", t));
-        assertEquals(Paths.get("/h/.cache"), NativeLoader.cacheRoot("rel", "/appdata", "Linux", "/h", t));
-        assertEquals(Paths.get("/appdata"), NativeLoader.cacheRoot(null, "/appdata", "Windows 11", "/h", t));
+        assertEquals(Paths.get("/x/cache"),
+                NativeLoader.cacheRoot("/x/cache", null, "Linux", "/h", t));
+        assertEquals(Paths.get("/h/.cache"),
+                NativeLoader.cacheRoot("rel", "/appdata", "Linux", "/h", t));
+        assertEquals(Paths.get("/appdata"),
+                NativeLoader.cacheRoot(null, "/appdata", "Windows 11", "/h", t));
         // A container user without a passwd entry: user.home is "?", never the working folder.
         for (String home : new String[] {"?", "", null}) {
             Path dir = NativeLoader.cacheRoot(null, null, "Linux", home, t);
             assertTrue(dir.isAbsolute() && dir.startsWith(tmp), dir.toString());
-            assertEquals("rwx------", PosixFilePermissions.toString(Files.getPosixFilePermissions(dir)));
+            assertEquals("rwx------",
+                    PosixFilePermissions.toString(Files.getPosixFilePermissions(dir)));
         }
-        assertThrows(IOException.class, () -> NativeLoader.cacheRoot(null, null, "Linux", "?", "tmp"));
+        assertThrows(IOException.class,
+                () -> NativeLoader.cacheRoot(null, null, "Linux", "?", "tmp"));
     }
 
     @Test
@@ -108,12 +113,14 @@ class NativeLoaderTest {
                 PosixFilePermissions.fromString("rwx------")));
         UserPrincipal nobody;
         try {
-            nobody = dir.getFileSystem().getUserPrincipalLookupService().lookupPrincipalByName("nobody");
+            nobody = dir.getFileSystem().getUserPrincipalLookupService()
+                    .lookupPrincipalByName("nobody");
             Files.setOwner(dir, nobody);
         } catch (IOException notRoot) {
             return;
         }
-        IOException foreign = assertThrows(IOException.class, () -> NativeLoader.privateFolder(tmp));
+        IOException foreign =
+                assertThrows(IOException.class, () -> NativeLoader.privateFolder(tmp));
         assertTrue(foreign.getMessage().contains("belongs to"), foreign.getMessage());
         assertEquals(nobody, Files.getOwner(dir, LinkOption.NOFOLLOW_LINKS));
     }
