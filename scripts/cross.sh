@@ -108,7 +108,7 @@ target_deps() {
     t=$(triplet "$a")
     local deps="$PWD/build/baseline/$t/deps"
     local stamp="$deps/.complete"
-    [ -f "$stamp" ] && return 0
+    [ -f "$stamp" ] && [ -d "$deps/include/protozero" ] && return 0
     local toolchain
     toolchain=$(toolchain "$a")
     # A DLL of tinygltf would have to lie beside every test program.
@@ -139,9 +139,10 @@ target_deps() {
     local cmake_args=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release
         -DCMAKE_INSTALL_PREFIX="$deps" -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_SHARED_LIBS=OFF
         -DCMAKE_POSITION_INDEPENDENT_CODE=ON)
-    # glm and nlohmann-json are headers only; their packages, copied here,
-    # point at the copies (the host's /usr/include holds its own C library).
-    cp -r /usr/include/glm /usr/include/nlohmann "$deps/include/"
+    # glm, nlohmann-json and protozero are headers only; their copies here
+    # (and glm's package pointing at them) keep the host's /usr/include, which
+    # holds the host's own C library, off the target's include path.
+    cp -r /usr/include/glm /usr/include/nlohmann /usr/include/protozero "$deps/include/"
     cp -r /usr/share/cmake/glm /usr/share/cmake/nlohmann_json "$deps/share/cmake/"
     cmake -S "$(echo "$src"/pugixml-*/)" -B "$build/pugixml" "${cmake_args[@]}" > /dev/null
     cmake --build "$build/pugixml" --target install > /dev/null
