@@ -87,6 +87,24 @@ std::vector<jlong> readLongs(JNIEnv* env, jlongArray array) {
     return out;
 }
 
+std::vector<jint> readInts(JNIEnv* env, jintArray array) {
+    std::vector<jint> out;
+    readAll(env, array, out, &JNIEnv::GetIntArrayRegion);
+    return out;
+}
+
+std::vector<jfloat> readFloats(JNIEnv* env, jfloatArray array) {
+    std::vector<jfloat> out;
+    readAll(env, array, out, &JNIEnv::GetFloatArrayRegion);
+    return out;
+}
+
+std::vector<jdouble> readDoubles(JNIEnv* env, jdoubleArray array) {
+    std::vector<jdouble> out;
+    readAll(env, array, out, &JNIEnv::GetDoubleArrayRegion);
+    return out;
+}
+
 std::string stringFromJava(JNIEnv* env, jstring value) {
     if (value == nullptr) return std::string();
     const char* chars = env->GetStringUTFChars(value, nullptr);

@@ -36,6 +36,9 @@ jdoubleArray newDoubleArray(JNIEnv* env, std::span<const jdouble> values) noexce
 // exception after reading.
 void readBytes(JNIEnv* env, jbyteArray array, std::vector<uint8_t>& out);
 std::vector<jlong> readLongs(JNIEnv* env, jlongArray array);
+std::vector<jint> readInts(JNIEnv* env, jintArray array);
+std::vector<jfloat> readFloats(JNIEnv* env, jfloatArray array);
+std::vector<jdouble> readDoubles(JNIEnv* env, jdoubleArray array);
 
 // The string's modified UTF-8 bytes, as the JVM gives them (U+0000 is two
 // bytes and supplementary characters are surrogate pairs). Empty for a null

@@ -16,17 +16,6 @@ namespace {
 
 using quorvan::jni::throwJava;
 
-// The elements of a Java array (none for null); false with an exception
-// pending when the JVM cannot give them.
-template <typename T, typename A, typename Get>
-bool readArray(JNIEnv* env, A array, Get get, std::vector<T>& out) {
-    out.clear();
-    if (!array) return true;
-    out.resize(static_cast<size_t>(env->GetArrayLength(array)));
-    if (!out.empty()) (env->*get)(array, 0, static_cast<jsize>(out.size()), out.data());
-    return !env->ExceptionCheck();
-}
-
 bool invalid(JNIEnv* env, const char* message) {
     throwJava(env, "java/lang/IllegalArgumentException", message);
     return false;
@@ -40,11 +29,9 @@ bool readTiles(JNIEnv* env, jlongArray tiles, jdoubleArray origins,
         throwJava(env, "java/lang/NullPointerException", "meshory: tiles or origins null");
         return false;
     }
-    std::vector<jlong> handles;
-    std::vector<jdouble> xy;
-    if (!readArray(env, tiles, &JNIEnv::GetLongArrayRegion, handles) ||
-        !readArray(env, origins, &JNIEnv::GetDoubleArrayRegion, xy))
-        return false;
+    const std::vector<jlong> handles = quorvan::jni::readLongs(env, tiles);
+    const std::vector<jdouble> xy = quorvan::jni::readDoubles(env, origins);
+    if (env->ExceptionCheck()) return false;
     if (xy.size() != 2 * handles.size())
         return invalid(env, "meshory: origins need two values (x, y) per tile");
     out.clear();
@@ -76,11 +63,9 @@ JNIEXPORT jdoubleArray JNICALL Java_quorvan_meshory_MapNatives_pick(
         if (!readTiles(env, tiles, origins, tileList, originList)) return nullptr;
         const quorvan::C_GLCamera* camera = liveCamera(env, cameraHandle);
         if (!camera) return nullptr;
-        std::vector<jint> ids;
-        std::vector<jfloat> widths;
-        if (!readArray(env, layers, &JNIEnv::GetIntArrayRegion, ids) ||
-            !readArray(env, sizes, &JNIEnv::GetFloatArrayRegion, widths))
-            return nullptr;
+        const std::vector<jint> ids = quorvan::jni::readInts(env, layers);
+        const std::vector<jfloat> widths = quorvan::jni::readFloats(env, sizes);
+        if (env->ExceptionCheck()) return nullptr;
         if (ids.size() % 2 != 0 || widths.size() != ids.size()) {
             invalid(env, "meshory: two ints and two floats per painted layer");
             return nullptr;
@@ -118,12 +103,10 @@ JNIEXPORT jintArray JNICALL Java_quorvan_meshory_MapNatives_selectLabels(
         uint8_t* base = nullptr;
         if (!quorvan::jni::writableDirectRange(env, out, position, room, "label buffer", base))
             return nullptr;
-        std::vector<jint> layerIds;
-        std::vector<jfloat> sizeValues, priorityValues;
-        if (!readArray(env, layers, &JNIEnv::GetIntArrayRegion, layerIds) ||
-            !readArray(env, sizes, &JNIEnv::GetFloatArrayRegion, sizeValues) ||
-            !readArray(env, priorities, &JNIEnv::GetFloatArrayRegion, priorityValues))
-            return nullptr;
+        const std::vector<jint> layerIds = quorvan::jni::readInts(env, layers);
+        const std::vector<jfloat> sizeValues = quorvan::jni::readFloats(env, sizes);
+        const std::vector<jfloat> priorityValues = quorvan::jni::readFloats(env, priorities);
+        if (env->ExceptionCheck()) return nullptr;
         // Sizes as (width, height) pairs; each tile takes its models' share.
         std::vector<glm::vec2> boxes(sizeValues.size() / 2);
         for (size_t i = 0; i < boxes.size(); ++i)
