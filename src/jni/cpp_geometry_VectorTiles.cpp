@@ -7,6 +7,7 @@
 // the mapping it is the default mapping.
 
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string>
 #include <vector>
@@ -50,17 +51,17 @@ jlong build(JNIEnv* env, jlong makerHandle, std::span<const uint8_t> bytes, jdou
     placement.cellIndex = cellIndex;
     placement.firstId = static_cast<uint64_t>(firstId);
     quorvan::S_TileBuild result;
+    // The host must be able to make a buffer for the whole block: a tile
+    // past that is refused while it is built, not after.
     const quorvan::C_Tile* tile =
         vt::makeVectorTile(*maker, bytes, placement, mapping ? *mapping : vt::defaultMapping(),
-                           static_cast<uint32_t>(flags), &result);
+                           static_cast<uint32_t>(flags), &result, nullptr,
+                           static_cast<size_t>(std::numeric_limits<jint>::max()));
     if (!tile) {
-        refuse(env, result.error);
-        return 0;
-    }
-    // The host must be able to make a buffer for the whole block.
-    jsize floats = 0;
-    if (!quorvan::jni::javaLength(env, tile->floatCount(), floats)) {
-        maker->releaseTile(tile);
+        if (result.tooLarge)
+            throwJava(env, "java/lang/OutOfMemoryError", ("meshory: " + result.error).c_str());
+        else
+            refuse(env, result.error);
         return 0;
     }
     return toHandle(tile);

@@ -531,7 +531,8 @@ S_TileBuild buildVectorTile(C_Meshory& maker, std::span<const uint8_t> tile,
 
 const C_Tile* makeVectorTile(C_Meshory& maker, std::span<const uint8_t> tile,
                              const S_TilePlacement& placement, const C_VectorTileMapping& mapping,
-                             uint32_t flags, S_TileBuild* result, S_VectorTileRecords* scratch) {
+                             uint32_t flags, S_TileBuild* result, S_VectorTileRecords* scratch,
+                             size_t maxFloats) {
     S_VectorTileRecords local;
     S_VectorTileRecords& records = scratch ? *scratch : local;
     vectorTileRecords(tile, placement, mapping, records);
@@ -543,7 +544,8 @@ const C_Tile* makeVectorTile(C_Meshory& maker, std::span<const uint8_t> tile,
         }
         return nullptr;
     }
-    return maker.makeTile(records.records, records.recordCount, records.requests, flags, result);
+    return maker.makeTile(records.records, records.recordCount, records.requests, flags, result,
+                          maxFloats);
 }
 
 }  // namespace quorvan::vectortile

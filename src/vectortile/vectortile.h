@@ -76,11 +76,13 @@ MESHORY_API S_TileBuild buildVectorTile(C_Meshory& maker, std::span<const uint8_
                                         const S_TilePlacement& placement,
                                         const C_VectorTileMapping& mapping, uint32_t flags,
                                         C_Tile& target, S_VectorTileRecords* scratch = nullptr);
-// The same into a tile the maker owns (C_Meshory::makeTile); null when refused.
+// The same into a tile the maker owns (C_Meshory::makeTile); null when refused,
+// as is a tile past `maxFloats` floats, while it is built (result->tooLarge).
 MESHORY_API const C_Tile* makeVectorTile(C_Meshory& maker, std::span<const uint8_t> tile,
                                          const S_TilePlacement& placement,
                                          const C_VectorTileMapping& mapping, uint32_t flags,
                                          S_TileBuild* result = nullptr,
-                                         S_VectorTileRecords* scratch = nullptr);
+                                         S_VectorTileRecords* scratch = nullptr,
+                                         size_t maxFloats = SIZE_MAX);
 
 }  // namespace quorvan::vectortile
